@@ -1,0 +1,31 @@
+#include "platform/analysis/real_fft_plan.h"
+
+#include <map>
+#include <memory>
+
+namespace trelvanix::analysis_detail {
+
+RealFftPlan* RealFftPlan::forLength(int n) {
+    static std::map<int, std::unique_ptr<RealFftPlan>> cache;
+    if (auto found = cache.find(n); found != cache.end()) return found->second.get();
+
+    std::unique_ptr<RealFftPlan> plan(new RealFftPlan(n));
+    plan->samples_ = fftw_alloc_real(n);
+    plan->spectrum_ = fftw_alloc_complex(n / 2 + 1);
+    if (plan->samples_ == nullptr || plan->spectrum_ == nullptr) return nullptr;
+    // FFTW_MEASURE times trial runs on the buffers, which is why plans are made before any
+    // data is written to them, and why they are kept.
+    plan->forward_ = fftw_plan_dft_r2c_1d(n, plan->samples_, plan->spectrum_, FFTW_MEASURE);
+    plan->inverse_ = fftw_plan_dft_c2r_1d(n, plan->spectrum_, plan->samples_, FFTW_MEASURE);
+    if (plan->forward_ == nullptr || plan->inverse_ == nullptr) return nullptr;
+    return cache.emplace(n, std::move(plan)).first->second.get();
+}
+
+RealFftPlan::~RealFftPlan() {
+    if (forward_ != nullptr) fftw_destroy_plan(forward_);
+    if (inverse_ != nullptr) fftw_destroy_plan(inverse_);
+    fftw_free(samples_);
+    fftw_free(spectrum_);
+}
+
+}  // namespace trelvanix::analysis_detail

@@ -1,0 +1,38 @@
+#pragma once
+// FFTW plans for real transforms of one length, with their own aligned buffers, created once
+// per length and kept for the life of the process (planning with FFTW_MEASURE is slow, running
+// a plan is fast). The cache takes no lock: the routines run on one thread only.
+
+#include <fftw3.h>
+
+namespace trelvanix::analysis_detail {
+
+class RealFftPlan {
+public:
+    // The plan for length n (n >= 1), made on first use; null when FFTW cannot allocate it.
+    static RealFftPlan* forLength(int n);
+
+    ~RealFftPlan();
+    RealFftPlan(const RealFftPlan&) = delete;
+    RealFftPlan& operator=(const RealFftPlan&) = delete;
+
+    int length() const { return n_; }
+    double* samples() { return samples_; }         // n real values
+    fftw_complex* spectrum() { return spectrum_; }  // n/2 + 1 bins
+
+    // samples -> spectrum, unscaled.
+    void forward() { fftw_execute(forward_); }
+    // spectrum -> samples, unscaled (n times the inverse); overwrites the spectrum.
+    void inverse() { fftw_execute(inverse_); }
+
+private:
+    explicit RealFftPlan(int n) : n_(n) {}
+
+    int n_;
+    double* samples_ = nullptr;
+    fftw_complex* spectrum_ = nullptr;
+    fftw_plan forward_ = nullptr;
+    fftw_plan inverse_ = nullptr;
+};
+
+}  // namespace trelvanix::analysis_detail
