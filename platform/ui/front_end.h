@@ -49,6 +49,9 @@ public:
     // Saves a picture of the panel as PNG; returns 0 or a negative status with `error` set.
     virtual int screenshot(int panel, const std::string& path, std::string* error) = 0;
 
+    // False for a front end no operator can reach (headless): with nothing scheduled, an
+    // event loop that waits on it would wait forever, so the loop ends instead.
+    virtual bool receivesOperatorInput() const { return true; }
     // Moves operator input that has arrived into the model's queue without waiting.
     virtual void pollInput() {}
     // Waits until operator input is queued or the program clock reaches `until` (seconds).

@@ -1,0 +1,95 @@
+// The event loop. Waiting is always bounded by the next thing that can happen: a deadline
+// the caller gives, a timer tick, or a scripted operator action. On the simulated clock the
+// front end's wait jumps straight there, so idle time costs nothing in tests.
+
+#include <algorithm>
+#include <limits>
+
+#include "platform/clock/clock.h"
+#include "platform/ui/front_end.h"
+#include "platform/ui/scripted_input.h"
+#include "platform/ui/toolkit_internal.h"
+
+using namespace trelvanix::ui;
+using namespace trelvanix::ui::detail;
+
+namespace {
+
+constexpr double kForever = std::numeric_limits<double>::infinity();
+
+// Brings in what the operator (or the script) has done, without waiting.
+void gatherInput() {
+    Model& m = model();
+    if (m.frontEnd()) m.frontEnd()->pollInput();
+    m.queueDueTimerTicks();
+    if (!m.hasPendingEvent() && m.script()) m.script()->runDueActions();
+}
+
+int dispatch(int* panel, int* control) {
+    int type = EVENT_NONE;
+    int p = 0, c = 0;
+    if (!model().dispatchOne(&p, &c, &type)) return EVENT_NONE;
+    if (panel) *panel = p;
+    if (control) *control = c;
+    return type;
+}
+
+// True when nothing can ever arrive: no operator can reach the front end, no timer runs and
+// no script action is scheduled.
+bool nothingCanHappen(double until) {
+    FrontEnd* fe = model().frontEnd();
+    return until == kForever && (!fe || !fe->receivesOperatorInput());
+}
+
+}  // namespace
+
+int GetUserEventUntil(double deadline, int* panel, int* control) {
+    Model& m = model();
+    for (;;) {
+        gatherInput();
+        if (m.hasPendingEvent()) return dispatch(panel, control);
+        const double now = trelvanix::programClock().seconds();
+        if (now >= deadline) return EVENT_NONE;
+        double until = std::min(deadline, m.nextTimerTick());
+        if (m.script()) until = std::min(until, m.script()->nextActionTime());
+        if (nothingCanHappen(until)) return EVENT_NONE;
+        if (m.frontEnd())
+            m.frontEnd()->waitForInput(until);
+        else
+            trelvanix::programClock().waitUntil(until);
+        if (m.quitRequested) return EVENT_NONE;
+    }
+}
+
+int GetUserEvent(int waitMode, int* panel, int* control) {
+    if (waitMode != 0) return GetUserEventUntil(kForever, panel, control);
+    gatherInput();
+    return dispatch(panel, control);
+}
+
+int ProcessSystemEvents() {
+    gatherInput();
+    while (model().hasPendingEvent()) {
+        dispatch(nullptr, nullptr);
+        gatherInput();
+    }
+    return 0;
+}
+
+int RunUserInterface() {
+    Model& m = model();
+    m.quitRequested = false;
+    while (!m.quitRequested) {
+        if (GetUserEventUntil(kForever, nullptr, nullptr) != EVENT_NONE) continue;
+        // Nothing was dispatched although the wait had no deadline: nothing can happen.
+        if (!m.quitRequested && !m.hasPendingEvent()) break;
+    }
+    m.quitRequested = false;
+    return m.quitCode;
+}
+
+int QuitUserInterface(int returnCode) {
+    model().quitCode = returnCode;
+    model().quitRequested = true;
+    return 0;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Look-ups shared by the toolkit operations.
+
+#include "platform/ui/model.h"
+
+namespace trelvanix::ui::detail {
+
+inline Model& model() { return Model::instance(); }
+
+// The control, or null when the panel or control does not exist (status set accordingly).
+inline Control* findControl(int panel, int control, int* status) {
+    Panel* p = model().panel(panel);
+    if (!p) {
+        *status = UIE_BadPanelHandle;
+        return nullptr;
+    }
+    Control* c = p->find(control);
+    *status = c ? UIE_NoError : UIE_BadControlId;
+    return c;
+}
+
+inline bool hasItems(const Control& c) {
+    return c.kind == ControlKind::Ring || c.kind == ControlKind::ListBox;
+}
+
+}  // namespace trelvanix::ui::detail
