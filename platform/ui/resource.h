@@ -12,11 +12,13 @@
 namespace trelvanix::ui {
 
 // Panels and menu bars as the file describes them: callbacks are named, not yet bound.
+// A panel's `menuBar` here is the 1-based position of its menu bar in `menuBars` (0: none).
 struct ResourceFile {
     std::vector<Panel> panels;
     std::vector<MenuBar> menuBars;
     const Panel* panelByResourceId(int resourceId) const;
     const MenuBar* menuBarByConstantName(const std::string& name) const;
+    const MenuBar* menuBarOf(const Panel& panel) const;  // null when the panel has none
 };
 
 struct ResourceError {

@@ -1,0 +1,71 @@
+#include "platform/ui/text_words.h"
+
+namespace trelvanix::ui {
+
+namespace {
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+}  // namespace
+
+SplitLine splitWords(std::string_view line) {
+    SplitLine result;
+    std::string word;
+    bool inWord = false;  // a word may be empty ("") yet present
+    bool inQuotes = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (inQuotes) {
+            if (c == '"') {
+                inQuotes = false;
+            } else if (c == '\\') {
+                if (i + 1 >= line.size()) break;
+                const char next = line[++i];
+                switch (next) {
+                    case '"': word += '"'; break;
+                    case '\\': word += '\\'; break;
+                    case 'n': word += '\n'; break;
+                    case 't': word += '\t'; break;
+                    default:
+                        result.error = std::string("unknown escape \\") + next + " in quotes";
+                        return result;
+                }
+            } else {
+                word += c;
+            }
+        } else if (c == '"') {
+            inQuotes = true;
+            inWord = true;
+        } else if (c == '#') {
+            break;
+        } else if (isBlank(c)) {
+            if (inWord) result.words.push_back(std::move(word));
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inQuotes) {
+        result.error = "unterminated quoted text";
+        return result;
+    }
+    if (inWord) result.words.push_back(std::move(word));
+    return result;
+}
+
+std::string quoteWord(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\t': out += "\\t"; break;
+            default: out += c;
+        }
+    }
+    out += '"';
+    return out;
+}
+
+}  // namespace trelvanix::ui

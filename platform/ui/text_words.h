@@ -1,0 +1,22 @@
+#pragma once
+// Splits one line of a text file (resource file, script) into words: words are separated by
+// blanks, double quotes keep blanks inside a word, and `#` outside quotes starts a comment.
+// Inside quotes \" \\ \n and \t stand for a quote, a backslash, a newline and a tab.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trelvanix::ui {
+
+struct SplitLine {
+    std::vector<std::string> words;
+    std::string error;  // empty when the line is well formed
+};
+
+SplitLine splitWords(std::string_view line);
+
+// The text in double quotes with the escapes splitWords understands ("a\"b" for a"b).
+std::string quoteWord(std::string_view text);
+
+}  // namespace trelvanix::ui
