@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include "platform/ui/toolkit.h"
+#include "tests/platform/ui/test_panels.h"
+
+using namespace trelvanix::ui::testing;
+
+class ToolkitControls : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetToolkit();
+        panel = loadTestPanel();
+    }
+    int panel = 0;
+};
+
+TEST_F(ToolkitControls, NumericValuesAreTypedAndCoercedIntoRange) {
+    double d = 0;
+    int i = 0;
+    EXPECT_EQ(SetCtrlVal(panel, kNumber, 2.75), 0);
+    GetCtrlVal(panel, kNumber, &d);
+    EXPECT_DOUBLE_EQ(d, 2.75);
+    GetCtrlVal(panel, kNumber, &i);
+    EXPECT_EQ(i, 3);  // read as int, rounded
+
+    SetCtrlVal(panel, kNumber, 42.0);  // beyond the maximum of 10
+    GetCtrlVal(panel, kNumber, &d);
+    EXPECT_DOUBLE_EQ(d, 10.0);
+
+    SetCtrlAttribute(panel, kNumber, ATTR_DATA_TYPE, VAL_INTEGER);
+    SetCtrlVal(panel, kNumber, 4.4);
+    std::string text;
+    GetCtrlVal(panel, kNumber, &text);
+    EXPECT_EQ(text, "4");
+
+    SetCtrlAttribute(panel, kNumber, ATTR_MAX_VALUE, 3.0);  // a lower limit clamps the value
+    GetCtrlVal(panel, kNumber, &i);
+    EXPECT_EQ(i, 3);
+}
+
+TEST_F(ToolkitControls, AttributesRoundTripAndUnknownOnesFail) {
+    int dimmed = 0, color = 0;
+    EXPECT_EQ(SetCtrlAttribute(panel, kButton, ATTR_DIMMED, 1), 0);
+    GetCtrlAttribute(panel, kButton, ATTR_DIMMED, &dimmed);
+    EXPECT_EQ(dimmed, 1);
+    SetCtrlAttribute(panel, kButton, ATTR_TEXT_COLOR, 0x00A000);
+    GetCtrlAttribute(panel, kButton, ATTR_TEXT_COLOR, &color);
+    EXPECT_EQ(color, 0x00A000);
+    SetCtrlAttribute(panel, kButton, ATTR_LABEL_TEXT, "Acquire");
+    std::string label, constant;
+    GetCtrlAttribute(panel, kButton, ATTR_LABEL_TEXT, &label);
+    GetCtrlAttribute(panel, kButton, ATTR_CONSTANT_NAME, &constant);
+    EXPECT_EQ(label, "Acquire");
+    EXPECT_EQ(constant, "TEST_BUTTON");
+
+    EXPECT_EQ(SetCtrlAttribute(panel, kButton, ATTR_YDIVISIONS, 5), UIE_BadAttribute);
+    EXPECT_EQ(SetCtrlVal(panel, 99, 1), UIE_BadControlId);
+    EXPECT_EQ(SetCtrlVal(99, kButton, 1), UIE_BadPanelHandle);
+    int value = 0;
+    EXPECT_EQ(GetCtrlAttribute(panel, kButton, ATTR_LABEL_TEXT, &value), UIE_BadAttribute);
+}
+
+TEST_F(ToolkitControls, TextBoxesAppendResetAndCountLines) {
+    SetCtrlVal(panel, kText, "first");
+    SetCtrlVal(panel, kText, " line\nsecond");
+    int lines = 0;
+    GetNumTextBoxLines(panel, kText, &lines);
+    EXPECT_EQ(lines, 2);
+    std::string line;
+    GetTextBoxLine(panel, kText, 0, &line);
+    EXPECT_EQ(line, "first line");
+    InsertTextBoxLine(panel, kText, -1, "third");
+    std::string all;
+    GetCtrlVal(panel, kText, &all);
+    EXPECT_EQ(all, "first line\nsecond\nthird");
+    EXPECT_EQ(GetTextBoxLine(panel, kText, 3, &line), UIE_BadIndex);
+
+    ResetTextBox(panel, kText, "");
+    GetNumTextBoxLines(panel, kText, &lines);
+    EXPECT_EQ(lines, 0);
+    GetCtrlVal(panel, kText, &all);
+    EXPECT_EQ(all, "");
+}
+
+TEST_F(ToolkitControls, FixedBuffersNeverOverflow) {
+    SetCtrlVal(panel, kText, "0123456789");
+    char small[8] = "unset";
+    EXPECT_LT(GetCtrlVal(panel, kText, small), 0);
+    EXPECT_STREQ(small, "unset");
+    char enough[11];
+    EXPECT_EQ(GetCtrlVal(panel, kText, enough), 0);
+    EXPECT_STREQ(enough, "0123456789");
+}
+
+TEST_F(ToolkitControls, ListItemsCarryTypedValuesAndSelection) {
+    int index = 0, count = 0;
+    GetCtrlIndex(panel, kList, &index);
+    EXPECT_EQ(index, -1);
+    float gain = 0;
+    EXPECT_EQ(GetCtrlVal(panel, kList, &gain), UIE_BadIndex);  // nothing to read yet
+
+    InsertListItem(panel, kList, -1, "Do Not Use, Gain = 0.50", 0.5);
+    InsertListItem(panel, kList, -1, "-5.00 V to 5.00 V, Gain=1.00", 1.0);
+    InsertListItem(panel, kList, -1, "-0.20 V to 0.20 V, Gain=25.00", 25.0);
+    InsertListItem(panel, kList, 2, "-1.00 V to 1.00 V, Gain=5.00", 5.0);
+    GetNumListItems(panel, kList, &count);
+    EXPECT_EQ(count, 4);
+    GetCtrlIndex(panel, kList, &index);
+    EXPECT_EQ(index, 0);  // the first item inserted became the selection
+
+    SetCtrlIndex(panel, kList, 2);
+    GetCtrlVal(panel, kList, &gain);
+    EXPECT_FLOAT_EQ(gain, 5.0f);
+    std::string label;
+    GetLabelFromIndex(panel, kList, 3, &label);
+    EXPECT_EQ(label, "-0.20 V to 0.20 V, Gain=25.00");
+
+    EXPECT_EQ(SetCtrlVal(panel, kList, 25.0), 0);  // selects by value
+    GetCtrlIndex(panel, kList, &index);
+    EXPECT_EQ(index, 3);
+    EXPECT_EQ(SetCtrlVal(panel, kList, 7.0), UIE_BadAttributeValue);
+    EXPECT_EQ(SetCtrlIndex(panel, kList, 4), UIE_BadIndex);
+
+    ClearListCtrl(panel, kList);
+    GetNumListItems(panel, kList, &count);
+    GetCtrlIndex(panel, kList, &index);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(index, -1);
+}
+
+TEST_F(ToolkitControls, MenuCheckMarksAndDimming) {
+    const int bar = GetPanelMenuBar(panel);
+    ASSERT_GT(bar, 0);
+    int checked = -1;
+    GetMenuBarAttribute(bar, kItemSave, ATTR_CHECKED, &checked);
+    EXPECT_EQ(checked, 0);
+    SetMenuBarAttribute(bar, kItemSave, ATTR_CHECKED, 1);
+    SetMenuBarAttribute(bar, kItemRate, ATTR_DIMMED, 1);
+    GetMenuBarAttribute(bar, kItemSave, ATTR_CHECKED, &checked);
+    EXPECT_EQ(checked, 1);
+    int dimmed = 0;
+    GetMenuBarAttribute(bar, kItemRate, ATTR_DIMMED, &dimmed);
+    EXPECT_EQ(dimmed, 1);
+    EXPECT_EQ(SetMenuBarAttribute(bar, 999, ATTR_CHECKED, 1), UIE_BadMenuItem);
+    EXPECT_EQ(SetMenuBarAttribute(bar + 7, kItemSave, ATTR_CHECKED, 1), UIE_BadMenuBar);
+}
+
+TEST_F(ToolkitControls, PanelsShowHideAndCarryTitles) {
+    int visible = 1;
+    GetPanelAttribute(panel, ATTR_VISIBLE, &visible);
+    EXPECT_EQ(visible, 0);
+    DisplayPanel(panel);
+    GetPanelAttribute(panel, ATTR_VISIBLE, &visible);
+    EXPECT_EQ(visible, 1);
+    SetPanelAttribute(panel, ATTR_TITLE, "Trelvanix");
+    std::string title;
+    GetPanelAttribute(panel, ATTR_TITLE, &title);
+    EXPECT_EQ(title, "Trelvanix");
+    EXPECT_EQ(DisplayPanel(panel + 1), UIE_BadPanelHandle);
+}
