@@ -1,0 +1,239 @@
+#include "platform/driver/board_file.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/driver/driver_errors.h"
+#include "platform/driver/fault_injection.h"
+#include "platform/driver/simulated_board.h"
+
+namespace trelvanix::driver {
+namespace {
+
+constexpr std::size_t kMaxRangePairs = 64;  // the range query returns at most 128 values
+
+struct SourceName {
+    const char* name;
+    SignalSource source;
+    std::vector<std::string_view> parameters;  // besides offset and sigma
+};
+
+const std::vector<SourceName>& sourceNames() {
+    static const std::vector<SourceName> names = {
+        {"cell", SignalSource::Cell, {"output", "rest", "gain", "tau"}},
+        {"readback", SignalSource::Readback, {"output"}},
+        {"sine", SignalSource::Sine, {"amplitude", "frequency"}},
+        {"hum", SignalSource::Hum, {"amplitude", "frequency"}},
+        {"spikes", SignalSource::Spikes, {"amplitude", "rate", "width"}},
+        {"noise", SignalSource::Noise, {}},
+        {"constant", SignalSource::Constant, {"value"}},
+    };
+    return names;
+}
+
+std::vector<std::string_view> wordsOf(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        const std::size_t begin = i;
+        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        if (i > begin) words.push_back(line.substr(begin, i - begin));
+    }
+    return words;
+}
+
+template <typename Number>
+bool parseWhole(std::string_view word, Number* value) {
+    auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), *value);
+    return error == std::errc() && end == word.data() + word.size();
+}
+
+bool parseVolts(std::string_view word, double* value) {
+    return parseWhole(word, value) && std::isfinite(*value);
+}
+
+// Reads one board file line into the config; returns what is wrong, or an empty text.
+class LineReader {
+  public:
+    explicit LineReader(BoardConfig* config) : config_(config) {}
+
+    std::string read(const std::vector<std::string_view>& words) {
+        const std::string_view keyword = words[0];
+        if (keyword == "seed") return readSeed(words);
+        if (keyword == "ranges") return readRanges(words);
+        if (keyword == "input") return readInput(words);
+        if (keyword == "fault") return readFault(words);
+        return "unknown setting \"" + std::string(keyword) +
+               "\" (expected seed, ranges, input or fault)";
+    }
+
+  private:
+    std::string readSeed(const std::vector<std::string_view>& words) {
+        if (seenSeed_) return "the seed is given twice";
+        seenSeed_ = true;
+        if (words.size() != 2 || !parseWhole(words[1], &config_->seed))
+            return "seed needs one whole number from 0 to 18446744073709551615";
+        return {};
+    }
+
+    std::string readRanges(const std::vector<std::string_view>& words) {
+        if (seenRanges_) return "the ranges are given twice";
+        seenRanges_ = true;
+        const std::size_t values = words.size() - 1;
+        if (values == 0 || values % 2 != 0)
+            return "ranges needs low and high limits in pairs, in volts";
+        if (values / 2 > kMaxRangePairs)
+            return "at most " + std::to_string(kMaxRangePairs) + " ranges can be given";
+        config_->ranges.clear();
+        for (std::size_t i = 1; i < words.size(); i += 2) {
+            RangePair range;
+            if (!parseVolts(words[i], &range.low) || !parseVolts(words[i + 1], &range.high))
+                return "range limits must be numbers: \"" + std::string(words[i]) + " " +
+                       std::string(words[i + 1]) + "\"";
+            if (!(range.low < range.high))
+                return "range " + std::string(words[i]) + " to " + std::string(words[i + 1]) +
+                       " has its low limit not below its high limit";
+            config_->ranges.push_back(range);
+        }
+        return {};
+    }
+
+    std::string readInput(const std::vector<std::string_view>& words) {
+        if (words.size() < 3) return "input needs a channel (ai0 to ai7) and a source";
+        int channel = -1;
+        if (words[1].size() != 3 || words[1].substr(0, 2) != "ai" ||
+            !parseWhole(words[1].substr(2), &channel) || channel < 0 || channel >= kSimulatedInputs)
+            return "unknown input \"" + std::string(words[1]) + "\" (expected ai0 to ai7)";
+        if (seenInputs_[channel]) return "input " + std::string(words[1]) + " is given twice";
+        seenInputs_[channel] = true;
+
+        const SourceName* source = nullptr;
+        for (const SourceName& candidate : sourceNames())
+            if (words[2] == candidate.name) source = &candidate;
+        if (!source)
+            return "unknown source \"" + std::string(words[2]) +
+                   "\" (expected cell, readback, sine, hum, spikes, noise or constant)";
+        InputSignal signal = defaultSignal(source->source);
+        for (std::size_t i = 3; i < words.size(); ++i) {
+            if (std::string wrong = readParameter(*source, words[i], &signal); !wrong.empty())
+                return wrong;
+        }
+        config_->inputs[channel] = signal;
+        return {};
+    }
+
+    static std::string readParameter(const SourceName& source, std::string_view word,
+                                     InputSignal* signal) {
+        const std::size_t equals = word.find('=');
+        if (equals == std::string_view::npos)
+            return "\"" + std::string(word) + "\" is not of the form name=value";
+        const std::string_view name = word.substr(0, equals);
+        const std::string_view text = word.substr(equals + 1);
+        bool known = name == "offset" || name == "sigma";
+        for (std::string_view allowed : source.parameters) known = known || name == allowed;
+        if (!known)
+            return "source " + std::string(source.name) + " has no parameter \"" +
+                   std::string(name) + "\"";
+        if (name == "output") {
+            if (text == "ao0" || text == "ao1") {
+                signal->output = text[2] - '0';
+                return {};
+            }
+            return "unknown output \"" + std::string(text) + "\" (expected ao0 or ao1)";
+        }
+        double value = 0.0;
+        if (!parseVolts(text, &value))
+            return "the value of " + std::string(name) + " is not a number: \"" +
+                   std::string(text) + "\"";
+        const auto positive = [&](double* field) {
+            if (!(value > 0.0)) return std::string(name) + " must be greater than 0";
+            *field = value;
+            return std::string();
+        };
+        const auto notNegative = [&](double* field) {
+            if (value < 0.0) return std::string(name) + " must not be negative";
+            *field = value;
+            return std::string();
+        };
+        if (name == "offset") signal->offset = value;
+        if (name == "rest") signal->rest = value;
+        if (name == "gain") signal->gain = value;
+        if (name == "amplitude") signal->amplitude = value;
+        if (name == "value") signal->value = value;
+        if (name == "sigma") return notNegative(&signal->sigma);
+        if (name == "frequency") return notNegative(&signal->frequency);
+        if (name == "rate") return notNegative(&signal->rate);
+        if (name == "tau") return positive(&signal->tau);
+        if (name == "width") return positive(&signal->width);
+        return {};
+    }
+
+    std::string readFault(const std::vector<std::string_view>& words) {
+        FaultSpec fault;
+        if (words.size() != 4)
+            return "fault needs an operation, a call number and a status, as in "
+                   "\"fault DAQmxReadAnalogF64 3 -200279\"";
+        fault.operation = std::string(words[1]);
+        if (!operationNamed(fault.operation))
+            return "unknown driver operation \"" + fault.operation + "\"";
+        if (!parseWhole(words[2], &fault.call) || fault.call < 1)
+            return "the call number of a fault must be a whole number from 1";
+        if (!parseWhole(words[3], &fault.status) || fault.status >= 0)
+            return "the status of a fault must be a negative whole number";
+        config_->faults.push_back(fault);
+        return {};
+    }
+
+    BoardConfig* config_;
+    bool seenSeed_ = false;
+    bool seenRanges_ = false;
+    bool seenInputs_[kSimulatedInputs] = {};
+};
+
+}  // namespace
+
+bool parseBoardText(std::string_view text, const std::string& sourceName, BoardConfig* config,
+                    std::string* error) {
+    BoardConfig parsed = defaultBoardConfig();
+    LineReader reader(&parsed);
+    int lineNumber = 0;
+    while (!text.empty()) {
+        ++lineNumber;
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        line = line.substr(0, line.find('#'));
+        const auto words = wordsOf(line);
+        if (words.empty()) continue;
+        if (std::string wrong = reader.read(words); !wrong.empty()) {
+            if (error) *error = sourceName + ", line " + std::to_string(lineNumber) + ": " + wrong;
+            return false;
+        }
+    }
+    *config = std::move(parsed);
+    return true;
+}
+
+int32 loadBoardFile(const std::string& path, std::string* error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        if (error) *error = path + ": the board file cannot be opened";
+        return kErrorBoardFileInvalid;
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (file.bad()) {
+        if (error) *error = path + ": the board file cannot be read";
+        return kErrorBoardFileInvalid;
+    }
+    BoardConfig config;
+    if (!parseBoardText(text.str(), path, &config, error)) return kErrorBoardFileInvalid;
+    return installSimulatedBoard(config, error);
+}
+
+}  // namespace trelvanix::driver

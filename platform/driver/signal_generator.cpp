@@ -1,0 +1,99 @@
+#include "platform/driver/signal_generator.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace trelvanix::driver {
+namespace {
+
+std::mt19937_64 seededEngine(std::uint64_t seed, int channel, std::uint32_t stream) {
+    std::seed_seq sequence{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),
+                           static_cast<std::uint32_t>(channel), stream};
+    return std::mt19937_64(sequence);
+}
+
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr double kSpikeLength = 20.0;  // in widths: past this a spike has decayed to nothing
+
+}  // namespace
+
+SignalGenerator::SignalGenerator(const InputSignal& signal, std::uint64_t seed, int physicalChannel)
+    : signal_(signal), seed_(seed), channel_(physicalChannel) {}
+
+void SignalGenerator::restart(double start, double rate, const OutputHistory& outputs) {
+    noiseEngine_ = seededEngine(seed_, channel_, 1);
+    eventEngine_ = seededEngine(seed_, channel_, 2);
+    gauss_.reset();
+    start_ = start;
+    rate_ = rate;
+    next_ = 0;
+    if (signal_.source == SignalSource::Cell) {
+        // The cell has settled to whatever the output was doing when acquisition starts.
+        cellLevel_ = signal_.gain * outputs.levelAt(signal_.output, start);
+        cellDecay_ = std::exp(-1.0 / (rate * signal_.tau));
+    }
+    spiking_ = false;
+    nextSpike_ = 0.0;
+    if (signal_.source == SignalSource::Spikes && signal_.rate > 0) {
+        nextSpike_ = std::exponential_distribution<double>(signal_.rate)(eventEngine_);
+    }
+}
+
+double SignalGenerator::spikeAt(double t) {
+    if (signal_.rate <= 0) return 0.0;
+    if (t >= nextSpike_) {
+        spikeOnset_ = nextSpike_;
+        spiking_ = true;
+        // A dead time of a spike's length keeps spikes apart, as a refractory period would.
+        nextSpike_ += kSpikeLength * signal_.width +
+                      std::exponential_distribution<double>(signal_.rate)(eventEngine_);
+    }
+    if (!spiking_) return 0.0;
+    const double x = (t - spikeOnset_) / signal_.width;
+    if (x >= kSpikeLength) {
+        spiking_ = false;
+        return 0.0;
+    }
+    return signal_.amplitude * x * std::exp(1.0 - x);  // rises to the amplitude at one width
+}
+
+void SignalGenerator::generate(std::size_t count, double* out, std::size_t stride,
+                               const OutputHistory& outputs) {
+    const InputSignal& s = signal_;
+    for (std::size_t k = 0; k < count; ++k, ++next_, out += stride) {
+        const double relative = double(next_) / rate_;  // seconds since sample 0
+        double volts = s.offset;
+        switch (s.source) {
+            case SignalSource::Cell: {
+                volts += s.rest + cellLevel_;
+                // Exact step of tau dV/dt = gain * u - V over one period with u held.
+                const double target = s.gain * outputs.levelAt(s.output, timeOf(next_));
+                cellLevel_ = target + (cellLevel_ - target) * cellDecay_;
+                break;
+            }
+            case SignalSource::Readback:
+                volts += outputs.levelAt(s.output, timeOf(next_));
+                break;
+            case SignalSource::Sine:
+                volts += s.amplitude * std::sin(kTwoPi * s.frequency * relative);
+                break;
+            case SignalSource::Hum: {
+                // Mains hum is rich in odd harmonics; the third is the strongest of them.
+                const double phase = kTwoPi * s.frequency * relative;
+                volts += s.amplitude * (std::sin(phase) + 0.3 * std::sin(3.0 * phase));
+                break;
+            }
+            case SignalSource::Spikes:
+                volts += spikeAt(relative);
+                break;
+            case SignalSource::Noise:
+                break;
+            case SignalSource::Constant:
+                volts += s.value;
+                break;
+        }
+        *out = volts + noise();
+    }
+}
+
+}  // namespace trelvanix::driver

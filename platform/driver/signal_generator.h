@@ -1,0 +1,45 @@
+#pragma once
+// The signal of one simulated input, generated sample by sample in order. Sample i depends
+// only on the board's seed, the physical channel, i and what the outputs did, so reading
+// later or in other chunk sizes gives the same samples.
+
+#include <cstddef>
+#include <cstdint>
+#include <random>
+
+#include "platform/driver/board_config.h"
+#include "platform/driver/output_history.h"
+
+namespace trelvanix::driver {
+
+class SignalGenerator {
+  public:
+    SignalGenerator(const InputSignal& signal, std::uint64_t seed, int physicalChannel);
+
+    // Begins an acquisition whose sample 0 is taken at `start`, `rate` samples per second.
+    void restart(double start, double rate, const OutputHistory& outputs);
+    // Writes the next `count` samples in volts to out[0], out[stride], out[2 * stride], ...
+    void generate(std::size_t count, double* out, std::size_t stride, const OutputHistory& outputs);
+
+  private:
+    double noise() { return signal_.sigma > 0 ? signal_.sigma * gauss_(noiseEngine_) : 0.0; }
+    double spikeAt(double t);
+    double timeOf(std::uint64_t index) const { return start_ + double(index) / rate_; }
+
+    InputSignal signal_;
+    std::uint64_t seed_;
+    int channel_;
+    std::mt19937_64 noiseEngine_;
+    std::mt19937_64 eventEngine_;  // spike times, apart from the noise
+    std::normal_distribution<double> gauss_;
+    double start_ = 0.0;
+    double rate_ = 1.0;
+    std::uint64_t next_ = 0;  // index of the next sample
+    double cellLevel_ = 0.0;  // the cell's departure from rest, volts
+    double cellDecay_ = 0.0;  // exp(-sample period / tau)
+    double spikeOnset_ = 0.0;
+    double nextSpike_ = 0.0;
+    bool spiking_ = false;
+};
+
+}  // namespace trelvanix::driver

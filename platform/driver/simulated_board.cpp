@@ -1,0 +1,429 @@
+#include "platform/driver/simulated_board.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "platform/driver/driver_errors.h"
+#include "platform/driver/fault_injection.h"
+#include "platform/driver/physical_channels.h"
+
+namespace trelvanix::driver {
+namespace {
+
+constexpr double kMaxRate = 1.0e6;  // samples per second per channel
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+Outcome invalidValue(std::string cause) {
+    return Outcome::failure(kErrorInvalidAttributeValue, std::move(cause));
+}
+
+}  // namespace
+
+SimulatedBoard::SimulatedBoard(BoardConfig config, ClockSource clock)
+    : config_(std::move(config)), clock_(clock) {}
+
+Outcome SimulatedBoard::findTask(TaskId id, Task** task) {
+    const auto found = tasks_.find(id);
+    if (found == tasks_.end())
+        return Outcome::failure(kErrorInvalidTask,
+                                "task " + std::to_string(id) + " is invalid or has been cleared");
+    *task = &found->second;
+    return Outcome::success();
+}
+
+Outcome SimulatedBoard::inputRanges(std::string_view device, std::vector<RangePair>* ranges) {
+    if (!sameNameIgnoringCase(device, kSimulatedDevice))
+        return Outcome::failure(kErrorInvalidDeviceId, "device \"" + std::string(device) +
+                                                           "\" does not exist; the board is \"" +
+                                                           kSimulatedDevice + "\"");
+    *ranges = config_.ranges;
+    return Outcome::success();
+}
+
+Outcome SimulatedBoard::createTask(TaskId id, std::string_view name) {
+    if (!name.empty()) {
+        for (const auto& [other, task] : tasks_)
+            if (task.name == name)
+                return Outcome::failure(kErrorDuplicateTask, "a task named \"" + std::string(name) +
+                                                                 "\" already exists");
+    }
+    tasks_[id].name = std::string(name);
+    return Outcome::success();
+}
+
+Outcome SimulatedBoard::addInputChannel(TaskId id, std::string_view physicalChannels,
+                                        int32 terminalConfig, double min, double max, int32 units) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind == Kind::Output)
+        return invalidValue("task \"" + task->name + "\" already holds output channels");
+    if (task->running) return invalidValue("task \"" + task->name + "\" is running");
+    if (terminalConfig != DAQmx_Val_RSE && terminalConfig != DAQmx_Val_Cfg_Default)
+        return invalidValue("terminal configuration " + std::to_string(terminalConfig) +
+                            " is not supported; the inputs are referenced single-ended");
+    if (units != DAQmx_Val_Volts) return invalidValue("units must be volts");
+    if (!(min < max))
+        return invalidValue("minimum " + number(min) + " V is not below maximum " + number(max) +
+                            " V");
+    // As the driver does: the narrowest range that holds both limits.
+    const RangePair* chosen = nullptr;
+    for (const RangePair& range : config_.ranges) {
+        if (range.low <= min && max <= range.high &&
+            (!chosen || range.high - range.low < chosen->high - chosen->low))
+            chosen = &range;
+    }
+    if (!chosen)
+        return invalidValue("no input range holds " + number(min) + " V to " + number(max) + " V");
+    std::vector<int> channels;
+    if (Outcome bad = parsePhysicalChannels(physicalChannels, kSimulatedDevice, "ai",
+                                            kSimulatedInputs, &channels);
+        bad.failed())
+        return bad;
+    for (int ch : channels)
+        task->inputs.push_back(
+            {ch, Quantiser(*chosen), SignalGenerator(config_.inputs[ch], config_.seed, ch)});
+    task->kind = Kind::Input;
+    return Outcome::success();
+}
+
+Outcome SimulatedBoard::addOutputChannel(TaskId id, std::string_view physicalChannels, double min,
+                                         double max, int32 units) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind == Kind::Input)
+        return invalidValue("task \"" + task->name + "\" already holds input channels");
+    if (task->running) return invalidValue("task \"" + task->name + "\" is running");
+    if (units != DAQmx_Val_Volts) return invalidValue("units must be volts");
+    if (!(min < max) || min < -kSimulatedOutputLimit || max > kSimulatedOutputLimit)
+        return invalidValue("output limits " + number(min) + " V to " + number(max) +
+                            " V are outside -10 V to 10 V");
+    std::vector<int> channels;
+    if (Outcome bad = parsePhysicalChannels(physicalChannels, kSimulatedDevice, "ao",
+                                            kSimulatedOutputs, &channels);
+        bad.failed())
+        return bad;
+    for (int ch : channels) task->outputs.push_back({ch, min, max});
+    task->kind = Kind::Output;
+    task->waveforms.clear();
+    task->pendingLevels.clear();
+    return Outcome::success();
+}
+
+Outcome SimulatedBoard::configureSampleClock(TaskId id, std::string_view source, double rate,
+                                             int32 activeEdge, int32 sampleMode,
+                                             uInt64 samplesPerChannel) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind == Kind::Empty)
+        return Outcome::failure(kErrorNoChannelsInTask,
+                                "task \"" + task->name + "\" has no channels");
+    if (task->running) return invalidValue("task \"" + task->name + "\" is running");
+    if (!source.empty() && !sameNameIgnoringCase(source, "OnboardClock"))
+        return invalidValue("clock source \"" + std::string(source) +
+                            "\" does not exist; use the onboard clock");
+    if (!(rate > 0.0 && rate <= kMaxRate))
+        return invalidValue("rate " + number(rate) + " S/s is outside 0 to 1e6 S/s");
+    if (activeEdge != DAQmx_Val_Rising && activeEdge != DAQmx_Val_Falling)
+        return invalidValue("active edge " + std::to_string(activeEdge) + " is not an edge");
+    if (sampleMode != DAQmx_Val_ContSamps)
+        return invalidValue("sample mode " + std::to_string(sampleMode) +
+                            " is not supported; only continuous samples");
+    if (samplesPerChannel < 2)
+        return invalidValue("a buffer of " + std::to_string(samplesPerChannel) +
+                            " samples per channel is too small");
+    task->clocked = true;
+    task->rate = rate;
+    task->bufferSize = samplesPerChannel;
+    return Outcome::success();
+}
+
+uInt64 SimulatedBoard::acquired(const Task& task) const {
+    if (!task.running) return task.started ? task.acquiredAtStop : 0;
+    return static_cast<uInt64>(std::max(0LL, sampleIndexAt(now(), task.startTime, task.rate)));
+}
+
+Outcome SimulatedBoard::startTask(Task& task) {
+    if (task.running) return Outcome::success();
+    if (task.kind == Kind::Empty)
+        return Outcome::failure(kErrorNoChannelsInTask,
+                                "task \"" + task.name + "\" has no channels");
+    const double t = now();
+    if (task.kind == Kind::Input) {
+        if (!task.clocked)
+            return invalidValue("task \"" + task.name +
+                                "\" has no sample clock; the board acquires only with one");
+        task.startTime = t;
+        task.readPosition = 0;
+        for (InputChannel& channel : task.inputs) channel.generator.restart(t, task.rate, outputs_);
+    } else if (task.clocked) {
+        if (task.waveforms.empty())
+            return Outcome::failure(kErrorGenerationBufferEmpty,
+                                    "task \"" + task.name + "\" has no waveform written");
+        for (std::size_t i = 0; i < task.outputs.size(); ++i)
+            outputs_.play(task.outputs[i].physical, t, task.waveforms[i], task.rate);
+        forgetOldOutput();
+    } else if (!task.pendingLevels.empty()) {
+        holdLevels(task, task.pendingLevels);
+        task.pendingLevels.clear();
+    }
+    task.running = true;
+    task.started = true;
+    return Outcome::success();
+}
+
+Outcome SimulatedBoard::start(TaskId id) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    return startTask(*task);
+}
+
+Outcome SimulatedBoard::acquiredPerChannel(TaskId id, uInt64* total) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind != Kind::Input)
+        return Outcome::failure(kErrorChanTypeMismatch,
+                                "task \"" + task->name + "\" is not an input task");
+    *total = acquired(*task);
+    return Outcome::success();
+}
+
+Outcome SimulatedBoard::waitForSamples(Task& task, uInt64 needed, double timeout) {
+    Clock& clock = clock_();
+    const double deadline =
+        timeout < 0 ? std::numeric_limits<double>::infinity() : clock.seconds() + timeout;
+    double due = task.startTime + double(needed) / task.rate;
+    while (acquired(task) < needed) {
+        const double t = clock.seconds();
+        if (t >= deadline) return Outcome::failure(kErrorSamplesNotYetAvailable, "");
+        // Where rounding leaves the count one short at the due time, step past it.
+        if (t >= due) due = std::nextafter(t, std::numeric_limits<double>::infinity());
+        clock.waitUntil(std::min(due, deadline));
+    }
+    return Outcome::success();
+}
+
+Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, int32* samplesRead) {
+    *samplesRead = 0;
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind != Kind::Input)
+        return task->kind == Kind::Empty
+                   ? Outcome::failure(kErrorNoChannelsInTask,
+                                      "task \"" + task->name + "\" has no channels")
+                   : Outcome::failure(kErrorChanTypeMismatch,
+                                      "task \"" + task->name + "\" is not an input task");
+    // Reading a task that is not running starts it, as the driver does.
+    if (Outcome bad = startTask(*task); bad.failed()) return bad;
+    if (request.samplesPerChannel < DAQmx_Val_Auto)
+        return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
+                            " samples per channel");
+    if (request.samplesPerChannel > 0 && uInt64(request.samplesPerChannel) > task->bufferSize)
+        return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
+                            " samples per channel from a buffer of " +
+                            std::to_string(task->bufferSize));
+
+    const uInt64 behind = acquired(*task) - task->readPosition;
+    if (behind > task->bufferSize)
+        return Outcome::failure(
+            kErrorSamplesNoLongerAvailable,
+            "task \"" + task->name + "\": the samples requested have been overwritten; the " +
+                "reader fell " + std::to_string(behind) +
+                " samples per channel behind a buffer of " + std::to_string(task->bufferSize));
+    const uInt64 wanted =
+        request.samplesPerChannel == DAQmx_Val_Auto ? behind : uInt64(request.samplesPerChannel);
+    const std::size_t channels = task->inputs.size();
+    if (wanted * channels > request.capacity)
+        return Outcome::failure(kErrorReadBufferTooSmall,
+                                "the read array holds " + std::to_string(request.capacity) +
+                                    " samples but " + std::to_string(wanted * channels) +
+                                    " were requested");
+
+    const Outcome waited = waitForSamples(*task, task->readPosition + wanted, request.timeout);
+    const uInt64 available = std::min(wanted, acquired(*task) - task->readPosition);
+    const std::size_t count = static_cast<std::size_t>(available);
+    for (std::size_t c = 0; c < channels; ++c) {
+        InputChannel& channel = task->inputs[c];
+        double* out = request.groupByScan ? request.data + c : request.data + c * count;
+        const std::size_t stride = request.groupByScan ? channels : 1;
+        channel.generator.generate(count, out, stride, outputs_);
+        for (std::size_t j = 0; j < count; ++j)
+            out[j * stride] = channel.quantiser(out[j * stride]);
+    }
+    task->readPosition += available;
+    *samplesRead = static_cast<int32>(available);
+    if (waited.failed())
+        return Outcome::failure(
+            kErrorSamplesNotYetAvailable,
+            "task \"" + task->name + "\": " + std::to_string(wanted) +
+                " samples per channel were not all acquired within the timeout of " +
+                number(request.timeout) + " s; " + std::to_string(available) + " were read");
+    return Outcome::success();
+}
+
+Outcome SimulatedBoard::checkOutputValues(const Task& task, const double* values, std::size_t count,
+                                          bool groupByScan, std::size_t perChannel) const {
+    const std::size_t channels = task.outputs.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t c = groupByScan ? k % channels : k / perChannel;
+        const OutputChannel& channel = task.outputs[c];
+        if (!(values[k] >= channel.min && values[k] <= channel.max))
+            return Outcome::failure(
+                kErrorAODataOutOfRange,
+                "value " + number(values[k]) + " V for ao" + std::to_string(channel.physical) +
+                    " is outside " + number(channel.min) + " V to " + number(channel.max) + " V");
+    }
+    return Outcome::success();
+}
+
+void SimulatedBoard::holdLevels(const Task& task, const std::vector<double>& levels) {
+    const double t = now();
+    for (std::size_t i = 0; i < task.outputs.size(); ++i)
+        outputs_.hold(task.outputs[i].physical, t, levels[i]);
+    forgetOldOutput();
+}
+
+void SimulatedBoard::forgetOldOutput() {
+    // Inputs may still ask for the output at the time of their oldest unread sample.
+    double oldest = now();
+    for (const auto& [id, task] : tasks_)
+        if (task.kind == Kind::Input && task.started)
+            oldest = std::min(oldest, task.startTime + double(task.readPosition) / task.rate);
+    outputs_.forgetBefore(oldest);
+}
+
+Outcome SimulatedBoard::write(TaskId id, const WriteRequest& request, int32* written) {
+    *written = 0;
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind != Kind::Output)
+        return task->kind == Kind::Empty
+                   ? Outcome::failure(kErrorNoChannelsInTask,
+                                      "task \"" + task->name + "\" has no channels")
+                   : Outcome::failure(kErrorChanTypeMismatch,
+                                      "task \"" + task->name + "\" is not an output task");
+    if (request.samplesPerChannel < 0)
+        return invalidValue("cannot write " + std::to_string(request.samplesPerChannel) +
+                            " samples per channel");
+    const std::size_t perChannel = static_cast<std::size_t>(request.samplesPerChannel);
+    const std::size_t channels = task->outputs.size();
+    if (task->clocked && perChannel < 2)
+        return invalidValue("a waveform needs at least 2 samples per channel");
+    if (!task->clocked && perChannel != 1)
+        return invalidValue("task \"" + task->name +
+                            "\" has no sample clock; write one sample per channel");
+    if (Outcome bad = checkOutputValues(*task, request.data, perChannel * channels,
+                                        request.groupByScan, perChannel);
+        bad.failed())
+        return bad;
+
+    std::vector<std::vector<double>> perOutput(channels, std::vector<double>(perChannel));
+    for (std::size_t c = 0; c < channels; ++c)
+        for (std::size_t j = 0; j < perChannel; ++j)
+            perOutput[c][j] = request.groupByScan ? request.data[j * channels + c]
+                                                  : request.data[c * perChannel + j];
+    *written = request.samplesPerChannel;
+    if (!task->clocked) {
+        std::vector<double> levels(channels);
+        for (std::size_t c = 0; c < channels; ++c) levels[c] = perOutput[c][0];
+        if (task->running || request.autoStart) {
+            holdLevels(*task, levels);
+        } else {
+            task->pendingLevels = levels;
+        }
+        return Outcome::success();
+    }
+    task->waveforms.clear();
+    for (auto& samples : perOutput)
+        task->waveforms.push_back(std::make_shared<const std::vector<double>>(std::move(samples)));
+    if (task->running) {
+        // A new waveform on a running task replaces the old one from now on.
+        for (std::size_t i = 0; i < channels; ++i)
+            outputs_.play(task->outputs[i].physical, now(), task->waveforms[i], task->rate);
+        forgetOldOutput();
+        return Outcome::success();
+    }
+    return request.autoStart ? startTask(*task) : Outcome::success();
+}
+
+Outcome SimulatedBoard::writeScalar(TaskId id, bool autoStart, double timeout, double value) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind == Kind::Input)
+        return Outcome::failure(kErrorChanTypeMismatch,
+                                "task \"" + task->name + "\" is not an output task");
+    if (task->outputs.size() != 1)
+        return invalidValue("a scalar write needs a task with exactly one output channel");
+    if (task->clocked)
+        return invalidValue("task \"" + task->name +
+                            "\" has a sample clock; write a waveform to it instead");
+    WriteRequest request{1, autoStart, timeout, false, &value};
+    int32 written = 0;
+    return write(id, request, &written);
+}
+
+void SimulatedBoard::stopTask(Task& task) {
+    if (!task.running) return;
+    if (task.kind == Kind::Input) {
+        task.acquiredAtStop = acquired(task);
+    } else if (task.clocked) {
+        // A stopped output holds the sample it was putting out.
+        const double t = now();
+        std::vector<double> last;
+        for (const OutputChannel& channel : task.outputs)
+            last.push_back(outputs_.levelAt(channel.physical, t));
+        holdLevels(task, last);
+    }
+    task.running = false;
+}
+
+Outcome SimulatedBoard::stop(TaskId id) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    stopTask(*task);
+    return Outcome::success();
+}
+
+Outcome SimulatedBoard::clear(TaskId id) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    stopTask(*task);
+    tasks_.erase(id);
+    return Outcome::success();
+}
+
+double SimulatedBoard::outputLevel(int output) const {
+    return outputs_.levelAt(output, now());
+}
+
+std::unique_ptr<SimulatedBoard> makeSimulatedBoard(const BoardConfig& config) {
+    return std::make_unique<SimulatedBoard>(config);
+}
+
+int32 installSimulatedBoard(const BoardConfig& config, std::string* error) {
+    for (const FaultSpec& fault : config.faults) {
+        if (!operationNamed(fault.operation) || fault.call < 1 || fault.status >= 0) {
+            if (error)
+                *error = "fault " + fault.operation + " " + std::to_string(fault.call) + " " +
+                         std::to_string(fault.status) + " cannot be injected";
+            return kErrorBoardFileInvalid;
+        }
+    }
+    installDriverBackend(makeSimulatedBoard(config));
+    clearDriverFaults();
+    for (const FaultSpec& fault : config.faults)
+        injectDriverFault(fault.operation, fault.call, fault.status);
+    return 0;
+}
+
+void resetSimulatedBoard() {
+    installSimulatedBoard(defaultBoardConfig());
+}
+
+}  // namespace trelvanix::driver
