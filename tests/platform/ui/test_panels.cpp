@@ -1,5 +1,7 @@
 #include "tests/platform/ui/test_panels.h"
 
+#include <utility>
+
 #include "platform/clock/clock.h"
 
 namespace trelvanix::ui::testing {
@@ -65,11 +67,15 @@ int loadTestPanel() {
     MenuBar bar;
     bar.constantName = "TESTMENU";
     bar.menus.push_back(Menu{1, "FILE", "File"});
-    MenuItem save{.id = kItemSave, .name = "SAVE", .label = "Save", .menuId = 1, .checkable = true};
-    save.callback = recordMenu;
-    MenuItem rate{.id = kItemRate, .name = "RATE", .label = "1 kS/s", .menuId = 1, .checkable = true};
-    rate.callback = recordMenu;
-    bar.items = {save, rate};
+    for (auto [id, name] : {std::pair{kItemSave, "SAVE"}, std::pair{kItemRate, "RATE"}}) {
+        MenuItem item;
+        item.id = id;
+        item.name = name;
+        item.menuId = 1;
+        item.checkable = true;
+        item.callback = recordMenu;
+        bar.items.push_back(item);
+    }
     return Model::instance().addPanel(std::move(p), std::move(bar));
 }
 
