@@ -11,15 +11,15 @@
 
 enum AnalysisStatus : int {
     kAnalysisOk = 0,
-    kAnalysisNullPointer = -1,      // an array or the phase pointer is null
-    kAnalysisBadSize = -2,          // a length or tap count below 1
-    kAnalysisBadSamplingRate = -3,  // sampling frequency not above 0
-    kAnalysisBadCutoff = -4,        // cut-off not strictly between 0 and fs/2, or low >= high
-    kAnalysisEvenTapCount = -5,     // high-pass and band-stop designs need an odd tap count
-    kAnalysisBadWindowType = -6,    // window code other than 1..5
-    kAnalysisBadOrder = -7,         // filter order below 1
-    kAnalysisNotPowerOfTwo = -8,    // FFT length is not a power of two
-    kAnalysisOutOfMemory = -9,      // a work buffer or FFT plan could not be allocated
+    kAnalysisNullPointer = -1,        // an array or the phase pointer is null
+    kAnalysisBadSize = -2,            // a length or tap count below 1
+    kAnalysisBadSamplingRate = -3,    // sampling frequency not above 0
+    kAnalysisBadCutoff = -4,          // cut-off not strictly between 0 and fs/2, or low >= high
+    kAnalysisEvenTapCount = -5,       // high-pass and band-stop designs need an odd tap count
+    kAnalysisBadWindowType = -6,      // window code other than 1..5
+    kAnalysisBadOrder = -7,           // filter order below 1
+    kAnalysisNotPowerOfTwo = -8,      // FFT length is not a power of two
+    kAnalysisOutOfMemory = -9,        // a work buffer or FFT plan could not be allocated
     kAnalysisDegenerateDesign = -10,  // the taps pass nothing to normalise (2-tap Hanning)
 };
 
@@ -37,10 +37,10 @@ enum AnalysisWindowType : int {
 // for band-pass. High-pass and band-stop need an odd tap count.
 int Wind_LPF(double samplingFreq, double cutoff, int numCoefs, double coef[], int windowType);
 int Wind_HPF(double samplingFreq, double cutoff, int numCoefs, double coef[], int windowType);
-int Wind_BPF(double samplingFreq, double lowCutoff, double highCutoff, int numCoefs,
-             double coef[], int windowType);
-int Wind_BSF(double samplingFreq, double lowCutoff, double highCutoff, int numCoefs,
-             double coef[], int windowType);
+int Wind_BPF(double samplingFreq, double lowCutoff, double highCutoff, int numCoefs, double coef[],
+             int windowType);
+int Wind_BSF(double samplingFreq, double lowCutoff, double highCutoff, int numCoefs, double coef[],
+             int windowType);
 
 // out[i] = sum over k of x[k] * y[i-k], for i = 0 .. nx+ny-2 (out holds nx+ny-1 values).
 int Convolve(const double x[], int nx, const double y[], int ny, double out[]);

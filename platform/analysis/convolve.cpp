@@ -5,8 +5,6 @@
 #include <climits>
 #include <cmath>
 #include <complex>
-#include <new>
-#include <vector>
 
 #include "platform/analysis/analysis.h"
 #include "platform/analysis/convolve_methods.h"
@@ -87,15 +85,10 @@ bool convolveOverlapAdd(const double a[], int na, const double b[], int nb, doub
     RealFftPlan* plan = RealFftPlan::forLength(n);
     if (plan == nullptr) return false;
     const int bins = n / 2 + 1;
-    std::vector<std::complex<double>> kernel;
-    try {
-        kernel.resize(bins);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-
     double* samples = plan->samples();
+    // fftw_complex is laid out as std::complex<double> (FFTW manual, "Complex numbers").
     auto* spectrum = reinterpret_cast<std::complex<double>*>(plan->spectrum());
+    auto* kernel = reinterpret_cast<std::complex<double>*>(plan->spareSpectrum());
     std::fill(samples, samples + n, 0.0);
     std::copy(b, b + nb, samples);
     plan->forward();

@@ -33,10 +33,14 @@ double windowValue(int windowType, int k, int n) {
     }
 }
 
-double sinc(double x) { return x == 0.0 ? 1.0 : std::sin(pi * x) / (pi * x); }
+double sinc(double x) {
+    return x == 0.0 ? 1.0 : std::sin(pi * x) / (pi * x);
+}
 
 // Ideal low-pass of cut-off `fraction` (cut-off / fs) sampled at offset t from the centre.
-double lowPassTap(double fraction, double t) { return 2.0 * fraction * sinc(2.0 * fraction * t); }
+double lowPassTap(double fraction, double t) {
+    return 2.0 * fraction * sinc(2.0 * fraction * t);
+}
 
 enum class Kind { LowPass, HighPass, BandPass, BandStop };
 
@@ -123,14 +127,12 @@ int Wind_HPF(double samplingFreq, double cutoff, int numCoefs, double coef[], in
     return design(Kind::HighPass, samplingFreq, cutoff, 0.0, numCoefs, coef, windowType);
 }
 
-int Wind_BPF(double samplingFreq, double lowCutoff, double highCutoff, int numCoefs,
-             double coef[], int windowType) {
-    return design(Kind::BandPass, samplingFreq, lowCutoff, highCutoff, numCoefs, coef,
-                  windowType);
+int Wind_BPF(double samplingFreq, double lowCutoff, double highCutoff, int numCoefs, double coef[],
+             int windowType) {
+    return design(Kind::BandPass, samplingFreq, lowCutoff, highCutoff, numCoefs, coef, windowType);
 }
 
-int Wind_BSF(double samplingFreq, double lowCutoff, double highCutoff, int numCoefs,
-             double coef[], int windowType) {
-    return design(Kind::BandStop, samplingFreq, lowCutoff, highCutoff, numCoefs, coef,
-                  windowType);
+int Wind_BSF(double samplingFreq, double lowCutoff, double highCutoff, int numCoefs, double coef[],
+             int windowType) {
+    return design(Kind::BandStop, samplingFreq, lowCutoff, highCutoff, numCoefs, coef, windowType);
 }

@@ -24,7 +24,8 @@ int SineWave(int n, double amp, double freq, double* phase, double out[]) {
     if (n < 1) return kAnalysisBadSize;
     constexpr double kRadiansPerDegree = std::numbers::pi / 180.0;
     const double start = *phase;
-    for (int i = 0; i < n; ++i) out[i] = amp * std::sin((start + 360.0 * freq * i) * kRadiansPerDegree);
+    for (int i = 0; i < n; ++i)
+        out[i] = amp * std::sin((start + 360.0 * freq * i) * kRadiansPerDegree);
     double next = std::fmod(start + 360.0 * freq * n, 360.0);
     if (next < 0.0) next += 360.0;  // fmod keeps the sign of a falling phase
     *phase = next;

@@ -12,7 +12,10 @@ RealFftPlan* RealFftPlan::forLength(int n) {
     std::unique_ptr<RealFftPlan> plan(new RealFftPlan(n));
     plan->samples_ = fftw_alloc_real(n);
     plan->spectrum_ = fftw_alloc_complex(n / 2 + 1);
-    if (plan->samples_ == nullptr || plan->spectrum_ == nullptr) return nullptr;
+    plan->spare_ = fftw_alloc_complex(n / 2 + 1);
+    if (plan->samples_ == nullptr || plan->spectrum_ == nullptr || plan->spare_ == nullptr) {
+        return nullptr;
+    }
     // FFTW_MEASURE times trial runs on the buffers, which is why plans are made before any
     // data is written to them, and why they are kept.
     plan->forward_ = fftw_plan_dft_r2c_1d(n, plan->samples_, plan->spectrum_, FFTW_MEASURE);
@@ -26,6 +29,7 @@ RealFftPlan::~RealFftPlan() {
     if (inverse_ != nullptr) fftw_destroy_plan(inverse_);
     fftw_free(samples_);
     fftw_free(spectrum_);
+    fftw_free(spare_);
 }
 
 }  // namespace trelvanix::analysis_detail

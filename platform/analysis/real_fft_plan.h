@@ -8,7 +8,7 @@
 namespace trelvanix::analysis_detail {
 
 class RealFftPlan {
-public:
+  public:
     // The plan for length n (n >= 1), made on first use; null when FFTW cannot allocate it.
     static RealFftPlan* forLength(int n);
 
@@ -17,20 +17,24 @@ public:
     RealFftPlan& operator=(const RealFftPlan&) = delete;
 
     int length() const { return n_; }
-    double* samples() { return samples_; }         // n real values
+    double* samples() { return samples_; }          // n real values
     fftw_complex* spectrum() { return spectrum_; }  // n/2 + 1 bins
+    // A second n/2 + 1 bins to hold one transform while others run (a convolution kernel),
+    // so that callers need not allocate per call.
+    fftw_complex* spareSpectrum() { return spare_; }
 
     // samples -> spectrum, unscaled.
     void forward() { fftw_execute(forward_); }
     // spectrum -> samples, unscaled (n times the inverse); overwrites the spectrum.
     void inverse() { fftw_execute(inverse_); }
 
-private:
+  private:
     explicit RealFftPlan(int n) : n_(n) {}
 
     int n_;
     double* samples_ = nullptr;
     fftw_complex* spectrum_ = nullptr;
+    fftw_complex* spare_ = nullptr;
     fftw_plan forward_ = nullptr;
     fftw_plan inverse_ = nullptr;
 };

@@ -47,8 +47,9 @@ TEST(Convolve, WorkedByHand) {
 // and kernels either side of the switch to FFT overlap-add.
 TEST(Convolve, BothMethodsAgreeWithTheDefiningSum) {
     const std::vector<std::pair<int, int>> sizes = {
-        {1, 1},   {1, 9},    {9, 1},    {8, 8},     {17, 3},     {3, 17},     {100, 55},
-        {55, 100}, {64, 64}, {5055, 55}, {1000, 65}, {5055, 255}, {300, 1000}, {4097, 2049}};
+        {1, 1},     {1, 9},     {9, 1},      {8, 8},      {17, 3},
+        {3, 17},    {100, 55},  {55, 100},   {64, 64},    {5055, 55},
+        {1000, 16}, {1000, 17}, {5055, 255}, {300, 1000}, {4097, 2049}};
     unsigned seed = 1;
     for (auto [nx, ny] : sizes) {
         SCOPED_TRACE(std::to_string(nx) + " x " + std::to_string(ny));

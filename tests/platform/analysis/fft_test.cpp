@@ -31,8 +31,8 @@ TEST(ReFFT, EightPointsMatchReferenceValues) {
     ASSERT_EQ(ReFFT(re, im, 8), kAnalysisOk);
     const double expectedRe[] = {2.5, -2.8158639918226478, -4.75, 5.3158639918226491,
                                  6,   5.3158639918226402,  -4.75, -2.8158639918226571};
-    const double expectedIm[] = {0,  -3.7980970388562798, 0.75,  -0.79809703885627936,
-                                 0,  0.79809703885628491, -0.75, 3.7980970388562727};
+    const double expectedIm[] = {0, -3.7980970388562798, 0.75,  -0.79809703885627936,
+                                 0, 0.79809703885628491, -0.75, 3.7980970388562727};
     for (int k = 0; k < 8; ++k) {
         EXPECT_NEAR(re[k], expectedRe[k], 1e-13) << k;
         EXPECT_NEAR(im[k], expectedIm[k], 1e-13) << k;

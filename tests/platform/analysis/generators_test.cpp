@@ -68,7 +68,8 @@ TEST(SineWave, HalfWavesOfAnUnevenDutyCycleJoinAtTheZeroCrossing) {
     ASSERT_EQ(SineWave(70, 1.0, 0.5 / n / 0.7, &phase, period.data() + 30), kAnalysisOk);
     EXPECT_NEAR(phase, 0.0, 1e-9);
     EXPECT_NEAR(period[30], 0.0, 1e-12);
-    EXPECT_TRUE(std::all_of(period.begin() + 1, period.begin() + 30, [](double v) { return v > 0; }));
+    EXPECT_TRUE(
+        std::all_of(period.begin() + 1, period.begin() + 30, [](double v) { return v > 0; }));
     EXPECT_TRUE(std::all_of(period.begin() + 31, period.end(), [](double v) { return v < 0; }));
 }
 
@@ -109,7 +110,8 @@ TEST(GaussNoise, NormalWithMeanZeroAndTheGivenSpread) {
     EXPECT_NEAR(mean(v), 0.0, 0.05);
     EXPECT_NEAR(standardDeviation(v), 4.0, 0.04);
     // About 68.3 % of normal values lie within one standard deviation.
-    const auto within = std::count_if(v.begin(), v.end(), [](double x) { return std::abs(x) < 4.0; });
+    const auto within =
+        std::count_if(v.begin(), v.end(), [](double x) { return std::abs(x) < 4.0; });
     EXPECT_NEAR(static_cast<double>(within) / v.size(), 0.6827, 0.006);
 }
 
