@@ -1,0 +1,75 @@
+// The program entry: reads the command line, chooses the clock, the board and the front end,
+// loads the main panel and runs the event loop.
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "platform/clock/clock.h"
+#include "platform/driver/board_file.h"
+#include "platform/ui/headless_front_end.h"
+#include "platform/ui/model.h"
+#include "platform/ui/script_runner.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+using namespace trelvanix;
+
+namespace {
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "trelvanix: %s\n%s", message.c_str(), app::usageText().c_str());
+    return app::kUsageStatus;
+}
+
+// The front end that shows the panels. Without --headless this is where the window front end
+// will be chosen; until it is built, only headless runs are possible.
+std::unique_ptr<ui::FrontEnd> chooseFrontEnd(const app::CommandLine& line) {
+    if (line.headless) return std::make_unique<ui::HeadlessFrontEnd>();
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto parsed = app::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto* error = std::get_if<app::CommandLineError>(&parsed))
+        return usageError(error->message);
+    const app::CommandLine& line = std::get<app::CommandLine>(parsed);
+    if (line.help) {
+        std::fputs(app::usageText().c_str(), stdout);
+        return 0;
+    }
+
+    std::unique_ptr<ui::ScriptRunner> script;
+    if (!line.scriptPath.empty()) {
+        auto read = ui::readScriptFile(line.scriptPath);
+        if (const auto* error = std::get_if<std::string>(&read)) return usageError(*error);
+        script = std::make_unique<ui::ScriptRunner>(std::move(std::get<ui::Script>(read)));
+    }
+    std::unique_ptr<ui::FrontEnd> frontEnd = chooseFrontEnd(line);
+    if (!frontEnd) {
+        std::fprintf(stderr, "trelvanix: the window front end is not built yet; use --headless\n");
+        return app::kUsageStatus;
+    }
+    if (line.simulatedTime) installSimulatedClock();
+    if (!line.boardPath.empty()) {
+        std::string error;
+        if (driver::loadBoardFile(line.boardPath, &error) < 0) {
+            std::fprintf(stderr, "trelvanix: %s\n", error.c_str());
+            return app::kUsageStatus;
+        }
+    }
+
+    registerTrelvanixResources();
+    ui::Model& model = ui::Model::instance();
+    model.setFrontEnd(frontEnd.get());
+    const int panelHandle = LoadPanel(0, "trelvanix.uir", PANEL);
+    if (panelHandle < 0) return -1;
+    DisplayPanel(panelHandle);
+    if (script) model.setScript(script.get());
+    RunUserInterface();
+    return 0;
+}

@@ -1,0 +1,424 @@
+#include "platform/ui/script_runner.h"
+
+#include <charconv>
+#include <cmath>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <map>
+#include <sstream>
+
+#include "platform/clock/clock.h"
+#include "platform/ui/model.h"
+#include "platform/ui/text_words.h"
+
+namespace trelvanix::ui {
+
+namespace {
+
+using Kind = ScriptCommand::Kind;
+
+constexpr double kNever = std::numeric_limits<double>::infinity();
+
+bool parseNumber(const std::string& text, double* value) {
+    const char* first = text.data() + (!text.empty() && text[0] == '+' ? 1 : 0);
+    auto [end, ec] = std::from_chars(first, text.data() + text.size(), *value);
+    return !text.empty() && ec == std::errc() && end == text.data() + text.size() &&
+           std::isfinite(*value);
+}
+
+bool parseInt(const std::string& text, int* value) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
+    return !text.empty() && ec == std::errc() && end == text.data() + text.size();
+}
+
+// Shortest text that reads back as the same number.
+template <typename Number>
+std::string numberText(Number value) {
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, end);
+}
+
+// Checks one command's words; returns the problem, empty when the line is good.
+std::string checkCommand(const std::string& name, std::vector<std::string>& args, Kind* kind) {
+    static const std::map<std::string, Kind> simple = {
+        {"set", Kind::Set},     {"press", Kind::Press}, {"click", Kind::Click},
+        {"menu", Kind::Menu},   {"close", Kind::Close}, {"wait", Kind::Wait},
+        {"get", Kind::Get},     {"screenshot", Kind::Screenshot}, {"quit", Kind::Quit},
+    };
+    static const std::map<Kind, std::pair<std::size_t, const char*>> usage = {
+        {Kind::Set, {3, "set PANEL CONTROL VALUE"}},  {Kind::Press, {2, "press PANEL CONTROL"}},
+        {Kind::Menu, {1, "menu ITEM"}},                {Kind::Close, {1, "close PANEL"}},
+        {Kind::Wait, {1, "wait SECONDS"}},             {Kind::Get, {2, "get PANEL CONTROL"}},
+        {Kind::Screenshot, {2, "screenshot PANEL FILE"}}, {Kind::Quit, {0, "quit"}},
+    };
+    if (name == "answer") {
+        const std::string what = args.empty() ? "" : args[0];
+        if (args.size() != 2 || (what != "file" && what != "dir" && what != "confirm"))
+            return "expected answer file PATH|cancel, answer dir PATH|cancel or answer confirm yes|no";
+        args.erase(args.begin());
+        if (what == "confirm" && args[0] != "yes" && args[0] != "no")
+            return "answer confirm takes yes or no, not \"" + args[0] + "\"";
+        *kind = what == "file" ? Kind::AnswerFile : what == "dir" ? Kind::AnswerDir
+                                                                  : Kind::AnswerConfirm;
+        return "";
+    }
+    if (name == "expect") {
+        if (args.size() != 3 || args[0] != "popup") return "expected expect popup \"TITLE\" \"TEXT\"";
+        args.erase(args.begin());
+        *kind = Kind::ExpectPopup;
+        return "";
+    }
+    const auto found = simple.find(name);
+    if (found == simple.end()) return "unknown command \"" + name + "\"";
+    *kind = found->second;
+    if (*kind == Kind::Click) {
+        int x = 0, y = 0;
+        if (args.size() == 2) return "";
+        if (args.size() == 4 && parseInt(args[2], &x) && parseInt(args[3], &y)) return "";
+        return "expected click PANEL CONTROL [X Y] with X and Y whole pixels";
+    }
+    const auto& [count, form] = usage.at(*kind);
+    if (args.size() != count) return std::string("expected ") + form;
+    double seconds = 0;
+    if (*kind == Kind::Wait && (!parseNumber(args[0], &seconds) || seconds < 0))
+        return "wait takes a number of seconds, not \"" + args[0] + "\"";
+    return "";
+}
+
+void note(const std::string& where, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", where.c_str(), text.c_str());
+    std::fflush(stderr);
+}
+
+}  // namespace
+
+std::variant<Script, ScriptError> parseScript(std::string_view text, std::string name) {
+    Script script;
+    script.name = std::move(name);
+    int line = 0;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        ++line;
+        SplitLine split = splitWords(text.substr(start, end - start));
+        start = end + 1;
+        if (!split.error.empty()) return ScriptError{line, split.error};
+        if (split.words.empty()) continue;
+        ScriptCommand command;
+        command.line = line;
+        command.args.assign(split.words.begin() + 1, split.words.end());
+        const std::string problem = checkCommand(split.words[0], command.args, &command.kind);
+        if (!problem.empty()) return ScriptError{line, problem};
+        script.commands.push_back(std::move(command));
+    }
+    return script;
+}
+
+std::variant<Script, std::string> readScriptFile(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return "cannot read script file " + path + ": it is a directory";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot read script file " + path + ": " + std::strerror(errno);
+    std::stringstream text;
+    text << in.rdbuf();
+    auto parsed = parseScript(text.str(), path);
+    if (auto* error = std::get_if<ScriptError>(&parsed))
+        return path + ":" + std::to_string(error->line) + ": " + error->message;
+    return std::move(std::get<Script>(parsed));
+}
+
+struct ScriptRunner::Target {
+    Panel* panel = nullptr;
+    Control* control = nullptr;
+};
+
+ScriptRunner::ScriptRunner(Script script) : script_(std::move(script)) {}
+
+double ScriptRunner::nextActionTime() const { return ended_ ? kNever : due_; }
+
+void ScriptRunner::runDueActions() {
+    Model& model = Model::instance();
+    // One action at a time: the events it posts are dispatched before the next one runs.
+    while (!ended_ && !model.hasPendingEvent()) {
+        if (next_ >= script_.commands.size()) return finish();
+        if (programClock().seconds() < due_) return;
+        const ScriptCommand& command = script_.commands[next_++];
+        lastLine_ = command.line;
+        run(command);
+    }
+}
+
+void ScriptRunner::run(const ScriptCommand& c) {
+    Model& model = Model::instance();
+    switch (c.kind) {
+        case Kind::Set: return set(c);
+        case Kind::Press: return press(c);
+        case Kind::Click: return click(c);
+        case Kind::Menu: return chooseMenuItem(c);
+        case Kind::Close: {
+            Panel* panel = model.panelByConstantName(c.args[0]);
+            if (!panel) return fail(c.line, "no panel " + c.args[0] + " is loaded");
+            model.post(Event{Event::Target::Panel, panel->handle, 0, EVENT_CLOSE, 0, 0});
+            return;
+        }
+        case Kind::AnswerFile: fileAnswers_.push_back(c.args[0]); return;
+        case Kind::AnswerDir: dirAnswers_.push_back(c.args[0]); return;
+        case Kind::AnswerConfirm: confirmAnswers_.push_back(c.args[0] == "yes"); return;
+        case Kind::ExpectPopup: expected_.push_back(Expected{c.args[0], c.args[1], c.line}); return;
+        case Kind::Wait: {
+            double seconds = 0;
+            parseNumber(c.args[0], &seconds);
+            due_ = programClock().seconds() + seconds;
+            return;
+        }
+        case Kind::Get: return get(c);
+        case Kind::Screenshot: return screenshot(c);
+        case Kind::Quit: return finish();
+    }
+}
+
+bool ScriptRunner::findTarget(const ScriptCommand& c, Target* target) {
+    target->panel = Model::instance().panelByConstantName(c.args[0]);
+    if (!target->panel) {
+        fail(c.line, "no panel " + c.args[0] + " is loaded");
+        return false;
+    }
+    target->control = target->panel->findByName(c.args[1]);
+    if (!target->control) {
+        fail(c.line, "panel " + c.args[0] + " has no control " + c.args[1]);
+        return false;
+    }
+    return true;
+}
+
+void ScriptRunner::set(const ScriptCommand& c) {
+    Target t;
+    if (!findTarget(c, &t)) return;
+    Control& control = *t.control;
+    const int panel = t.panel->handle;
+    const std::string where = script_.name + ":" + std::to_string(c.line);
+    if (control.dimmed || control.indicator) {
+        note(where, c.args[0] + " " + c.args[1] + (control.dimmed ? " is dimmed" : " is an indicator") +
+                        "; the operator cannot change it");
+        return;
+    }
+    const std::string& text = c.args[2];
+    double number = 0;
+    int status = UIE_NoError;
+    switch (control.kind) {
+        case ControlKind::Numeric:
+            if (!parseNumber(text, &number)) return fail(c.line, "\"" + text + "\" is not a number");
+            status = SetCtrlVal(panel, control.id, number);
+            break;
+        case ControlKind::String: status = SetCtrlVal(panel, control.id, text); break;
+        case ControlKind::TextBox: status = ResetTextBox(panel, control.id, text.c_str()); break;
+        case ControlKind::CheckBox:
+        case ControlKind::Toggle:
+            if (text != "0" && text != "1") return fail(c.line, c.args[1] + " takes 0 or 1");
+            status = SetCtrlVal(panel, control.id, text == "1" ? 1 : 0);
+            break;
+        case ControlKind::ColorNum: {
+            int color = 0;
+            const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+            auto [end, ec] = std::from_chars(text.data() + (hex ? 2 : 0), text.data() + text.size(),
+                                             color, hex ? 16 : 10);
+            if (ec != std::errc() || end != text.data() + text.size() || color < 0 || color > 0xFFFFFF)
+                return fail(c.line, "\"" + text + "\" is not a colour 0xRRGGBB");
+            status = SetCtrlVal(panel, control.id, color);
+            break;
+        }
+        case ControlKind::Ring:
+        case ControlKind::ListBox: {
+            // The operator picks an item: by its value, or else by its label.
+            const bool isNumber = parseNumber(text, &number);
+            int index = -1;
+            for (std::size_t i = 0; i < control.items.size() && index < 0; ++i) {
+                const Value& v = control.items[i].value;
+                const bool sameValue = std::holds_alternative<std::string>(v)
+                                           ? std::get<std::string>(v) == text
+                                           : isNumber && numberOf(v) == number;
+                if (sameValue) index = static_cast<int>(i);
+            }
+            for (std::size_t i = 0; i < control.items.size() && index < 0; ++i)
+                if (control.items[i].label == text) index = static_cast<int>(i);
+            if (index < 0) return fail(c.line, c.args[1] + " has no item \"" + text + "\"");
+            status = SetCtrlIndex(panel, control.id, index);
+            break;
+        }
+        default: return fail(c.line, c.args[1] + " is not a control the operator can set");
+    }
+    if (status < 0) return fail(c.line, "cannot set " + c.args[1] + " to \"" + text + "\"");
+    Model& model = Model::instance();
+    model.post(Event{Event::Target::Control, panel, control.id, EVENT_VAL_CHANGED, 0, 0});
+    model.post(Event{Event::Target::Control, panel, control.id, EVENT_COMMIT, 0, 0});
+}
+
+void ScriptRunner::press(const ScriptCommand& c) {
+    Target t;
+    if (!findTarget(c, &t)) return;
+    if (t.control->dimmed || t.control->indicator) {
+        note(script_.name + ":" + std::to_string(c.line),
+             c.args[0] + " " + c.args[1] + (t.control->dimmed ? " is dimmed" : " is an indicator") +
+                 "; the press is ignored");
+        return;
+    }
+    Model::instance().post(
+        Event{Event::Target::Control, t.panel->handle, t.control->id, EVENT_COMMIT, 0, 0});
+}
+
+void ScriptRunner::click(const ScriptCommand& c) {
+    Target t;
+    if (!findTarget(c, &t)) return;
+    Control& control = *t.control;
+    if (control.dimmed) {
+        note(script_.name + ":" + std::to_string(c.line),
+             c.args[0] + " " + c.args[1] + " is dimmed; the click is ignored");
+        return;
+    }
+    // Without a position the operator clicks the middle of the control.
+    int x = control.rect.width / 2, y = control.rect.height / 2;
+    if (c.args.size() == 4) {
+        parseInt(c.args[2], &x);
+        parseInt(c.args[3], &y);
+    }
+    control.mouseX = x;
+    control.mouseY = y;
+    Model& model = Model::instance();
+    const int panel = t.panel->handle;
+    model.post(Event{Event::Target::Control, panel, control.id, EVENT_LEFT_CLICK, y, x});
+    // A graph the operator clicks also commits.
+    if (control.kind == ControlKind::Graph)
+        model.post(Event{Event::Target::Control, panel, control.id, EVENT_COMMIT, y, x});
+}
+
+void ScriptRunner::chooseMenuItem(const ScriptCommand& c) {
+    Model& model = Model::instance();
+    // The newest panel whose menu bar has the item, as for panels.
+    for (auto it = model.panels().rbegin(); it != model.panels().rend(); ++it) {
+        MenuBar* bar = model.menuBar(it->second.menuBar);
+        if (!bar) continue;
+        for (const MenuItem& item : bar->items) {
+            if (item.separator || item.constantName != c.args[0]) continue;
+            if (item.dimmed) {
+                note(script_.name + ":" + std::to_string(c.line),
+                     "menu item " + c.args[0] + " is dimmed; it is not chosen");
+                return;
+            }
+            model.post(Event{Event::Target::Menu, it->first, item.id, EVENT_MENU, 0, 0});
+            return;
+        }
+    }
+    fail(c.line, "no loaded menu bar has the item " + c.args[0]);
+}
+
+void ScriptRunner::get(const ScriptCommand& c) {
+    Target t;
+    if (!findTarget(c, &t)) return;
+    const int panel = t.panel->handle, id = t.control->id;
+    std::string text;
+    int status = UIE_NoError;
+    if (t.control->dataType == VAL_INTEGER) {
+        int value = 0;
+        status = GetCtrlVal(panel, id, &value);
+        text = std::to_string(value);
+    } else if (t.control->dataType == VAL_FLOAT) {
+        float value = 0;
+        status = GetCtrlVal(panel, id, &value);
+        text = numberText(value);
+    } else if (t.control->dataType == VAL_DOUBLE) {
+        double value = 0;
+        status = GetCtrlVal(panel, id, &value);
+        text = numberText(value);
+    } else {
+        status = GetCtrlVal(panel, id, &text);
+    }
+    if (status < 0) return fail(c.line, c.args[1] + " has no value to get");
+    std::printf("%s %s = %s\n", c.args[0].c_str(), c.args[1].c_str(), text.c_str());
+    std::fflush(stdout);
+}
+
+void ScriptRunner::screenshot(const ScriptCommand& c) {
+    Model& model = Model::instance();
+    Panel* panel = model.panelByConstantName(c.args[0]);
+    if (!panel) return fail(c.line, "no panel " + c.args[0] + " is loaded");
+    std::string error = "no front end shows the panels";
+    if (!model.frontEnd() || model.frontEnd()->screenshot(panel->handle, c.args[1], &error) < 0)
+        fail(c.line, "cannot save a screenshot of " + c.args[0] + ": " + error);
+}
+
+void ScriptRunner::messagePopup(const std::string& title, const std::string& message) {
+    if (expected_.empty() || ended_) return;
+    const Expected expected = expected_.front();
+    expected_.pop_front();
+    if (expected.title != title || expected.text != message)
+        fail(expected.line, "expected popup " + quoteWord(expected.title) + " " +
+                                quoteWord(expected.text) + ", got popup " + quoteWord(title) +
+                                " " + quoteWord(message));
+}
+
+bool ScriptRunner::confirmPopup(const std::string& title, const std::string& message) {
+    if (confirmAnswers_.empty()) {
+        fail(lastLine_, "the confirm pop-up " + quoteWord(title) + " has no answer");
+        return false;
+    }
+    const bool yes = confirmAnswers_.front();
+    confirmAnswers_.pop_front();
+    return yes;
+}
+
+int ScriptRunner::fileSelectPopup(const FileRequest& request, std::string* path) {
+    if (fileAnswers_.empty()) {
+        fail(lastLine_, "the file pop-up " + quoteWord(request.title) + " has no answer");
+        return VAL_NO_FILE_SELECTED;
+    }
+    const std::string answer = fileAnswers_.front();
+    fileAnswers_.pop_front();
+    if (answer == "cancel") return VAL_NO_FILE_SELECTED;
+    *path = answer;
+    std::error_code ec;
+    return std::filesystem::exists(answer, ec) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
+}
+
+int ScriptRunner::directorySelectPopup(const DirectoryRequest& request, std::string* path) {
+    if (dirAnswers_.empty()) {
+        fail(lastLine_, "the directory pop-up " + quoteWord(request.title) + " has no answer");
+        return VAL_NO_DIRECTORY_SELECTED;
+    }
+    const std::string answer = dirAnswers_.front();
+    dirAnswers_.pop_front();
+    if (answer == "cancel") return VAL_NO_DIRECTORY_SELECTED;
+    *path = answer;
+    return VAL_DIRECTORY_SELECTED;
+}
+
+void ScriptRunner::finish() {
+    if (!expected_.empty()) {
+        const Expected& e = expected_.front();
+        return fail(e.line, "the expected popup " + quoteWord(e.title) + " " + quoteWord(e.text) +
+                                " never came");
+    }
+    end(0);
+}
+
+void ScriptRunner::fail(int line, const std::string& message) {
+    if (ended_) return;
+    std::fprintf(stderr, "%s%s: %s\n", script_.name.c_str(),
+                 line > 0 ? (":" + std::to_string(line)).c_str() : "", message.c_str());
+    end(kFailureStatus);
+}
+
+void ScriptRunner::end(int status) {
+    if (ended_) return;
+    ended_ = true;
+    if (beforeEnd_) beforeEnd_();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ending_(status);
+}
+
+}  // namespace trelvanix::ui

@@ -1,0 +1,102 @@
+#pragma once
+// The script runner: replays operator actions from a text script, one command per line,
+// and answers and checks pop-ups. The whole script is parsed before anything runs.
+//
+//   set PANEL CONTROL VALUE     press PANEL CONTROL      click PANEL CONTROL [X Y]
+//   menu ITEM                   close PANEL              wait SECONDS
+//   answer file PATH|cancel     answer dir PATH|cancel   answer confirm yes|no
+//   expect popup "TITLE" "TEXT" get PANEL CONTROL        screenshot PANEL FILE    quit
+//
+// PANEL is a panel constant name, CONTROL a control's name in it (or its full constant name),
+// ITEM a menu item constant name. The run ends with status 0 at the end of the script or at
+// `quit`, and with status 2 (after a message naming the script line) on a failure.
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/ui/run_ending.h"
+#include "platform/ui/scripted_input.h"
+
+namespace trelvanix::ui {
+
+struct ScriptCommand {
+    enum class Kind {
+        Set, Press, Click, Menu, Close, AnswerFile, AnswerDir, AnswerConfirm, ExpectPopup,
+        Wait, Get, Screenshot, Quit,
+    };
+    Kind kind = Kind::Quit;
+    std::vector<std::string> args;  // the words after the command (after "answer KIND" and
+                                    // "expect popup" for those)
+    int line = 0;
+};
+
+struct Script {
+    std::string name;  // for messages: the file name as given
+    std::vector<ScriptCommand> commands;
+};
+
+struct ScriptError {
+    int line = 0;
+    std::string message;
+};
+
+std::variant<Script, ScriptError> parseScript(std::string_view text, std::string name);
+// Reads and parses a script file; the error text is complete ("FILE:LINE: problem").
+std::variant<Script, std::string> readScriptFile(const std::string& path);
+
+class ScriptRunner final : public ScriptedInput {
+public:
+    static constexpr int kFailureStatus = 2;
+
+    explicit ScriptRunner(Script script);
+
+    // How the run ends (default: flush and end the process).
+    void setEnding(RunEnding ending) { ending_ = std::move(ending); }
+    // Runs once, just before the run ends for any reason (the program finishes recordings).
+    void setBeforeEnd(std::function<void()> hook) { beforeEnd_ = std::move(hook); }
+    bool ended() const { return ended_; }
+
+    double nextActionTime() const override;
+    void runDueActions() override;
+    void messagePopup(const std::string& title, const std::string& message) override;
+    bool confirmPopup(const std::string& title, const std::string& message) override;
+    int fileSelectPopup(const FileRequest& request, std::string* path) override;
+    int directorySelectPopup(const DirectoryRequest& request, std::string* path) override;
+
+private:
+    struct Expected {
+        std::string title, text;
+        int line;
+    };
+
+    void run(const ScriptCommand& command);
+    void set(const ScriptCommand& command);
+    void press(const ScriptCommand& command);
+    void click(const ScriptCommand& command);
+    void chooseMenuItem(const ScriptCommand& command);
+    void get(const ScriptCommand& command);
+    void screenshot(const ScriptCommand& command);
+    void finish();
+    void fail(int line, const std::string& message);
+    void end(int status);
+    // The operator's target, or null after reporting the failure.
+    struct Target;
+    bool findTarget(const ScriptCommand& command, Target* target);
+
+    Script script_;
+    std::size_t next_ = 0;
+    double due_ = 0.0;
+    int lastLine_ = 0;  // line of the command run last, for pop-up failures
+    bool ended_ = false;
+    std::deque<Expected> expected_;
+    std::deque<std::string> fileAnswers_, dirAnswers_;
+    std::deque<bool> confirmAnswers_;
+    RunEnding ending_ = exitProcess();
+    std::function<void()> beforeEnd_;
+};
+
+}  // namespace trelvanix::ui
