@@ -52,26 +52,34 @@ void convolveDirect(const double a[], int na, const double b[], int nb, double o
 
 namespace {
 
-int nextPowerOfTwo(long long n) {
-    int p = 1;
+// Beyond this an FFT's buffers alone would take gigabytes.
+constexpr long long kLongestFft = 1LL << 30;
+
+long long nextPowerOfTwo(long long n) {
+    long long p = 1;
     while (p < n) p *= 2;
     return p;
 }
 
 // FFT length with the least work per output sample: each block of N - nb + 1 inputs costs
-// about two transforms of N points; never longer than the whole result needs.
+// about two transforms of N points; never longer than the whole result needs. 0 when even
+// the shortest usable length is too long.
 int overlapAddLength(int na, int nb) {
-    const int longest = std::max(nextPowerOfTwo(static_cast<long long>(na) + nb - 1), 2);
-    int best = longest;
+    const long long shortest = std::max(nextPowerOfTwo(2LL * nb), 2LL);
+    const long long wholeResult =
+        std::max(nextPowerOfTwo(static_cast<long long>(na) + nb - 1), 2LL);
+    if (std::min(shortest, wholeResult) > kLongestFft) return 0;
+    const long long longest = std::min(wholeResult, kLongestFft);
+    long long best = longest;
     double bestCost = HUGE_VAL;
-    for (int n = std::max(nextPowerOfTwo(2LL * nb), 2); n <= longest; n *= 2) {
-        const double cost = n * std::log2(n) / std::min(n - nb + 1, na);
+    for (long long n = shortest; n <= longest; n *= 2) {
+        const double cost = n * std::log2(n) / std::min(n - nb + 1, static_cast<long long>(na));
         if (cost < bestCost) {
             bestCost = cost;
             best = n;
         }
     }
-    return best;
+    return static_cast<int>(best);
 }
 
 }  // namespace
@@ -82,6 +90,7 @@ bool convolveOverlapAdd(const double a[], int na, const double b[], int nb, doub
         std::swap(na, nb);
     }
     const int n = overlapAddLength(na, nb);
+    if (n == 0) return false;
     RealFftPlan* plan = RealFftPlan::forLength(n);
     if (plan == nullptr) return false;
     const int bins = n / 2 + 1;

@@ -103,7 +103,6 @@ if __name__ == '__main__':
         show(f'lowPass11_{win}', fir('lp', 1000, 11, win, 100))
     show('lowPass10_triang', fir('lp', 1000, 10, 'triang', 150))
     show('highPass9_hamming', fir('hp', 1000, 9, 'hamming', 200))
-    show('highPass9_rect', fir('hp', 1000, 9, 'rect', 200))
     show('bandPass15_blackman', fir('bp', 1000, 15, 'blackman', 100, 200))
     show('bandPass8_hanning', fir('bp', 1000, 8, 'hanning', 100, 250))
     show('bandStop13_triang', fir('bs', 1000, 13, 'triang', 150, 250))
