@@ -1,7 +1,7 @@
 #include "platform/driver/quantiser.h"
 
-#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace trelvanix::driver {
 namespace {
@@ -11,22 +11,30 @@ constexpr double kCodes = 65536.0;
 Quantiser::Quantiser(RangePair range)
     : low_(range.low),
       step_((range.high - range.low) / kCodes),
-      perVolt_(kCodes / (range.high - range.low)),
-      zeroCode_(-range.low * kCodes / (range.high - range.low)) {
+      perVolt_(kCodes / (range.high - range.low)) {
     // Ranges such as ±0.2 V put 0 V on a whole code, whatever the rounding of the division.
-    if (std::abs(zeroCode_ - std::round(zeroCode_)) < 1e-6) zeroCode_ = std::round(zeroCode_);
+    const double zero = -range.low * perVolt_;
+    zeroCode_ = std::llround(zero);
+    zeroOnCode_ = std::abs(zero - double(zeroCode_)) < 1e-6;
+}
+
+void Quantiser::convert(double* samples, std::size_t count, std::size_t stride) const {
+    for (std::size_t k = 0; k < count; ++k, samples += stride) *samples = (*this)(*samples);
 }
 
 double Quantiser::operator()(double volts) const {
-    if (std::isnan(volts)) volts = low_;
-    const double code = std::clamp(std::round((volts - low_) * perVolt_), 0.0, kCodes - 1.0);
+    double scaled = (volts - low_) * perVolt_;
+    if (!(scaled > 0.0)) scaled = 0.0;  // also what a NaN reads as
+    if (scaled > kCodes - 1.0) scaled = kCodes - 1.0;
+    const long long code = static_cast<long long>(scaled + 0.5);
+    if (!zeroOnCode_) return low_ + double(code) * step_;
     // Counted from 0 V the code is a whole number of steps; the volts are nudged so that
     // volts * 65536 / span truncates back to exactly that number, as callers convert it.
-    const double fromZero = code - zeroCode_;
-    double result = fromZero * step_;
-    if (fromZero != std::trunc(fromZero)) return low_ + code * step_;
-    const double away = fromZero < 0 ? -INFINITY : INFINITY;
-    for (int i = 0; i < 4 && std::trunc(result * perVolt_) != fromZero; ++i)
+    const long long fromZero = code - zeroCode_;
+    double result = double(fromZero) * step_;
+    const double away = fromZero < 0 ? -std::numeric_limits<double>::infinity()
+                                     : std::numeric_limits<double>::infinity();
+    for (int i = 0; i < 4 && static_cast<long long>(result * perVolt_) != fromZero; ++i)
         result = std::nextafter(result, away);
     return result;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // A 16-bit converter over one input range: what the board reports for a voltage.
 
+#include <cstddef>
+
 #include "platform/driver/driver_backend.h"
 
 namespace trelvanix::driver {
@@ -11,13 +13,15 @@ class Quantiser {
     // The code nearest to `volts`, clipped to the range: 65536 codes of span / 65536 volts
     // from the low limit, so the top code lies one step below the high limit.
     double operator()(double volts) const;
-    double step() const { return step_; }
+    // Converts count samples in place: samples[0], samples[stride], ...
+    void convert(double* samples, std::size_t count, std::size_t stride) const;
 
   private:
     double low_;
     double step_;
     double perVolt_;
-    double zeroCode_;  // the code of 0 V, when the range straddles it
+    long long zeroCode_;  // the code of 0 V
+    bool zeroOnCode_;     // whether 0 V falls on a code, as in every symmetric range
 };
 
 }  // namespace trelvanix::driver

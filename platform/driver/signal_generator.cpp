@@ -60,39 +60,49 @@ double SignalGenerator::spikeAt(double t) {
 void SignalGenerator::generate(std::size_t count, double* out, std::size_t stride,
                                const OutputHistory& outputs) {
     const InputSignal& s = signal_;
-    for (std::size_t k = 0; k < count; ++k, ++next_, out += stride) {
-        const double relative = double(next_) / rate_;  // seconds since sample 0
-        double volts = s.offset;
-        switch (s.source) {
-            case SignalSource::Cell: {
-                volts += s.rest + cellLevel_;
+    const std::uint64_t first = next_;
+    double* sample = out;
+    // One loop per source keeps the choice of source out of the per-sample work.
+    switch (s.source) {
+        case SignalSource::Cell:
+            for (std::uint64_t i = first; i < first + count; ++i, sample += stride) {
+                *sample = s.offset + s.rest + cellLevel_;
                 // Exact step of tau dV/dt = gain * u - V over one period with u held.
-                const double target = s.gain * outputs.levelAt(s.output, timeOf(next_));
+                const double target = s.gain * outputs.levelAt(s.output, timeOf(i));
                 cellLevel_ = target + (cellLevel_ - target) * cellDecay_;
-                break;
             }
-            case SignalSource::Readback:
-                volts += outputs.levelAt(s.output, timeOf(next_));
-                break;
-            case SignalSource::Sine:
-                volts += s.amplitude * std::sin(kTwoPi * s.frequency * relative);
-                break;
-            case SignalSource::Hum: {
+            break;
+        case SignalSource::Readback:
+            for (std::uint64_t i = first; i < first + count; ++i, sample += stride)
+                *sample = s.offset + outputs.levelAt(s.output, timeOf(i));
+            break;
+        case SignalSource::Sine:
+            for (std::uint64_t i = first; i < first + count; ++i, sample += stride)
+                *sample = s.offset + s.amplitude * std::sin(kTwoPi * s.frequency * relativeTime(i));
+            break;
+        case SignalSource::Hum:
+            for (std::uint64_t i = first; i < first + count; ++i, sample += stride) {
                 // Mains hum is rich in odd harmonics; the third is the strongest of them.
-                const double phase = kTwoPi * s.frequency * relative;
-                volts += s.amplitude * (std::sin(phase) + 0.3 * std::sin(3.0 * phase));
-                break;
+                const double phase = kTwoPi * s.frequency * relativeTime(i);
+                *sample = s.offset + s.amplitude * (std::sin(phase) + 0.3 * std::sin(3.0 * phase));
             }
-            case SignalSource::Spikes:
-                volts += spikeAt(relative);
-                break;
-            case SignalSource::Noise:
-                break;
-            case SignalSource::Constant:
-                volts += s.value;
-                break;
-        }
-        *out = volts + noise();
+            break;
+        case SignalSource::Spikes:
+            for (std::uint64_t i = first; i < first + count; ++i, sample += stride)
+                *sample = s.offset + spikeAt(relativeTime(i));
+            break;
+        case SignalSource::Noise:
+            for (std::size_t k = 0; k < count; ++k, sample += stride) *sample = s.offset;
+            break;
+        case SignalSource::Constant:
+            for (std::size_t k = 0; k < count; ++k, sample += stride) *sample = s.offset + s.value;
+            break;
+    }
+    next_ += count;
+    if (s.sigma > 0) {
+        sample = out;
+        for (std::size_t k = 0; k < count; ++k, sample += stride)
+            *sample += s.sigma * gauss_(noiseEngine_);
     }
 }
 

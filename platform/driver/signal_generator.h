@@ -22,9 +22,9 @@ class SignalGenerator {
     void generate(std::size_t count, double* out, std::size_t stride, const OutputHistory& outputs);
 
   private:
-    double noise() { return signal_.sigma > 0 ? signal_.sigma * gauss_(noiseEngine_) : 0.0; }
     double spikeAt(double t);
     double timeOf(std::uint64_t index) const { return start_ + double(index) / rate_; }
+    double relativeTime(std::uint64_t index) const { return double(index) / rate_; }
 
     InputSignal signal_;
     std::uint64_t seed_;

@@ -253,8 +253,7 @@ Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, int32* sampl
         double* out = request.groupByScan ? request.data + c : request.data + c * count;
         const std::size_t stride = request.groupByScan ? channels : 1;
         channel.generator.generate(count, out, stride, outputs_);
-        for (std::size_t j = 0; j < count; ++j)
-            out[j * stride] = channel.quantiser(out[j * stride]);
+        channel.quantiser.convert(out, count, stride);
     }
     task->readPosition += available;
     *samplesRead = static_cast<int32>(available);

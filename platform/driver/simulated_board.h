@@ -44,9 +44,6 @@ class SimulatedBoard final : public DriverBackend {
     Outcome stop(TaskId task) override;
     Outcome clear(TaskId task) override;
 
-    // The voltage on output ao`output` now.
-    double outputLevel(int output) const;
-
   private:
     struct InputChannel {
         int physical;
