@@ -397,10 +397,6 @@ Outcome SimulatedBoard::clear(TaskId id) {
     return Outcome::success();
 }
 
-double SimulatedBoard::outputLevel(int output) const {
-    return outputs_.levelAt(output, now());
-}
-
 std::unique_ptr<SimulatedBoard> makeSimulatedBoard(const BoardConfig& config) {
     return std::make_unique<SimulatedBoard>(config);
 }
