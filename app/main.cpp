@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/startup.h"
+#include "resources/trelvanix_uir.h"
 #include "platform/clock/clock.h"
 #include "platform/driver/board_file.h"
 #include "platform/ui/headless_front_end.h"
 #include "platform/ui/model.h"
 #include "platform/ui/script_runner.h"
 #include "platform/ui/toolkit.h"
-#include "resources/trelvanix_uir.h"
 
 using namespace trelvanix;
 
@@ -66,10 +67,6 @@ int main(int argc, char** argv) {
     registerTrelvanixResources();
     ui::Model& model = ui::Model::instance();
     model.setFrontEnd(frontEnd.get());
-    const int panelHandle = LoadPanel(0, "trelvanix.uir", PANEL);
-    if (panelHandle < 0) return -1;
-    DisplayPanel(panelHandle);
     if (script) model.setScript(script.get());
-    RunUserInterface();
-    return 0;
+    return RunTrelvanix();
 }

@@ -1,0 +1,32 @@
+// The ways out: the Quit button and menu item end the process; closing the main window only
+// ends a recording, so a stray click cannot stop an experiment.
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/state/shared_state.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+namespace {
+
+[[noreturn]] void endProcess() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::exit(1);
+}
+
+}  // namespace
+
+int Quit(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+    if (event != EVENT_COMMIT) return 0;
+    endProcess();
+}
+
+void Quit_(int menuBar, int menuItem, void* callbackData, int panel) { endProcess(); }
+
+int close(int panel, int event, void* callbackData, int eventData1, int eventData2) {
+    if (event == EVENT_PANEL_SIZE)
+        GetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_PLOT_AREA_HEIGHT, &GraphHeight);
+    return 0;
+}

@@ -1,0 +1,29 @@
+#include "app/startup.h"
+
+#include "app/state/shared_state.h"
+#include "daq/device_init.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+namespace trelvanix {
+
+int StartMainPanel() {
+    panelHandle = LoadPanel(0, "trelvanix.uir", PANEL);
+    if (panelHandle < 0) return -1;
+    InjectHandle = LoadPanel(0, "trelvanix.uir", INJECT);
+    if (InjectHandle < 0) return -1;
+    for (int& handle : Handle) handle = 0;
+    SetCtrlAttribute(panelHandle, PANEL_ACQ_LAMP, ATTR_ON_COLOR, VAL_GREEN);
+    SetCtrlVal(panelHandle, PANEL_VERSION, 8.07);
+    DisplayPanel(panelHandle);
+    init_vi();
+    return 0;
+}
+
+int RunTrelvanix() {
+    if (StartMainPanel() < 0) return -1;
+    RunUserInterface();
+    return 0;
+}
+
+}  // namespace trelvanix

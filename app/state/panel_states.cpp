@@ -1,0 +1,61 @@
+#include "app/state/panel_states.h"
+
+#include "app/state/shared_state.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+namespace trelvanix {
+
+namespace {
+
+void dim(int control, bool dimmed) { SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, dimmed ? 1 : 0); }
+
+void dimSaveItem(bool dimmed) {
+    SetMenuBarAttribute(GetPanelMenuBar(panelHandle), MENUBAR_FILE_SAVE, ATTR_DIMMED, dimmed ? 1 : 0);
+}
+
+}  // namespace
+
+void ShowAcquiringState() {
+    dim(PANEL_RECORD, false);
+    dim(PANEL_STOP, false);
+    dim(PANEL_HOLD, false);
+    dim(PANEL_ACQUIRE, true);
+    dim(PANEL_BOARD_GAIN_DISPLAY, true);
+    dim(PANEL_BOARD_GAIN, true);
+    SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 1);
+    dimSaveItem(false);
+    DeleteGraphPlot(panelHandle, PANEL_GRAPH, -1, VAL_IMMEDIATE_DRAW);
+}
+
+void ShowStoppedState() {
+    Acquiring = 0;
+    dim(PANEL_RECORD, true);
+    dim(PANEL_STOP, true);
+    dim(PANEL_HOLD, true);
+    dim(PANEL_ACQUIRE, false);
+    dim(PANEL_BOARD_GAIN_DISPLAY, false);
+    dim(PANEL_BOARD_GAIN, false);
+    SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 0);
+    dimSaveItem(true);
+}
+
+void ShowSettingsChangedState(bool afterChannelScan) {
+    Acquiring = 0;
+    SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 0);
+    Vanix_Mode = 0;
+    dim(PANEL_ACQUIRE, false);
+    dim(PANEL_STOP, true);
+    dim(PANEL_HOLD, true);
+    if (afterChannelScan) dim(PANEL_BOARD_GAIN_DISPLAY, false);
+    dim(PANEL_RECORD, true);
+}
+
+void ShowRecordingState() {
+    SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 1);
+    dimSaveItem(true);
+    dim(PANEL_STOP, false);
+    dim(PANEL_RECORD, true);
+}
+
+}  // namespace trelvanix

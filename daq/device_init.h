@@ -1,0 +1,17 @@
+#pragma once
+// Device initialisation: the data folder, the date and time displays, and the board-gain
+// list built from the input ranges the driver reports for "Dev1".
+
+#include <string>
+
+// Clears the comment and label boxes, selects the data folder, measures the sweep graph and
+// fills the board-gain list. Called once, after the main panel is shown.
+void init_vi();
+// Shows the date as YYYY-MM-DD and the time as HH:MM:SS on the main panel.
+void SetDateAndTime();
+
+namespace trelvanix {
+// The folder made current at start-up: "data" at the root of the file system (of the current
+// drive on Windows). Tests point it elsewhere.
+std::string& DataFolder();
+}  // namespace trelvanix
