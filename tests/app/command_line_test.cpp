@@ -1,0 +1,32 @@
+#include <gtest/gtest.h>
+
+#include "app/command_line.h"
+
+using namespace trelvanix::app;
+
+namespace {
+
+TEST(CommandLine, ReadsEveryOption) {
+    const auto parsed = parseCommandLine(
+        {"--headless", "--sim-time", "--script", "run.txt", "--board", "board.txt"});
+    ASSERT_TRUE(std::holds_alternative<CommandLine>(parsed));
+    const CommandLine& line = std::get<CommandLine>(parsed);
+    EXPECT_TRUE(line.headless);
+    EXPECT_TRUE(line.simulatedTime);
+    EXPECT_EQ(line.scriptPath, "run.txt");
+    EXPECT_EQ(line.boardPath, "board.txt");
+    EXPECT_FALSE(line.help);
+    EXPECT_TRUE(std::get<CommandLine>(parseCommandLine({"--help"})).help);
+}
+
+TEST(CommandLine, RejectsWhatItCannotRun) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--fast"}, {"--script"}, {"--board", ""},
+          {"--script", "a", "--script", "b"}, {"run.txt"}}) {
+        const auto parsed = parseCommandLine(args);
+        ASSERT_TRUE(std::holds_alternative<CommandLineError>(parsed)) << args[0];
+        EXPECT_FALSE(std::get<CommandLineError>(parsed).message.empty());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+#include "tests/scenario/program_run.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+extern char** environ;
+
+namespace trelvanix::scenario {
+
+namespace {
+
+std::string readAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::filesystem::path scratch(const std::string& name) {
+    return std::filesystem::temp_directory_path() /
+           ("trelvanix_scenario_" + std::to_string(::getpid()) + "_" + name);
+}
+
+}  // namespace
+
+ProgramRun runProgram(const std::vector<std::string>& args) {
+    const auto outPath = scratch("stdout"), errPath = scratch("stderr");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<std::string> words = {TRELVANIX_PROGRAM};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    ProgramRun run;
+    pid_t pid = 0;
+    if (posix_spawn(&pid, TRELVANIX_PROGRAM, &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = readAll(outPath);
+    run.err = readAll(errPath);
+    std::filesystem::remove(outPath);
+    std::filesystem::remove(errPath);
+    return run;
+}
+
+ProgramRun runScript(const std::string& script) {
+    const auto path = scratch("script.txt");
+    std::ofstream(path) << script;
+    ProgramRun run = runProgram({"--headless", "--sim-time", "--script", path.string()});
+    std::filesystem::remove(path);
+    return run;
+}
+
+}  // namespace trelvanix::scenario
