@@ -40,7 +40,9 @@ struct Problem {
     std::string message;
 };
 
-[[noreturn]] void fail(std::string message) { throw Problem{std::move(message)}; }
+[[noreturn]] void fail(std::string message) {
+    throw Problem{std::move(message)};
+}
 
 bool isIdentifier(const std::string& word) {
     if (word.empty() || std::isdigit(static_cast<unsigned char>(word[0]))) return false;
@@ -73,8 +75,8 @@ bool parseFlag(const std::string& key, const std::string& text) {
 
 int parseColor(const std::string& key, const std::string& text) {
     unsigned value = 0;
-    const bool hex = text.size() > 2 && text.size() <= 8 && text[0] == '0' &&
-                     (text[1] == 'x' || text[1] == 'X');
+    const bool hex =
+        text.size() > 2 && text.size() <= 8 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
     if (hex) {
         auto [end, ec] = std::from_chars(text.data() + 2, text.data() + text.size(), value, 16);
         if (ec == std::errc() && end == text.data() + text.size()) return static_cast<int>(value);
@@ -92,13 +94,13 @@ int parseDataType(const std::string& text) {
 
 const std::map<std::string, ControlKind>& kindNames() {
     static const std::map<std::string, ControlKind> names = {
-        {"numeric", ControlKind::Numeric},   {"string", ControlKind::String},
-        {"textbox", ControlKind::TextBox},   {"ring", ControlKind::Ring},
-        {"listbox", ControlKind::ListBox},   {"checkbox", ControlKind::CheckBox},
-        {"toggle", ControlKind::Toggle},     {"button", ControlKind::Button},
-        {"lamp", ControlKind::Lamp},         {"color", ControlKind::ColorNum},
-        {"textmsg", ControlKind::TextMsg},   {"decoration", ControlKind::Decoration},
-        {"graph", ControlKind::Graph},       {"timer", ControlKind::Timer},
+        {"numeric", ControlKind::Numeric}, {"string", ControlKind::String},
+        {"textbox", ControlKind::TextBox}, {"ring", ControlKind::Ring},
+        {"listbox", ControlKind::ListBox}, {"checkbox", ControlKind::CheckBox},
+        {"toggle", ControlKind::Toggle},   {"button", ControlKind::Button},
+        {"lamp", ControlKind::Lamp},       {"color", ControlKind::ColorNum},
+        {"textmsg", ControlKind::TextMsg}, {"decoration", ControlKind::Decoration},
+        {"graph", ControlKind::Graph},     {"timer", ControlKind::Timer},
     };
     return names;
 }
@@ -126,10 +128,13 @@ bool isOnOffKind(ControlKind kind) {
 // A value of the given data type written in the file.
 Value parseValue(const std::string& key, const std::string& text, int dataType) {
     switch (dataType) {
-        case VAL_INTEGER: return parseInt(key, text);
+        case VAL_INTEGER:
+            return parseInt(key, text);
         case VAL_DOUBLE:
-        case VAL_FLOAT: return parseDouble(key, text);
-        default: return text;
+        case VAL_FLOAT:
+            return parseDouble(key, text);
+        default:
+            return text;
     }
 }
 
@@ -137,7 +142,7 @@ using KeyValues = std::vector<std::pair<std::string, std::string>>;
 
 // Takes each key it knows out of a declaration's key=value words; what is left is unknown.
 class Keys {
-public:
+  public:
     Keys(const std::vector<std::string>& words, std::size_t first) {
         for (std::size_t i = first; i < words.size(); ++i) {
             const auto eq = words[i].find('=');
@@ -169,7 +174,7 @@ public:
         return false;
     }
 
-private:
+  private:
     KeyValues values_;
 };
 
@@ -179,7 +184,7 @@ struct Declared {
 };
 
 class Parser {
-public:
+  public:
     ResourceFile file;
 
     void parseLine(const std::string& text, int line) {
@@ -219,7 +224,7 @@ public:
 
     int line() const { return line_; }
 
-private:
+  private:
     int line_ = 0;
     std::map<std::string, Declared> constants_;
     std::map<std::string, std::size_t> panelIndex_;
@@ -248,8 +253,8 @@ private:
         requireIdentifier(name, "callback");
         const auto [it, inserted] = callbackRoles_.emplace(name, std::make_pair(role, line_));
         if (!inserted && it->second.first != role)
-            fail("callback " + name + " is a " + role + " callback here but a " +
-                 it->second.first + " callback on line " + std::to_string(it->second.second));
+            fail("callback " + name + " is a " + role + " callback here but a " + it->second.first +
+                 " callback on line " + std::to_string(it->second.second));
     }
 
     void expectWords(const std::vector<std::string>& words, std::size_t names,
@@ -309,8 +314,7 @@ private:
     void parseControl(const std::vector<std::string>& words) {
         expectWords(words, 2, "control PANEL NAME kind=KIND key=value ...");
         const auto panelIt = panelIndex_.find(words[1]);
-        if (panelIt == panelIndex_.end())
-            fail("control for undeclared panel \"" + words[1] + "\"");
+        if (panelIt == panelIndex_.end()) fail("control for undeclared panel \"" + words[1] + "\"");
         Panel& panel = file.panels[panelIt->second];
         Control control;
         control.name = words[2];
@@ -332,8 +336,8 @@ private:
             if (control.id <= 0) fail("control identifier must be positive, not " + *v);
             for (const Control& other : panel.controls)
                 if (other.id == control.id)
-                    fail("duplicate control identifier " + *v + " in panel " +
-                         panel.constantName + " (first used by " + other.name + " on line " +
+                    fail("duplicate control identifier " + *v + " in panel " + panel.constantName +
+                         " (first used by " + other.name + " on line " +
                          std::to_string(other.sourceLine) + ")");
         }
         applyCommonControlKeys(control, keys);
@@ -344,11 +348,16 @@ private:
 
     static void applyKindDefaults(Control& control) {
         switch (control.kind) {
-            case ControlKind::Numeric: setDataTypeUnchecked(control, VAL_DOUBLE); break;
+            case ControlKind::Numeric:
+                setDataTypeUnchecked(control, VAL_DOUBLE);
+                break;
             case ControlKind::String:
             case ControlKind::TextBox:
-            case ControlKind::TextMsg: setDataTypeUnchecked(control, VAL_STRING); break;
-            default: setDataTypeUnchecked(control, VAL_INTEGER);
+            case ControlKind::TextMsg:
+                setDataTypeUnchecked(control, VAL_STRING);
+                break;
+            default:
+                setDataTypeUnchecked(control, VAL_INTEGER);
         }
         control.rect = Rect{0, 0, 100, 24};
         if (control.kind == ControlKind::Graph) {
@@ -371,11 +380,10 @@ private:
     }
 
     void setDataType(Control& control, int dataType) {
-        const bool allowed =
-            isTextKind(control.kind) ? dataType == VAL_STRING
-            : control.kind == ControlKind::Numeric ? dataType != VAL_STRING
-            : isListKind(control.kind)             ? true
-                                                   : dataType == VAL_INTEGER;
+        const bool allowed = isTextKind(control.kind)               ? dataType == VAL_STRING
+                             : control.kind == ControlKind::Numeric ? dataType != VAL_STRING
+                             : isListKind(control.kind)             ? true
+                                                                    : dataType == VAL_INTEGER;
         if (!allowed) fail("a " + kindName(control.kind) + " control cannot hold that data type");
         setDataTypeUnchecked(control, dataType);
     }
@@ -458,8 +466,7 @@ private:
         if (control.kind == ControlKind::TextBox) {
             control.lines.clear();
             std::size_t start = 0;
-            for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos;
-                 start = nl + 1)
+            for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
                 control.lines.push_back(text.substr(start, nl - start));
             control.lines.push_back(text.substr(start));
             return;
@@ -495,10 +502,9 @@ private:
             ListItem item;
             if (colon == std::string::npos) {
                 item.label = entry;
-                item.value = dataType == VAL_STRING ? Value(entry)
-                             : dataType == VAL_INTEGER
-                                 ? Value(static_cast<int>(items.size()))
-                                 : Value(static_cast<double>(items.size()));
+                item.value = dataType == VAL_STRING    ? Value(entry)
+                             : dataType == VAL_INTEGER ? Value(static_cast<int>(items.size()))
+                                                       : Value(static_cast<double>(items.size()));
             } else {
                 item.label = entry.substr(0, colon);
                 item.value = parseValue("item " + item.label, entry.substr(colon + 1), dataType);
@@ -531,9 +537,12 @@ private:
         if (auto v = keys.take(a + "labelcolor"))
             axis.labelColor = parseColor(a + "labelcolor", *v);
         if (auto v = keys.take(a + "scaling")) {
-            if (*v == "auto") axis.scalingMode = VAL_AUTOSCALE;
-            else if (*v == "manual") axis.scalingMode = VAL_MANUAL;
-            else fail("bad scaling \"" + *v + "\" for " + a + "scaling (expected auto or manual)");
+            if (*v == "auto")
+                axis.scalingMode = VAL_AUTOSCALE;
+            else if (*v == "manual")
+                axis.scalingMode = VAL_MANUAL;
+            else
+                fail("bad scaling \"" + *v + "\" for " + a + "scaling (expected auto or manual)");
         }
     }
 
@@ -665,7 +674,8 @@ private:
             used.insert(next);
         };
         std::size_t menu = 0, item = 0;
-        for (bool isMenu : menuOrder_[b]) assign(isMenu ? bar.menus[menu++].id : bar.items[item++].id);
+        for (bool isMenu : menuOrder_[b])
+            assign(isMenu ? bar.menus[menu++].id : bar.items[item++].id);
         for (std::size_t i = 0; i < bar.items.size(); ++i)
             for (const Menu& m : bar.menus)
                 if (m.name == itemMenus_[b][i]) bar.items[i].menuId = m.id;

@@ -44,11 +44,15 @@ int openFlags(int mode, int action) {
     return flags;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 }  // namespace
 
-const std::string& lastFileError() { return lastError; }
+const std::string& lastFileError() {
+    return lastError;
+}
 
 int SetDir(const char* directory) {
     if (!directory) return failure(FILE_BadArgument, "no directory given");
@@ -111,8 +115,8 @@ int FileToArray(const char* path, double* array, int count) {
     return 0;
 }
 
-int FindPattern(const char* buffer, int start, int count, const char* pattern,
-                int caseSensitive, int fromRight) {
+int FindPattern(const char* buffer, int start, int count, const char* pattern, int caseSensitive,
+                int fromRight) {
     if (!buffer || !pattern || start < 0) return -1;
     const std::size_t length = count < 0 ? std::strlen(buffer + start) : count;
     const std::size_t patternLength = std::strlen(pattern);
@@ -156,7 +160,8 @@ int OpenFile(const char* path, int mode, int action, int type) {
 
 int WriteFile(int handle, const char* buffer, int count) {
     FileStream* stream = streamOf(handle);
-    if (!stream) return failure(FILE_BadHandle, "no open file has handle " + std::to_string(handle));
+    if (!stream)
+        return failure(FILE_BadHandle, "no open file has handle " + std::to_string(handle));
     if (count < 0 || (!buffer && count > 0)) return failure(FILE_BadArgument, "bad write size");
     std::string error;
     const std::size_t written = stream->write(buffer, static_cast<std::size_t>(count), &error);
@@ -168,7 +173,8 @@ int WriteFile(int handle, const char* buffer, int count) {
 
 int ReadFile(int handle, char* buffer, int count) {
     FileStream* stream = streamOf(handle);
-    if (!stream) return failure(FILE_BadHandle, "no open file has handle " + std::to_string(handle));
+    if (!stream)
+        return failure(FILE_BadHandle, "no open file has handle " + std::to_string(handle));
     if (count < 0 || (!buffer && count > 0)) return failure(FILE_BadArgument, "bad read size");
     std::string error;
     const long n = stream->read(buffer, static_cast<std::size_t>(count), &error);
@@ -178,7 +184,8 @@ int ReadFile(int handle, char* buffer, int count) {
 
 long SetFilePtr(int handle, long offset, int origin) {
     FileStream* stream = streamOf(handle);
-    if (!stream) return failure(FILE_BadHandle, "no open file has handle " + std::to_string(handle));
+    if (!stream)
+        return failure(FILE_BadHandle, "no open file has handle " + std::to_string(handle));
     const int whence = origin == VAL_FILE_START     ? SEEK_SET
                        : origin == VAL_FILE_CURRENT ? SEEK_CUR
                        : origin == VAL_FILE_END     ? SEEK_END

@@ -1,8 +1,8 @@
 #include "platform/ui/script_runner.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -46,29 +46,36 @@ std::string numberText(Number value) {
 // Checks one command's words; returns the problem, empty when the line is good.
 std::string checkCommand(const std::string& name, std::vector<std::string>& args, Kind* kind) {
     static const std::map<std::string, Kind> simple = {
-        {"set", Kind::Set},     {"press", Kind::Press}, {"click", Kind::Click},
-        {"menu", Kind::Menu},   {"close", Kind::Close}, {"wait", Kind::Wait},
-        {"get", Kind::Get},     {"screenshot", Kind::Screenshot}, {"quit", Kind::Quit},
+        {"set", Kind::Set},   {"press", Kind::Press},           {"click", Kind::Click},
+        {"menu", Kind::Menu}, {"close", Kind::Close},           {"wait", Kind::Wait},
+        {"get", Kind::Get},   {"screenshot", Kind::Screenshot}, {"quit", Kind::Quit},
     };
     static const std::map<Kind, std::pair<std::size_t, const char*>> usage = {
-        {Kind::Set, {3, "set PANEL CONTROL VALUE"}},  {Kind::Press, {2, "press PANEL CONTROL"}},
-        {Kind::Menu, {1, "menu ITEM"}},                {Kind::Close, {1, "close PANEL"}},
-        {Kind::Wait, {1, "wait SECONDS"}},             {Kind::Get, {2, "get PANEL CONTROL"}},
-        {Kind::Screenshot, {2, "screenshot PANEL FILE"}}, {Kind::Quit, {0, "quit"}},
+        {Kind::Set, {3, "set PANEL CONTROL VALUE"}},
+        {Kind::Press, {2, "press PANEL CONTROL"}},
+        {Kind::Menu, {1, "menu ITEM"}},
+        {Kind::Close, {1, "close PANEL"}},
+        {Kind::Wait, {1, "wait SECONDS"}},
+        {Kind::Get, {2, "get PANEL CONTROL"}},
+        {Kind::Screenshot, {2, "screenshot PANEL FILE"}},
+        {Kind::Quit, {0, "quit"}},
     };
     if (name == "answer") {
         const std::string what = args.empty() ? "" : args[0];
         if (args.size() != 2 || (what != "file" && what != "dir" && what != "confirm"))
-            return "expected answer file PATH|cancel, answer dir PATH|cancel or answer confirm yes|no";
+            return "expected answer file PATH|cancel, answer dir PATH|cancel or answer confirm "
+                   "yes|no";
         args.erase(args.begin());
         if (what == "confirm" && args[0] != "yes" && args[0] != "no")
             return "answer confirm takes yes or no, not \"" + args[0] + "\"";
-        *kind = what == "file" ? Kind::AnswerFile : what == "dir" ? Kind::AnswerDir
-                                                                  : Kind::AnswerConfirm;
+        *kind = what == "file"  ? Kind::AnswerFile
+                : what == "dir" ? Kind::AnswerDir
+                                : Kind::AnswerConfirm;
         return "";
     }
     if (name == "expect") {
-        if (args.size() != 3 || args[0] != "popup") return "expected expect popup \"TITLE\" \"TEXT\"";
+        if (args.size() != 3 || args[0] != "popup")
+            return "expected expect popup \"TITLE\" \"TEXT\"";
         args.erase(args.begin());
         *kind = Kind::ExpectPopup;
         return "";
@@ -121,7 +128,8 @@ std::variant<Script, ScriptError> parseScript(std::string_view text, std::string
 
 std::variant<Script, std::string> readScriptFile(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return "cannot read script file " + path + ": it is a directory";
+    if (std::filesystem::is_directory(path, ec))
+        return "cannot read script file " + path + ": it is a directory";
     std::ifstream in(path, std::ios::binary);
     if (!in) return "cannot read script file " + path + ": " + std::strerror(errno);
     std::stringstream text;
@@ -139,7 +147,9 @@ struct ScriptRunner::Target {
 
 ScriptRunner::ScriptRunner(Script script) : script_(std::move(script)) {}
 
-double ScriptRunner::nextActionTime() const { return ended_ ? kNever : due_; }
+double ScriptRunner::nextActionTime() const {
+    return ended_ ? kNever : due_;
+}
 
 void ScriptRunner::runDueActions() {
     Model& model = Model::instance();
@@ -156,29 +166,44 @@ void ScriptRunner::runDueActions() {
 void ScriptRunner::run(const ScriptCommand& c) {
     Model& model = Model::instance();
     switch (c.kind) {
-        case Kind::Set: return set(c);
-        case Kind::Press: return press(c);
-        case Kind::Click: return click(c);
-        case Kind::Menu: return chooseMenuItem(c);
+        case Kind::Set:
+            return set(c);
+        case Kind::Press:
+            return press(c);
+        case Kind::Click:
+            return click(c);
+        case Kind::Menu:
+            return chooseMenuItem(c);
         case Kind::Close: {
             Panel* panel = model.panelByConstantName(c.args[0]);
             if (!panel) return fail(c.line, "no panel " + c.args[0] + " is loaded");
             model.post(Event{Event::Target::Panel, panel->handle, 0, EVENT_CLOSE, 0, 0});
             return;
         }
-        case Kind::AnswerFile: fileAnswers_.push_back(c.args[0]); return;
-        case Kind::AnswerDir: dirAnswers_.push_back(c.args[0]); return;
-        case Kind::AnswerConfirm: confirmAnswers_.push_back(c.args[0] == "yes"); return;
-        case Kind::ExpectPopup: expected_.push_back(Expected{c.args[0], c.args[1], c.line}); return;
+        case Kind::AnswerFile:
+            fileAnswers_.push_back(c.args[0]);
+            return;
+        case Kind::AnswerDir:
+            dirAnswers_.push_back(c.args[0]);
+            return;
+        case Kind::AnswerConfirm:
+            confirmAnswers_.push_back(c.args[0] == "yes");
+            return;
+        case Kind::ExpectPopup:
+            expected_.push_back(Expected{c.args[0], c.args[1], c.line});
+            return;
         case Kind::Wait: {
             double seconds = 0;
             parseNumber(c.args[0], &seconds);
             due_ = programClock().seconds() + seconds;
             return;
         }
-        case Kind::Get: return get(c);
-        case Kind::Screenshot: return screenshot(c);
-        case Kind::Quit: return finish();
+        case Kind::Get:
+            return get(c);
+        case Kind::Screenshot:
+            return screenshot(c);
+        case Kind::Quit:
+            return finish();
     }
 }
 
@@ -203,7 +228,8 @@ void ScriptRunner::set(const ScriptCommand& c) {
     const int panel = t.panel->handle;
     const std::string where = script_.name + ":" + std::to_string(c.line);
     if (control.dimmed || control.indicator) {
-        note(where, c.args[0] + " " + c.args[1] + (control.dimmed ? " is dimmed" : " is an indicator") +
+        note(where, c.args[0] + " " + c.args[1] +
+                        (control.dimmed ? " is dimmed" : " is an indicator") +
                         "; the operator cannot change it");
         return;
     }
@@ -212,11 +238,16 @@ void ScriptRunner::set(const ScriptCommand& c) {
     int status = UIE_NoError;
     switch (control.kind) {
         case ControlKind::Numeric:
-            if (!parseNumber(text, &number)) return fail(c.line, "\"" + text + "\" is not a number");
+            if (!parseNumber(text, &number))
+                return fail(c.line, "\"" + text + "\" is not a number");
             status = SetCtrlVal(panel, control.id, number);
             break;
-        case ControlKind::String: status = SetCtrlVal(panel, control.id, text); break;
-        case ControlKind::TextBox: status = ResetTextBox(panel, control.id, text.c_str()); break;
+        case ControlKind::String:
+            status = SetCtrlVal(panel, control.id, text);
+            break;
+        case ControlKind::TextBox:
+            status = ResetTextBox(panel, control.id, text.c_str());
+            break;
         case ControlKind::CheckBox:
         case ControlKind::Toggle:
             if (text != "0" && text != "1") return fail(c.line, c.args[1] + " takes 0 or 1");
@@ -224,10 +255,12 @@ void ScriptRunner::set(const ScriptCommand& c) {
             break;
         case ControlKind::ColorNum: {
             int color = 0;
-            const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+            const bool hex =
+                text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
             auto [end, ec] = std::from_chars(text.data() + (hex ? 2 : 0), text.data() + text.size(),
                                              color, hex ? 16 : 10);
-            if (ec != std::errc() || end != text.data() + text.size() || color < 0 || color > 0xFFFFFF)
+            if (ec != std::errc() || end != text.data() + text.size() || color < 0 ||
+                color > 0xFFFFFF)
                 return fail(c.line, "\"" + text + "\" is not a colour 0xRRGGBB");
             status = SetCtrlVal(panel, control.id, color);
             break;
@@ -250,7 +283,8 @@ void ScriptRunner::set(const ScriptCommand& c) {
             status = SetCtrlIndex(panel, control.id, index);
             break;
         }
-        default: return fail(c.line, c.args[1] + " is not a control the operator can set");
+        default:
+            return fail(c.line, c.args[1] + " is not a control the operator can set");
     }
     if (status < 0) return fail(c.line, "cannot set " + c.args[1] + " to \"" + text + "\"");
     Model& model = Model::instance();
@@ -357,8 +391,8 @@ void ScriptRunner::messagePopup(const std::string& title, const std::string& mes
     expected_.pop_front();
     if (expected.title != title || expected.text != message)
         fail(expected.line, "expected popup " + quoteWord(expected.title) + " " +
-                                quoteWord(expected.text) + ", got popup " + quoteWord(title) +
-                                " " + quoteWord(message));
+                                quoteWord(expected.text) + ", got popup " + quoteWord(title) + " " +
+                                quoteWord(message));
 }
 
 bool ScriptRunner::confirmPopup(const std::string& title, const std::string& message) {

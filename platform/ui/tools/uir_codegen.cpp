@@ -43,7 +43,8 @@ void constant(std::ostream& out, const std::string& name, int value) {
 
 std::string header(const ResourceFile& file, const std::string& source) {
     std::ostringstream out;
-    out << "#pragma once\n// Generated from " << source << " by trelvanix_uir_codegen; do not edit.\n\n";
+    out << "#pragma once\n// Generated from " << source
+        << " by trelvanix_uir_codegen; do not edit.\n\n";
     for (const Panel& panel : file.panels) {
         out << "// Panel " << panel.constantName << " \"" << panel.title << "\"\n";
         constant(out, panel.constantName, panel.resourceId);
@@ -54,7 +55,8 @@ std::string header(const ResourceFile& file, const std::string& source) {
         out << "// Menu bar " << bar.constantName << "\n";
         // A menu bar is identified by its position among the file's menu bars.
         constant(out, bar.constantName, static_cast<int>(&bar - file.menuBars.data()) + 1);
-        for (const Menu& menu : bar.menus) constant(out, bar.constantName + "_" + menu.name, menu.id);
+        for (const Menu& menu : bar.menus)
+            constant(out, bar.constantName + "_" + menu.name, menu.id);
         for (const MenuItem& item : bar.items)
             if (!item.separator) constant(out, item.constantName, item.id);
         out << '\n';
@@ -70,7 +72,8 @@ std::string header(const ResourceFile& file, const std::string& source) {
             << "(int panel, int event, void* callbackData, int eventData1, int eventData2);\n";
     for (const std::string& name : callbacks.menu)
         out << "void " << name << "(int menuBar, int menuItem, void* callbackData, int panel);\n";
-    out << "\n// Registers the resource file under \"" << std::filesystem::path(source).filename().string()
+    out << "\n// Registers the resource file under \""
+        << std::filesystem::path(source).filename().string()
         << "\" and every callback it names.\nvoid registerTrelvanixResources();\n";
     return out.str();
 }
@@ -84,8 +87,8 @@ std::string registry(const ResourceFile& file, const std::string& text,
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
-        out << "    " << quoteWord(text.substr(start, end - start) + (end < text.size() ? "\n" : ""))
-            << "\n";
+        out << "    "
+            << quoteWord(text.substr(start, end - start) + (end < text.size() ? "\n" : "")) << "\n";
         start = end + 1;
     }
     out << "    \"\";\n}  // namespace\n\nvoid registerTrelvanixResources() {\n"
@@ -135,8 +138,8 @@ int main(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::create_directories(outDir, ec);
     const std::string fileName = source.filename().string();
-    const bool written = writeFile(outDir / "trelvanix_uir.h", header(file, fileName)) &&
-                         writeFile(outDir / "trelvanix_uir_registry.cpp",
-                                        registry(file, text.str(), fileName));
+    const bool written =
+        writeFile(outDir / "trelvanix_uir.h", header(file, fileName)) &&
+        writeFile(outDir / "trelvanix_uir_registry.cpp", registry(file, text.str(), fileName));
     return written ? 0 : 1;
 }

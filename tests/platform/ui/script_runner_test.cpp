@@ -1,3 +1,5 @@
+#include "platform/ui/script_runner.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,7 +10,6 @@
 #include "platform/ui/headless_front_end.h"
 #include "platform/ui/model.h"
 #include "platform/ui/resource.h"
-#include "platform/ui/script_runner.h"
 #include "platform/ui/toolkit.h"
 
 using namespace trelvanix;
@@ -23,17 +24,23 @@ std::vector<std::string> happened;
 
 const char* eventName(int event) {
     switch (event) {
-        case EVENT_COMMIT: return "commit";
-        case EVENT_VAL_CHANGED: return "changed";
-        case EVENT_LEFT_CLICK: return "click";
-        case EVENT_CLOSE: return "close";
-        default: return "other";
+        case EVENT_COMMIT:
+            return "commit";
+        case EVENT_VAL_CHANGED:
+            return "changed";
+        case EVENT_LEFT_CLICK:
+            return "click";
+        case EVENT_CLOSE:
+            return "close";
+        default:
+            return "other";
     }
 }
 
 int Record(int panel, int control, int event, void*, int data1, int data2) {
     std::string line = Model::instance().control(panel, control)->name + ":" + eventName(event);
-    if (event == EVENT_LEFT_CLICK) line += "@" + std::to_string(data2) + "," + std::to_string(data1);
+    if (event == EVENT_LEFT_CLICK)
+        line += "@" + std::to_string(data2) + "," + std::to_string(data1);
     happened.push_back(line);
     return 0;
 }
@@ -53,7 +60,8 @@ int Ask(int, int, int event, void*, int, int) {
     MessagePopup("Hello", "two\nlines");
     happened.push_back("confirm=" + std::to_string(ConfirmPopup("Sure?", "Really")));
     std::string path;
-    const int file = FileSelectPopup("", "*.par", "*.*", "Load", VAL_LOAD_BUTTON, 0, 0, 1, 1, &path);
+    const int file =
+        FileSelectPopup("", "*.par", "*.*", "Load", VAL_LOAD_BUTTON, 0, 0, 1, 1, &path);
     happened.push_back("file=" + std::to_string(file) + " " + path);
     const int dir = DirSelectPopup("", "Where", 1, 1, &path);
     happened.push_back("dir=" + std::to_string(dir) + " " + path);
@@ -96,7 +104,7 @@ const char* kResource =
     "item MB FILE GREY dimmed=1 callback=MenuChosen\n";
 
 class ScriptRunnerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Model::instance().reset();
         installSimulatedClock();
@@ -159,9 +167,9 @@ TEST_F(ScriptRunnerTest, SetChangesTheValueLikeAnOperatorThenCommits) {
     EXPECT_EQ(run("set T GAIN 2.25\nset T NAME \"two words\"\nset T MODE 2\nset T T_ON 1\n"
                   "get T GAIN\nget T NAME\nget T MODE\nget T ON\n"),
               0);
-    EXPECT_THAT(happened, ElementsAre("GAIN:changed", "GAIN:commit", "NAME:changed",
-                                      "NAME:commit", "MODE:changed", "MODE:commit", "ON:changed",
-                                      "ON:commit", "before end"));
+    EXPECT_THAT(happened, ElementsAre("GAIN:changed", "GAIN:commit", "NAME:changed", "NAME:commit",
+                                      "MODE:changed", "MODE:commit", "ON:changed", "ON:commit",
+                                      "before end"));
     EXPECT_EQ(out_, "T GAIN = 2.25\nT NAME = two words\nT MODE = 2\nT ON = 1\n");
     EXPECT_EQ(control("MODE").index, 1);
 }
@@ -181,14 +189,15 @@ TEST_F(ScriptRunnerTest, PressClickMenuAndCloseReachTheirCallbacks) {
 TEST_F(ScriptRunnerTest, AnswersAndExpectationsMeetThePopUps) {
     const std::string existing = ::testing::TempDir();
     EXPECT_EQ(run("expect popup \"Hello\" \"two\\nlines\"\nanswer confirm no\n"
-                  "answer file " + existing + "\nanswer dir /data\npress T ASK\n"
+                  "answer file " +
+                  existing +
+                  "\nanswer dir /data\npress T ASK\n"
                   "answer confirm yes\nanswer file cancel\nanswer dir cancel\npress T ASK\n"),
               0);
     EXPECT_THAT(happened,
-                ElementsAre("confirm=0", "file=" + std::to_string(VAL_EXISTING_FILE_SELECTED) +
-                                             " " + existing,
-                            "dir=1 /data", "confirm=1", "file=0 ", "dir=0 ",
-                            "before end"));
+                ElementsAre("confirm=0",
+                            "file=" + std::to_string(VAL_EXISTING_FILE_SELECTED) + " " + existing,
+                            "dir=1 /data", "confirm=1", "file=0 ", "dir=0 ", "before end"));
     EXPECT_THAT(out_, HasSubstr("popup \"Hello\" \"two\\nlines\"\n"));
 }
 
@@ -200,7 +209,8 @@ TEST_F(ScriptRunnerTest, AFailedExpectationEndsWithAFailure) {
                                 "\"Hello\" \"two\\nlines\""));
 
     EXPECT_EQ(run("expect popup \"Never\" \"shown\"\npress T GO\n"), ScriptRunner::kFailureStatus);
-    EXPECT_THAT(err_, HasSubstr("test.script:1: the expected popup \"Never\" \"shown\" never came"));
+    EXPECT_THAT(err_,
+                HasSubstr("test.script:1: the expected popup \"Never\" \"shown\" never came"));
 }
 
 TEST_F(ScriptRunnerTest, AnUnansweredPopUpEndsWithAFailure) {
