@@ -1,6 +1,7 @@
 #include "daq/device_init.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/state/shared_state.h"
@@ -13,11 +14,16 @@
 namespace trelvanix {
 
 std::string& DataFolder() {
+    static std::string folder = [] {
+        // A lab whose data live elsewhere (and the scenario tests) name the folder here.
+        if (const char* chosen = std::getenv("TRELVANIX_DATA_FOLDER"); chosen && *chosen)
+            return std::string(chosen);
 #ifdef _WIN32
-    static std::string folder = "\\data";
+        return std::string("\\data");
 #else
-    static std::string folder = "/data";
+        return std::string("/data");
 #endif
+    }();
     return folder;
 }
 

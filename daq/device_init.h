@@ -12,6 +12,6 @@ void SetDateAndTime();
 
 namespace trelvanix {
 // The folder made current at start-up: "data" at the root of the file system (of the current
-// drive on Windows). Tests point it elsewhere.
+// drive on Windows), or the folder named by the environment variable TRELVANIX_DATA_FOLDER.
 std::string& DataFolder();
 }  // namespace trelvanix

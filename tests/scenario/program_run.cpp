@@ -27,7 +27,30 @@ std::filesystem::path scratch(const std::string& name) {
            ("trelvanix_scenario_" + std::to_string(::getpid()) + "_" + name);
 }
 
+std::filesystem::path& chosenDataFolder() {
+    static std::filesystem::path folder = [] {
+        auto path = scratch("data");
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+// This process's environment with the data folder set for the program.
+std::vector<std::string> programEnvironment() {
+    const std::string key = "TRELVANIX_DATA_FOLDER=";
+    std::vector<std::string> entries;
+    for (char** e = environ; *e; ++e)
+        if (std::string(*e).rfind(key, 0) != 0) entries.emplace_back(*e);
+    entries.push_back(key + chosenDataFolder().string());
+    return entries;
+}
+
 }  // namespace
+
+std::filesystem::path dataFolder() { return chosenDataFolder(); }
+
+void useDataFolder(const std::filesystem::path& folder) { chosenDataFolder() = folder; }
 
 ProgramRun runProgram(const std::vector<std::string>& args) {
     const auto outPath = scratch("stdout"), errPath = scratch("stderr");
@@ -43,9 +66,14 @@ ProgramRun runProgram(const std::vector<std::string>& args) {
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    std::vector<std::string> environment = programEnvironment();
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
     ProgramRun run;
     pid_t pid = 0;
-    if (posix_spawn(&pid, TRELVANIX_PROGRAM, &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, TRELVANIX_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0) {
         int status = 0;
         ::waitpid(pid, &status, 0);
         if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
