@@ -385,7 +385,21 @@ void ScriptRunner::screenshot(const ScriptCommand& c) {
         fail(c.line, "cannot save a screenshot of " + c.args[0] + ": " + error);
 }
 
+void ScriptRunner::takeDueAnswers() {
+    using Kind = ScriptCommand::Kind;
+    while (!ended_ && next_ < script_.commands.size() && programClock().seconds() >= due_) {
+        const ScriptCommand& command = script_.commands[next_];
+        if (command.kind != Kind::AnswerFile && command.kind != Kind::AnswerDir &&
+            command.kind != Kind::AnswerConfirm && command.kind != Kind::ExpectPopup)
+            return;
+        ++next_;
+        lastLine_ = command.line;
+        run(command);
+    }
+}
+
 void ScriptRunner::messagePopup(const std::string& title, const std::string& message) {
+    takeDueAnswers();
     if (expected_.empty() || ended_) return;
     const Expected expected = expected_.front();
     expected_.pop_front();
@@ -396,6 +410,7 @@ void ScriptRunner::messagePopup(const std::string& title, const std::string& mes
 }
 
 bool ScriptRunner::confirmPopup(const std::string& title, const std::string& message) {
+    takeDueAnswers();
     if (confirmAnswers_.empty()) {
         fail(lastLine_, "the confirm pop-up " + quoteWord(title) + " has no answer");
         return false;
@@ -406,6 +421,7 @@ bool ScriptRunner::confirmPopup(const std::string& title, const std::string& mes
 }
 
 int ScriptRunner::fileSelectPopup(const FileRequest& request, std::string* path) {
+    takeDueAnswers();
     if (fileAnswers_.empty()) {
         fail(lastLine_, "the file pop-up " + quoteWord(request.title) + " has no answer");
         return VAL_NO_FILE_SELECTED;
@@ -419,6 +435,7 @@ int ScriptRunner::fileSelectPopup(const FileRequest& request, std::string* path)
 }
 
 int ScriptRunner::directorySelectPopup(const DirectoryRequest& request, std::string* path) {
+    takeDueAnswers();
     if (dirAnswers_.empty()) {
         fail(lastLine_, "the directory pop-up " + quoteWord(request.title) + " has no answer");
         return VAL_NO_DIRECTORY_SELECTED;

@@ -80,6 +80,9 @@ private:
     void chooseMenuItem(const ScriptCommand& command);
     void get(const ScriptCommand& command);
     void screenshot(const ScriptCommand& command);
+    // A pop-up that comes before the script has run its answers (at start-up, or inside a
+    // callback) takes the answer and expect lines that are due next, so they still apply.
+    void takeDueAnswers();
     void finish();
     void fail(int line, const std::string& message);
     void end(int status);
