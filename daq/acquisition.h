@@ -1,0 +1,36 @@
+#pragma once
+// The acquisition loop: Acquire starts a run that reads the ticked channels stretch by
+// stretch, converts each stretch to counts, hands it to recording, converts it back to volts,
+// filters, scales and draws it, until `Acquiring` is cleared. Also the channel scan, the
+// save-interval dialog and the record-time control whose values the loop obeys.
+
+#include "platform/driver/daqmx.h"
+
+// The driver task of the analog inputs; created at every start, stopped and cleared at every
+// end of a run.
+extern TaskHandle AI_Task;
+
+// Acquire button (commit): runs acquisition, and runs it again at once for as long as a
+// recorded stimulus asks for a restart (`AutoSave`).
+int Acquire(int panel, int control, int event, void* callbackData, int eventData1,
+            int eventData2);
+// Puts the main panel into its acquiring state and runs the loop until it ends. A stretch
+// holding fewer than 2 samples per channel, or an acquired channel whose input range is not
+// known, is refused with an "Error!" pop-up before anything changes.
+void dataAcquire();
+// One run: configures and starts the input task, then polls, reads and processes stretches
+// until `Acquiring` is 0 after a pass or a driver call fails; then releases the task.
+void Acquire_With_no_trigger();
+// Per-start set-up of the shared stretch buffers (HalfBuffer, FullBuffer, Scaled_Waveforms)
+// for the current rate, stretch length and channels; resets the sweep.
+void Preparations();
+// The channel scan: the ticked check boxes become `ChannelList` (channel 0 when none is
+// ticked); a running acquisition is stopped.
+void GetNumChs();
+
+// Save-interval dialog OK and Cancel buttons, and the record-time control (commit).
+int ok_click(int panel, int control, int event, void* callbackData, int eventData1,
+             int eventData2);
+int Cancel(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
+int SetSaveTime(int panel, int control, int event, void* callbackData, int eventData1,
+                int eventData2);

@@ -1,0 +1,172 @@
+// The start and end of an acquisition run, and the Acquire button that runs it.
+
+#include <cstdio>
+#include <string>
+
+#include "app/state/panel_states.h"
+#include "app/state/shared_state.h"
+#include "daq/acquisition.h"
+#include "daq/acquisition_run.h"
+#include "daq/device_init.h"
+#include "daq/stretch_conversion.h"
+#include "platform/clock/clock.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+TaskHandle AI_Task = nullptr;
+
+namespace {
+
+constexpr int kRangePairs = 64;
+constexpr int kExtendedErrorSize = 2048;
+// The driver buffer holds this many seconds of samples per channel and channel acquired, so
+// the loop may fall far behind (a long pop-up) without losing a stretch.
+constexpr unsigned long long kBufferSecondsPerChannel = 20;
+
+// The range pair chosen for a physical channel, or -1 when the device has none there.
+int rangePairOf(int channel) {
+    const int pair = AIVRngBipolarOffset + AILimitsIndex[channel];
+    if (pair < 0 || pair >= kRangePairs) return -1;
+    if (!(AIVoltageRanges[2 * pair + 1] - AIVoltageRanges[2 * pair] > 0.0)) return -1;
+    return pair;
+}
+
+// Why the current settings cannot be acquired, or an empty text when they can. A stretch of
+// fewer than 2 samples per channel has no half-stretch to wait for, and a channel without a
+// known range has no count scale: either would acquire nothing sound.
+std::string startRefusal() {
+    char message[256];
+    if (trelvanix::SamplesPerChannel(NumScans, Sec_per_stretch) < 2) {
+        std::snprintf(message, sizeof message,
+                      "A stretch of %g s at %d samples per second holds fewer than 2 samples "
+                      "per channel.\nChoose a longer stretch or a higher sampling rate.",
+                      Sec_per_stretch, NumScans);
+        return message;
+    }
+    for (int i = 0; i < NumChannels; ++i) {
+        if (rangePairOf(ChannelList[i]) >= 0) continue;
+        std::snprintf(message, sizeof message,
+                      "The board reported no input range for channel %d, so its samples cannot "
+                      "be converted.\nAcquisition cannot start.",
+                      ChannelList[i]);
+        return message;
+    }
+    return {};
+}
+
+}  // namespace
+
+namespace trelvanix::daq {
+
+int32 StartRun(AcquisitionRun& run) {
+    Preparations();
+    run.n = BufferSize / NumChannels;
+    run.channels = NumChannels;
+    for (int i = 0; i < 8; ++i) run.channelList[i] = ChannelList[i];
+    run.ReadBuffer.assign(static_cast<std::size_t>(BufferSize), 0.0);
+
+    int32 status = DAQmxCreateTask("Vanix_AnalogIn_Task", &AI_Task);
+    if (status < 0) return status;
+    for (int i = 0; i < run.channels; ++i) {
+        const int ch = run.channelList[i];
+        const int pair = rangePairOf(ch);
+        const double low = AIVoltageRanges[2 * pair], high = AIVoltageRanges[2 * pair + 1];
+        run.RangeSpan[ch] = high - low;
+        run.countsPerVolt[i] = double(1 << run.CountBits) / run.RangeSpan[ch];
+        char name[32];
+        std::snprintf(name, sizeof name, "Dev1/ai%d", ch);
+        status = DAQmxCreateAIVoltageChan(AI_Task, name, "", DAQmx_Val_RSE, low, high,
+                                          DAQmx_Val_Volts, "");
+        if (status < 0) return status;
+    }
+    status = DAQmxCfgSampClkTiming(AI_Task, "", NumScans, DAQmx_Val_Rising, DAQmx_Val_ContSamps,
+                                   kBufferSecondsPerChannel * NumScans * NumChannels);
+    if (status < 0) return status;
+    // The restart a recorded stimulus asked for is under way.
+    if (AutoSave == 1) AutoSave = 0;
+
+    const std::size_t n = static_cast<std::size_t>(run.n);
+    run.FilterWork.assign(static_cast<std::size_t>(run.channels),
+                          std::vector<double>(n + kStartWindowSize, 0.0));
+    for (int i = 0; i < 8; ++i) run.WorkWindowSize[i] = kStartWindowSize;
+    run.FilterOut.assign(n + 2 * kStartWindowSize - 1, 0.0);
+
+    Timer_start = Timer();
+    Acquiring = 1;
+    Skipping = 0;
+    run.SkipClock = 0.0;
+    Real_time = 0.0;
+    status = DAQmxStartTask(AI_Task);
+    if (status < 0) return status;
+    run.rate = NumScans;
+    run.taskStartTime = Timer();
+    return 0;
+}
+
+void EndRun(AcquisitionRun& run, int32 status) {
+    if (status < 0) {
+        char error[kExtendedErrorSize] = "";
+        DAQmxGetExtendedErrorInfo(error, sizeof error);
+        ErrorPrintf("%s", error);
+    }
+    // The driver keeps one task of this name: a task left behind would refuse every later run.
+    if (AI_Task != nullptr) {
+        DAQmxStopTask(AI_Task);
+        DAQmxClearTask(AI_Task);
+    }
+    run = AcquisitionRun{};
+}
+
+}  // namespace trelvanix::daq
+
+void Preparations() {
+    SetDateAndTime();
+    Count = -1;
+    BufferSize = trelvanix::SamplesPerChannel(NumScans, Sec_per_stretch) * NumChannels;
+    delete[] HalfBuffer;
+    delete[] FullBuffer;
+    for (double*& waveform : Scaled_Waveforms) {
+        delete[] waveform;
+        waveform = nullptr;
+    }
+    HalfBuffer = new short[BufferSize]();
+    for (int i = 0; i < NumChannels; ++i) Scaled_Waveforms[i] = new double[BufferSize / NumChannels]();
+    FullBuffer = new short[2 * BufferSize]();
+}
+
+void Acquire_With_no_trigger() {
+    trelvanix::daq::AcquisitionRun run;
+    int32 status = trelvanix::daq::StartRun(run);
+    while (status >= 0) {
+        status = trelvanix::daq::PollOnce(run);
+        if (status >= 0 && Acquiring == 0) break;
+    }
+    trelvanix::daq::EndRun(run, status);
+    // A run that failed cannot start a recorded stimulus: asking Acquire to restart would only
+    // fail the same way, over and over.
+    if (status < 0) AutoSave = 0;
+}
+
+void dataAcquire() {
+    if (const std::string refusal = startRefusal(); !refusal.empty()) {
+        MessagePopup("Error!", refusal.c_str());
+        AutoSave = 0;
+        return;
+    }
+    trelvanix::ShowAcquiringState();
+    Acquire_With_no_trigger();
+}
+
+int Acquire(int panel, int control, int event, void* callbackData, int eventData1,
+            int eventData2) {
+    if (event != EVENT_COMMIT) return 0;
+    // Callbacks run inside the loop; a second run there would take the first one's task.
+    static bool running = false;
+    if (running) return 0;
+    running = true;
+    FirstTime = Save_status;
+    dataAcquire();
+    while (AutoSave == 1) dataAcquire();
+    running = false;
+    return 0;
+}

@@ -1,0 +1,34 @@
+// The save-interval dialog that the Save menu item shows, and the record-time control: the
+// values the loop obeys for interval saving and timed recording.
+
+#include "app/state/shared_state.h"
+#include "daq/acquisition.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+int ok_click(int panel, int control, int event, void* callbackData, int eventData1,
+             int eventData2) {
+    if (event != EVENT_COMMIT) return 0;
+    GetCtrlVal(panel, INTERVAL_SAVING, &Saving_interval);
+    GetCtrlVal(panel, INTERVAL_PAUSE, &Skip_interval);
+    Save_status = 1;
+    Skipping = 0;
+    SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 1);
+    HidePanel(panel);
+    return 0;
+}
+
+int Cancel(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+    if (event != EVENT_COMMIT) return 0;
+    SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 0);
+    SetMenuBarAttribute(GetPanelMenuBar(panelHandle), MENUBAR_FILE_SAVE, ATTR_CHECKED, 0);
+    HidePanel(panel);
+    return 0;
+}
+
+int SetSaveTime(int panel, int control, int event, void* callbackData, int eventData1,
+                int eventData2) {
+    if (event != EVENT_COMMIT) return 0;
+    GetCtrlVal(panel, control, &SaveTime);
+    return 0;
+}
