@@ -1,0 +1,26 @@
+#pragma once
+// The sweep display of the main panel: gain and offset of the active channel, the y axis in
+// its unit, its colour, the sweep length and single-sweep mode. The callbacks that drive
+// these are declared with the panel constants in "resources/trelvanix_uir.h".
+
+// When set, a click in the sweep graph moves the active trace's latest point (not its zero
+// level) to the clicked height.
+extern int MoveSig;
+
+// Labels the sweep graph's y axis as value * gain - offset.
+void setYAxisScale(double gain, double offset);
+// Gain_Factor and Offset of channel `index` from the display-gain and offset controls.
+void setGainOffset(int index);
+// Makes the channel whose label box is `control` active, when that channel is acquired.
+void channel(int control);
+// Gives the display controls and the channel's check box the colour of channel `index`.
+void setColorsAccording2Channel(int index);
+// Stretches and the time axis from the sweep-length control.
+void scale_change();
+// Enters or leaves single-sweep mode.
+void hold();
+
+namespace trelvanix {
+// Shows channel ch's board gain in the board-gain display and selects its range in the list.
+void ShowBoardGainOf(int ch);
+}  // namespace trelvanix

@@ -1,0 +1,88 @@
+// The sweep: its length (typed in, halved or doubled), single-sweep mode and restarting the
+// sweep at the left edge.
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/display_controls.h"
+#include "app/menu_groups.h"
+#include "app/state/shared_state.h"
+#include "platform/clock/clock.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+namespace {
+
+double timeAxisMaximum() {
+    int mode = 0;
+    double min = 0.0, max = 0.0;
+    GetAxisScalingMode(panelHandle, PANEL_GRAPH, VAL_XAXIS, &mode, &min, &max);
+    return max;
+}
+
+void setSweepLength(double seconds) {
+    SetCtrlVal(panelHandle, PANEL_SWEEP, seconds);
+    scale_change();
+}
+
+}  // namespace
+
+void scale_change() {
+    double length = 0.0;
+    GetCtrlVal(panelHandle, PANEL_SWEEP, &length);
+    // A sweep holds at least the stretch being drawn, or the loop would have nothing to end.
+    Stretches = std::max(1, static_cast<int>(length / Sec_per_stretch));
+    SetAxisScalingMode(panelHandle, PANEL_GRAPH, VAL_XAXIS, VAL_MANUAL, 0.0, length);
+    int matching = -1;
+    for (int i = 0; i < 9; ++i)
+        if (StretchIDVal[i] == Stretches) matching = StretchID[i];
+    trelvanix::CheckOnlyMenuItem(StretchID, matching);
+}
+
+int SetTime(int panel, int control, int event, void* callbackData, int eventData1,
+            int eventData2) {
+    if (event == EVENT_COMMIT) scale_change();
+    return 0;
+}
+
+int forward(int panel, int control, int event, void* callbackData, int eventData1,
+            int eventData2) {
+    if (event != EVENT_LEFT_CLICK) return -1;
+    setSweepLength(timeAxisMaximum() / 2.0);
+    return 0;
+}
+
+int backward(int panel, int control, int event, void* callbackData, int eventData1,
+             int eventData2) {
+    if (event != EVENT_LEFT_CLICK) return -1;
+    setSweepLength(2.0 * timeAxisMaximum());
+    return 0;
+}
+
+void hold() {
+    Vanix_Mode = Vanix_Mode ? 0 : 1;
+    if (Vanix_Mode == 1) {
+        // The moment the captured sweep was asked for.
+        int hours = 0, minutes = 0, seconds = 0;
+        GetSystemTime(&hours, &minutes, &seconds);
+        char text[16];
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", hours, minutes, seconds);
+        SetCtrlVal(panelHandle, PANEL_TIME, text);
+        Hold_status = 0;
+    } else {
+        DeleteGraphPlot(panelHandle, PANEL_GRAPH, -1, VAL_IMMEDIATE_DRAW);
+        Count = -1;
+    }
+}
+
+int pause(int panel, int control, int event, void* callbackData, int eventData1,
+          int eventData2) {
+    if (event == EVENT_COMMIT) hold();
+    return 0;
+}
+
+int Refresh(int panel, int control, int event, void* callbackData, int eventData1,
+            int eventData2) {
+    if (event == EVENT_COMMIT) Count = -1;
+    return 0;
+}
