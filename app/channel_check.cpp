@@ -1,0 +1,37 @@
+// The channel check boxes: a change of the channel set stops acquisition and rescans the
+// channels; unticking a channel hands the display controls to the highest ticked channel.
+
+#include "analysis/units.h"
+#include "app/acquisition_settings.h"
+#include "app/display_controls.h"
+#include "app/state/shared_state.h"
+#include "daq/acquisition.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+void channelChecked(int control) {
+    GetNumChs();
+    Old_NumChannels = NumChannels;
+    int ticked = 0;
+    GetCtrlVal(panelHandle, control, &ticked);
+    if (ticked) return;
+    for (int i = 0; i < 8; ++i) {
+        GetCtrlVal(panelHandle, CheckID[i], &ticked);
+        if (ticked) Activechannel = i;
+    }
+    setColorsAccording2Channel(Activechannel);
+    // The board-gain controls follow too, so they never show another channel's range.
+    trelvanix::ShowBoardGainOf(Activechannel);
+    displayUnits(Activechannel);
+}
+
+int CheckChs(int panel, int control, int event, void* callbackData, int eventData1,
+             int eventData2) {
+    if (event != EVENT_COMMIT) return 0;
+    if (Acquiring == 1) {
+        Acquiring = 0;
+        SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 0);
+    }
+    channelChecked(control);
+    return 0;
+}
