@@ -1,0 +1,59 @@
+#include "platform/qt/lab_style.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QPalette>
+#include <QStyleFactory>
+
+namespace trelvanix::qt {
+
+namespace {
+
+const char* const kStyleSheet = R"(
+QLabel#controlLabel { font-weight: 600; }
+QLabel#groupTitle { font-weight: 700; color: #2c3e55; background: transparent; }
+QFrame[decoration="true"] {
+    background: #e3e7ec; border: 1px solid #9ea8b4; border-radius: 5px;
+}
+QPushButton {
+    font-weight: 600; padding: 2px 8px; border: 1px solid #7d8794; border-radius: 4px;
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fbfcfd, stop:1 #d5dae0);
+}
+QPushButton:hover { border-color: #3d6fa8; }
+QPushButton:pressed {
+    background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #c5ccd4, stop:1 #e4e8ec);
+}
+QPushButton:disabled { color: #98a0a8; border-color: #b4bcc5; background: #e2e5e9; }
+QCheckBox[switch="true"]::indicator {
+    width: 26px; height: 12px; border-radius: 6px; border: 1px solid #6f7985;
+    background: #b8bfc7;
+}
+QCheckBox[switch="true"]::indicator:checked { background: #3d8f4f; border-color: #2c6a3a; }
+QDoubleSpinBox, QLineEdit, QPlainTextEdit, QListWidget, QComboBox { selection-background-color: #3d6fa8; }
+QDoubleSpinBox[readOnly="true"] { background: #eef0f2; }
+)";
+
+}  // namespace
+
+void applyLabLook(QApplication& app) {
+    app.setStyle(QStyleFactory::create("Fusion"));
+    QFont font("DejaVu Sans", 9);
+    font.setStyleHint(QFont::SansSerif);
+    app.setFont(font);
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(0xd4, 0xd9, 0xdf));
+    palette.setColor(QPalette::WindowText, QColor(0x1d, 0x23, 0x2b));
+    palette.setColor(QPalette::Base, QColor(0xfb, 0xfc, 0xfd));
+    palette.setColor(QPalette::AlternateBase, QColor(0xec, 0xef, 0xf2));
+    palette.setColor(QPalette::Button, QColor(0xe4, 0xe8, 0xec));
+    palette.setColor(QPalette::ButtonText, QColor(0x1d, 0x23, 0x2b));
+    palette.setColor(QPalette::Highlight, QColor(0x3d, 0x6f, 0xa8));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x8c, 0x94, 0x9c));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x8c, 0x94, 0x9c));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x8c, 0x94, 0x9c));
+    app.setPalette(palette);
+    app.setStyleSheet(kStyleSheet);
+}
+
+}  // namespace trelvanix::qt

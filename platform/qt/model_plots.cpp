@@ -1,0 +1,190 @@
+#include "platform/qt/model_plots.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/qt/colours.h"
+
+namespace trelvanix::qt {
+
+namespace {
+
+// Screen coordinates far outside the widget are pinned, so huge values cannot overflow the
+// painter's integer arithmetic; the clip rectangle hides the pinned part anyway.
+constexpr double kFarOutside = 1e5;
+
+// Lowest and highest of y[begin, end), end > begin. Later NaN samples are passed over; a NaN
+// at `begin` gives a NaN result, which callers skip.
+void minMax(const double* y, std::size_t begin, std::size_t end, double& lo, double& hi) {
+    double a = y[begin], b = y[begin];
+    for (std::size_t i = begin + 1; i < end; ++i) {
+        const double v = y[i];
+        a = v < a ? v : a;
+        b = v > b ? v : b;
+    }
+    lo = a;
+    hi = b;
+}
+
+}  // namespace
+
+struct ModelPlots::Mapping {
+    double keyPixel0, keyScale, keyLower;
+    double valuePixel0, valueScale, valueLower;
+    QRect clip;
+
+    double x(double key) const {
+        return std::clamp(keyPixel0 + (key - keyLower) * keyScale, -kFarOutside, kFarOutside);
+    }
+    double y(double value) const {
+        return std::clamp(valuePixel0 + (value - valueLower) * valueScale, -kFarOutside,
+                          kFarOutside);
+    }
+};
+
+ModelPlots::ModelPlots(QCPAxis* keyAxis, QCPAxis* valueAxis,
+                       std::function<const ui::Graph*()> graph)
+    : QCPAbstractPlottable(keyAxis, valueAxis), graph_(std::move(graph)) {
+    setAntialiased(false);
+}
+
+void ModelPlots::draw(QCPPainter* painter) {
+    const ui::Graph* graph = graph_();
+    QCPAxis* keyAxis = mKeyAxis.data();
+    QCPAxis* valueAxis = mValueAxis.data();
+    if (!graph || !keyAxis || !valueAxis) return;
+    const QCPRange keys = keyAxis->range();
+    const QCPRange values = valueAxis->range();
+    if (keys.size() <= 0 || values.size() <= 0) return;
+    Mapping map;
+    map.keyLower = keys.lower;
+    map.keyPixel0 = keyAxis->coordToPixel(keys.lower);
+    map.keyScale = (keyAxis->coordToPixel(keys.upper) - map.keyPixel0) / keys.size();
+    map.valueLower = values.lower;
+    map.valuePixel0 = valueAxis->coordToPixel(values.lower);
+    map.valueScale = (valueAxis->coordToPixel(values.upper) - map.valuePixel0) / values.size();
+    map.clip = clipRect();
+
+    applyDefaultAntialiasingHint(painter);
+    for (const ui::Plot& plot : graph->plots) {
+        if (plot.y.empty()) continue;
+        painter->setPen(QPen(toQColor(plot.color), 0));
+        if (plot.isWaveform)
+            drawWaveform(painter, plot, map);
+        else
+            drawPairs(painter, plot, map);
+    }
+}
+
+void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, const Mapping& map) {
+    const double firstPixel = map.keyPixel0 + (plot.initialX - map.keyLower) * map.keyScale;
+    const double pixelsPerSample = plot.xIncrement * map.keyScale;
+    const auto n = static_cast<std::ptrdiff_t>(plot.y.size());
+    if (pixelsPerSample > 0 && pixelsPerSample * kEnvelopeThreshold < 1.0) {
+        drawEnvelope(painter, plot, map, firstPixel, pixelsPerSample);
+        return;
+    }
+    // Few samples per pixel: the samples themselves, only those in view (plus one each side
+    // so the line runs to the edge).
+    std::ptrdiff_t first = 0, last = n - 1;
+    if (pixelsPerSample > 0) {
+        first = std::max<std::ptrdiff_t>(
+            0, std::ptrdiff_t(std::floor((map.clip.left() - firstPixel) / pixelsPerSample)) - 1);
+        last = std::min<std::ptrdiff_t>(
+            n - 1,
+            std::ptrdiff_t(std::ceil((map.clip.right() + 1 - firstPixel) / pixelsPerSample)) + 1);
+    }
+    if (first > last) return;
+    polyline_.resize(last - first + 1);
+    for (std::ptrdiff_t i = first; i <= last; ++i) {
+        const double key = plot.initialX + double(i) * plot.xIncrement;
+        polyline_[i - first] = QPointF(map.x(key), map.y(plot.y[i]));
+    }
+    painter->drawPolyline(polyline_.constData(), int(polyline_.size()));
+}
+
+void ModelPlots::drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
+                              double firstPixel, double pixelsPerSample) {
+    const auto n = static_cast<std::ptrdiff_t>(plot.y.size());
+    const double lastPixel = firstPixel + double(n - 1) * pixelsPerSample;
+    const int fromColumn = std::max(map.clip.left(), int(std::floor(firstPixel)));
+    const int toColumn = std::min(map.clip.right(), int(std::floor(lastPixel)));
+    if (fromColumn > toColumn) return;
+    // Sample i lies in pixel column floor(firstPixel + i * pixelsPerSample).
+    auto firstIndexOf = [&](int column) {
+        const double i = std::ceil((column - firstPixel) / pixelsPerSample);
+        return std::clamp<std::ptrdiff_t>(std::ptrdiff_t(i), 0, n);
+    };
+    const double* y = plot.y.data();
+    lines_.clear();
+    std::ptrdiff_t begin = firstIndexOf(fromColumn);
+    // Each column also reaches the last sample of the one before, so the trace has no gaps.
+    bool haveBefore = begin > 0;
+    double before = haveBefore ? y[begin - 1] : 0.0;
+    for (int column = fromColumn; column <= toColumn; ++column) {
+        const std::ptrdiff_t end = firstIndexOf(column + 1);
+        if (end <= begin) continue;
+        double lo, hi;
+        minMax(y, std::size_t(begin), std::size_t(end), lo, hi);
+        if (haveBefore) {
+            lo = std::min(lo, before);
+            hi = std::max(hi, before);
+        }
+        before = y[end - 1];
+        haveBefore = true;
+        begin = end;
+        if (!std::isfinite(lo) || !std::isfinite(hi)) continue;
+        const double x = column + 0.5;
+        lines_.emplace_back(x, map.y(lo), x, map.y(hi));
+    }
+    painter->drawLines(lines_.data(), int(lines_.size()));
+}
+
+void ModelPlots::drawPairs(QCPPainter* painter, const ui::Plot& plot, const Mapping& map) {
+    const std::size_t n = std::min(plot.x.size(), plot.y.size());
+    polyline_.resize(qsizetype(n));
+    for (std::size_t i = 0; i < n; ++i) polyline_[i] = QPointF(map.x(plot.x[i]), map.y(plot.y[i]));
+    painter->drawPolyline(polyline_.constData(), int(n));
+}
+
+void ModelPlots::drawLegendIcon(QCPPainter* painter, const QRectF& rect) const {
+    painter->fillRect(rect, Qt::gray);
+}
+
+QCPRange ModelPlots::getKeyRange(bool& foundRange, QCP::SignDomain) const {
+    double lo = INFINITY, hi = -INFINITY;
+    if (const ui::Graph* graph = graph_()) {
+        for (const ui::Plot& p : graph->plots) {
+            if (p.y.empty()) continue;
+            if (p.isWaveform) {
+                const double end = p.initialX + p.xIncrement * double(p.y.size() - 1);
+                lo = std::min({lo, p.initialX, end});
+                hi = std::max({hi, p.initialX, end});
+            } else if (!p.x.empty()) {
+                double a, b;
+                minMax(p.x.data(), 0, p.x.size(), a, b);
+                lo = std::min(lo, a);
+                hi = std::max(hi, b);
+            }
+        }
+    }
+    foundRange = lo <= hi;
+    return foundRange ? QCPRange(lo, hi) : QCPRange();
+}
+
+QCPRange ModelPlots::getValueRange(bool& foundRange, QCP::SignDomain, const QCPRange&) const {
+    double lo = INFINITY, hi = -INFINITY;
+    if (const ui::Graph* graph = graph_()) {
+        for (const ui::Plot& p : graph->plots) {
+            if (p.y.empty()) continue;
+            double a, b;
+            minMax(p.y.data(), 0, p.y.size(), a, b);
+            lo = std::min(lo, a);
+            hi = std::max(hi, b);
+        }
+    }
+    foundRange = lo <= hi;
+    return foundRange ? QCPRange(lo, hi) : QCPRange();
+}
+
+}  // namespace trelvanix::qt

@@ -1,0 +1,46 @@
+#pragma once
+// Every plot of one toolkit graph drawn straight from the model, as one plottable: a sweep is
+// hundreds of short waveform plots, far too many to copy into a graph object each. Where a
+// plot has more than two samples per pixel it is drawn as one vertical min/max line per pixel
+// column, so the cost follows the width of the graph, not the number of samples.
+
+#include <qcustomplot.h>
+
+#include <functional>
+#include <vector>
+
+#include "platform/ui/model.h"
+
+namespace trelvanix::qt {
+
+class ModelPlots final : public QCPAbstractPlottable {
+  public:
+    // `graph` returns the model graph to draw, or null when it is gone.
+    ModelPlots(QCPAxis* keyAxis, QCPAxis* valueAxis, std::function<const ui::Graph*()> graph);
+
+    double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
+    QCPRange getKeyRange(bool& foundRange, QCP::SignDomain domain) const override;
+    QCPRange getValueRange(bool& foundRange, QCP::SignDomain domain,
+                           const QCPRange& inKeyRange) const override;
+
+    // Samples per pixel above which a waveform is drawn as min/max lines.
+    static constexpr double kEnvelopeThreshold = 2.0;
+
+  protected:
+    void draw(QCPPainter* painter) override;
+    void drawLegendIcon(QCPPainter* painter, const QRectF& rect) const override;
+
+  private:
+    struct Mapping;  // model coordinates to pixels
+    void drawWaveform(QCPPainter* painter, const ui::Plot& plot, const Mapping& map);
+    void drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
+                      double firstPixel, double pixelsPerSample);
+    void drawPairs(QCPPainter* painter, const ui::Plot& plot, const Mapping& map);
+
+    std::function<const ui::Graph*()> graph_;
+    // Reused from one repaint to the next, so drawing allocates only while it grows.
+    std::vector<QLineF> lines_;
+    QPolygonF polyline_;
+};
+
+}  // namespace trelvanix::qt

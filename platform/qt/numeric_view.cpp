@@ -1,0 +1,70 @@
+// Numeric controls: a spin box that honours the range, increment and precision; indicators
+// only show. One commit per edit: the value comes back when the operator presses Enter,
+// leaves the field or steps it, never on each keystroke.
+
+#include <QDoubleSpinBox>
+#include <QSignalBlocker>
+#include <climits>
+#include <cmath>
+
+#include "platform/qt/colours.h"
+#include "platform/qt/control_view.h"
+
+namespace trelvanix::qt {
+
+namespace {
+
+// Open ends of a range still need a finite limit in a spin box.
+constexpr double kOpenLimit = 1e12;
+
+double limit(double bound, int dataType) {
+    const double open = dataType == VAL_INTEGER ? double(INT_MAX) : kOpenLimit;
+    return std::isfinite(bound) ? std::clamp(bound, -open, open) : std::copysign(open, bound);
+}
+
+class NumericView final : public ControlView {
+  public:
+    NumericView(const PanelContext& context, const ui::Control& control, QWidget* canvas)
+        : ControlView(context, control, new QDoubleSpinBox(canvas), LabelPlace::Above) {
+        box()->setKeyboardTracking(false);
+        box()->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        box()->setAccelerated(true);
+        QObject::connect(box(), &QDoubleSpinBox::valueChanged, box(),
+                         [this](double v) { edited(v); });
+    }
+
+  private:
+    QDoubleSpinBox* box() const { return static_cast<QDoubleSpinBox*>(body()); }
+
+    void syncValue(const ui::Control& c) override {
+        QSignalBlocker quiet(box());
+        const bool integer = c.dataType == VAL_INTEGER;
+        box()->setDecimals(integer ? 0 : std::clamp(c.precision, 0, 15));
+        box()->setRange(limit(c.minValue, c.dataType), limit(c.maxValue, c.dataType));
+        box()->setSingleStep(c.increment > 0 ? c.increment : 1.0);
+        box()->setReadOnly(c.indicator);
+        box()->setButtonSymbols(c.indicator ? QAbstractSpinBox::NoButtons
+                                            : QAbstractSpinBox::UpDownArrows);
+        box()->setFocusPolicy(c.indicator ? Qt::NoFocus : Qt::StrongFocus);
+        QPalette palette = box()->palette();
+        palette.setColor(QPalette::Text, toQColor(c.textColor));
+        box()->setPalette(palette);
+        box()->setValue(ui::numberOf(c.value));
+    }
+
+    void edited(double v) {
+        ui::Control* c = model();
+        if (!c || c->indicator) return;
+        c->value = ui::convertValue(v, c->dataType);
+        postChange();
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<ControlView> makeNumericView(const PanelContext& context,
+                                             const ui::Control& control, QWidget* canvas) {
+    return std::make_unique<NumericView>(context, control, canvas);
+}
+
+}  // namespace trelvanix::qt

@@ -1,0 +1,139 @@
+// The sweep graph: plots drawn from the model, the y axis in the channel's unit, clicks in
+// the plot area, and the drawing of many samples as per-pixel envelopes.
+
+#include <gtest/gtest.h>
+#include <qcustomplot.h>
+
+#include <QtTest/QTest>
+#include <cmath>
+#include <vector>
+
+#include "platform/qt/division_ticker.h"
+#include "platform/ui/toolkit.h"
+#include "qt_test_panel.h"
+
+namespace trelvanix::qt::testing {
+namespace {
+
+QCustomPlot* plotOf(const Session& s) {
+    return qobject_cast<QCustomPlot*>(s.widget(kGraph));
+}
+
+// Pixels of the plot area that have the colour `rgb` (the traces), in a fresh picture.
+int tracePixels(Session& s, int rgb, QRect* area = nullptr) {
+    s.frontEnd->flush();
+    const QImage image = s.widget(kGraph)->grab().toImage();
+    const QRect plotArea = plotOf(s)->axisRect()->rect().adjusted(1, 1, -1, -1);
+    if (area) *area = plotArea;
+    int count = 0;
+    for (int y = plotArea.top(); y <= plotArea.bottom(); ++y)
+        for (int x = plotArea.left(); x <= plotArea.right(); ++x)
+            count += (image.pixel(x, y) & 0xFFFFFF) == unsigned(rgb);
+    return count;
+}
+
+TEST(QtGraph, PlotsRenderAndDeletingAllErasesAtOnce) {
+    Session s;
+    EXPECT_EQ(tracePixels(s, VAL_YELLOW), 0);
+    // A sweep as the acquisition loop draws it: stretches of several channels side by side.
+    std::vector<double> y(5000);
+    for (int stretch = 0; stretch < 10; ++stretch) {
+        for (int channel = 0; channel < 3; ++channel) {
+            for (std::size_t i = 0; i < y.size(); ++i)
+                y[i] = channel - 1.5 + std::sin(0.01 * double(stretch * 5000 + i));
+            PlotWaveform(s.panel, kGraph, y.data(), int(y.size()), 1.0, 0.0, stretch * 1.0,
+                         1.0 / 5000, channel == 0 ? VAL_YELLOW : VAL_GREEN);
+        }
+    }
+    EXPECT_GT(tracePixels(s, VAL_YELLOW), 500);
+    DeleteGraphPlot(s.panel, kGraph, -1, VAL_IMMEDIATE_DRAW);
+    EXPECT_EQ(tracePixels(s, VAL_YELLOW), 0);
+    EXPECT_EQ(tracePixels(s, VAL_GREEN), 0);
+}
+
+TEST(QtGraph, EnvelopeKeepsASingleSpikeAmongManySamples) {
+    Session s;
+    std::vector<double> y(400000, -4.0);
+    y[123457] = 4.0;  // one sample in ~700 per pixel column
+    PlotWaveform(s.panel, kGraph, y.data(), int(y.size()), 1.0, 0.0, 0.0, 10.0 / y.size(), VAL_RED);
+    QRect area;
+    tracePixels(s, VAL_RED, &area);
+    const QImage image = s.widget(kGraph)->grab().toImage();
+    QCustomPlot* plot = plotOf(s);
+    const int spikeX = int(plot->xAxis->coordToPixel(123457 * 10.0 / y.size()));
+    const int topY = int(plot->yAxis->coordToPixel(3.9));
+    bool found = false;
+    for (int x = spikeX - 1; x <= spikeX + 1; ++x)
+        found |= (image.pixel(x, topY) & 0xFFFFFF) == unsigned(VAL_RED);
+    EXPECT_TRUE(found) << "the spike must reach the top of its pixel column";
+    // Far from the spike, nothing is drawn near the top.
+    EXPECT_NE(image.pixel(area.left() + 20, topY) & 0xFFFFFF, unsigned(VAL_RED));
+}
+
+TEST(QtGraph, XyPlotsAndFewSamplesAreDrawnAsLines) {
+    Session s;
+    const double x[] = {1, 9};
+    const double y[] = {-4, 4};
+    PlotXY(s.panel, kGraph, x, y, 2, VAL_BLUE);
+    const double few[] = {0, 1, 0, -1, 0};
+    PlotWaveform(s.panel, kGraph, few, 5, 1.0, 0.0, 0.0, 2.5, VAL_YELLOW);
+    QRect area;
+    EXPECT_GT(tracePixels(s, VAL_BLUE, &area), area.width() / 2);
+    EXPECT_GT(tracePixels(s, VAL_YELLOW), area.width() / 2);
+}
+
+TEST(QtGraph, YAxisIsLabelledThroughLabelGainAndOffset) {
+    Session s;
+    SetCtrlAttribute(s.panel, kGraph, ATTR_YAXIS_GAIN, 2.0);
+    SetCtrlAttribute(s.panel, kGraph, ATTR_YAXIS_OFFSET, 1.0);
+    SetCtrlAttribute(s.panel, kGraph, ATTR_YDIVISIONS, 5);
+    s.frontEnd->flush();
+    const QVector<QString> labels = plotOf(s)->yAxis->tickVectorLabels();
+    EXPECT_EQ(labels, (QVector<QString>{"-9", "-5", "-1", "3", "7", "11"}));
+
+    SetAxisScalingMode(s.panel, kGraph, VAL_XAXIS, VAL_MANUAL, 0.0, 2.5);
+    s.frontEnd->flush();
+    EXPECT_EQ(plotOf(s)->xAxis->range(), QCPRange(0.0, 2.5));
+    EXPECT_EQ(plotOf(s)->xAxis->tickVectorLabels().first(), "0.00");
+}
+
+TEST(QtGraph, TickerFindsTheDecimalsTheLabelsNeed) {
+    EXPECT_EQ(DivisionTicker::decimalsFor(-5, 1), 0);
+    EXPECT_EQ(DivisionTicker::decimalsFor(0, 0.25), 2);
+    EXPECT_EQ(DivisionTicker::decimalsFor(-0.5, 0.1), 1);
+    EXPECT_EQ(DivisionTicker::decimalsFor(0, 1.0 / 3), 6);
+    DivisionTicker ticker;
+    ticker.setDivisions(4);
+    ticker.setLabelScale(0.5, -1.0);
+    QVector<double> ticks;
+    QVector<QString> labels;
+    ticker.generate(QCPRange(-2, 2), QLocale::c(), 'g', 2, ticks, nullptr, &labels);
+    EXPECT_EQ(ticks, (QVector<double>{-2, -1, 0, 1, 2}));
+    EXPECT_EQ(labels, (QVector<QString>{"-2.0", "-1.5", "-1.0", "-0.5", "0.0"}));
+}
+
+TEST(QtGraph, ClickInThePlotAreaCommitsAndReportsThePosition) {
+    Session s;
+    int top = 0, height = 0;
+    GetCtrlAttribute(s.panel, kGraph, ATTR_PLOT_AREA_TOP, &top);
+    GetCtrlAttribute(s.panel, kGraph, ATTR_PLOT_AREA_HEIGHT, &height);
+    const QRect area = plotOf(s)->axisRect()->rect();
+    EXPECT_EQ(top, area.top());
+    EXPECT_EQ(height, area.height());
+
+    const QPoint middle = area.center();
+    QTest::mouseClick(s.widget(kGraph), Qt::LeftButton, {}, middle);
+    s.dispatchAll();
+    EXPECT_EQ(eventsOf(kGraph), (std::vector<int>{EVENT_LEFT_CLICK, EVENT_COMMIT}));
+    int x = 0, y = 0;
+    GetRelativeMouseState(s.panel, kGraph, &x, &y, nullptr, nullptr, nullptr);
+    EXPECT_EQ(QPoint(x, y), middle);
+
+    log().clear();
+    QTest::mouseClick(s.widget(kGraph), Qt::LeftButton, {}, QPoint(3, 3));  // in the margin
+    s.dispatchAll();
+    EXPECT_EQ(eventsOf(kGraph), (std::vector<int>{EVENT_LEFT_CLICK}));
+}
+
+}  // namespace
+}  // namespace trelvanix::qt::testing
