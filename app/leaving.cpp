@@ -6,6 +6,7 @@
 
 #include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
+#include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
 
 namespace {
@@ -20,12 +21,17 @@ namespace {
 
 int Quit(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
+    if (Record || Save_status) record_stop();
     endProcess();
 }
 
-void Quit_(int menuBar, int menuItem, void* callbackData, int panel) { endProcess(); }
+void Quit_(int menuBar, int menuItem, void* callbackData, int panel) {
+    if (Record || Save_status) record_stop();
+    endProcess();
+}
 
 int close(int panel, int event, void* callbackData, int eventData1, int eventData2) {
+    if (event == EVENT_CLOSE && (Record || Save_status)) record_stop();
     if (event == EVENT_PANEL_SIZE)
         GetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_PLOT_AREA_HEIGHT, &GraphHeight);
     return 0;

@@ -3,6 +3,7 @@
 #include "app/state/shared_state.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
+#include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
 
 namespace {
@@ -14,10 +15,8 @@ void switchSavingOff(int menuBar, int item) {
     SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 0);
     SetCtrlAttribute(panelHandle, PANEL_STOP, ATTR_DIMMED, 0);
     Real_time = 0.0;
-    if (Fd > 0) {
-        CloseFile(Fd);
-        Fd = -1;
-    }
+    // Ends the saving period in progress: both files are closed with their real sample count.
+    if (Fd > 0 || Ft > 0) record_stop();
     FirstTime = 1;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/analysis/analysis.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
+#include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
 
 namespace trelvanix::daq {
@@ -114,6 +115,11 @@ int32 processStretch(AcquisitionRun& run) {
                    FullBuffer);
 
     advanceIntervalSaving(run);
+    // A timed recording ends before the stretch during which its length is found reached.
+    if (Record == 1 && static_cast<long long>(Real_time * NumScans + 0.5) >=
+                           static_cast<long long>(NumScans * SaveTime + 0.5))
+        SaveStop();
+    if (Save_status != 0) SaveAll();
     if (Skipping == 1) run.SkipClock += Sec_per_stretch;
 
     showElapsedSeconds(now);

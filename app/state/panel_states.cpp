@@ -2,6 +2,7 @@
 
 #include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
+#include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
 
 namespace trelvanix {
@@ -48,6 +49,7 @@ void ShowSettingsChangedState(bool afterChannelScan) {
     dim(PANEL_STOP, true);
     dim(PANEL_HOLD, true);
     if (afterChannelScan) dim(PANEL_BOARD_GAIN_DISPLAY, false);
+    if (Record || Save_status) record_stop();
     dim(PANEL_RECORD, true);
 }
 

@@ -12,7 +12,7 @@ void ShowAcquiringState();
 void ShowStoppedState();
 // Acquiring = 0 and single-sweep mode left; Acquire enabled; Stop, hold and Record dimmed;
 // after a channel scan the board-gain display is enabled too. A recording in progress is
-// ended by the caller's recording code.
+// ended (record_stop).
 void ShowSettingsChangedState(bool afterChannelScan);
 // Saving lamp on; Save menu item dimmed; Stop enabled; Record dimmed.
 void ShowRecordingState();

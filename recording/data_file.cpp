@@ -1,0 +1,229 @@
+// Creating a data file with its header, appending stretches, closing, and the finalisation
+// that rewrites the fixed table with what the file really holds. All file access goes through
+// the toolkit's file handles, so a failing disk shows up as a negative status here.
+
+#include "recording/data_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "app/state/shared_state.h"
+#include "platform/clock/clock.h"
+#include "platform/ui/runtime_files.h"
+#include "platform/ui/toolkit.h"
+#include "recording/recording.h"
+#include "resources/trelvanix_uir.h"
+
+namespace trelvanix::recording {
+
+namespace {
+
+OpenDataFile openFiles[2];
+std::int64_t valuesWritten[2] = {0, 0};
+// The channels of the file being created, for save_filters.
+std::vector<vnx::ChannelHeader> channelsBeingCreated;
+// One stretch of one file as bytes; kept so that saving allocates nothing per stretch.
+std::string stretchBytes;
+
+int positionOf(int physical) {
+    for (int i = 0; i < NumChannels && i < 8; ++i)
+        if (ChannelList[i] == physical) return i;
+    return -1;
+}
+
+// Physical channel and position in the scan of each channel of a file kind.
+void channelsOfKind(int kind, std::vector<int>* physical, std::vector<int>* positions) {
+    if (kind == 0) {
+        for (int i = 0; i < NumChannels && i < 8; ++i) {
+            physical->push_back(ChannelList[i]);
+            positions->push_back(i);
+        }
+        return;
+    }
+    const int from = kind == 1 ? FromFile1 : FromFile2;
+    const int to = kind == 1 ? ToFile1 : ToFile2;
+    for (int c = std::max(from, 0); c <= std::min(to, 7); ++c) {
+        physical->push_back(c);
+        positions->push_back(positionOf(c));
+    }
+}
+
+std::vector<std::string> commentLines() {
+    int count = 0;
+    GetNumTextBoxLines(panelHandle, PANEL_COMMENT, &count);
+    std::vector<std::string> lines(static_cast<std::size_t>(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) GetTextBoxLine(panelHandle, PANEL_COMMENT, i, &lines[i]);
+    return lines;
+}
+
+// The first line of the channel's label box, when the channel is ticked.
+std::string labelOf(int physical) {
+    int ticked = 0, lines = 0;
+    GetCtrlVal(panelHandle, CheckID[physical], &ticked);
+    GetNumTextBoxLines(panelHandle, ChanID[physical], &lines);
+    std::string label;
+    if (ticked && lines > 0) GetTextBoxLine(panelHandle, ChanID[physical], 0, &label);
+    return label;
+}
+
+vnx::StimulusSettings currentStimulus() {
+    vnx::StimulusSettings s;
+    s.waveform = Waveform;
+    s.conversion = Conversion;
+    s.preTime = Pre_time;
+    s.postTime = Post_time;
+    s.interburst = Interburst;
+    s.numBurst = Num_burst;
+    s.baseline = Baseline;
+    s.interbaseline = Interbaseline;
+    s.numRepeats = Num_repeats;
+    for (int k = 0; k < 5; ++k) {
+        s.pulseDur[k] = Pulse_dur[k];
+        s.pulseAmp[k] = Pulse_amp[k];
+        s.rampDur[k] = Ramp_dur[k];
+        s.rampAmp[k] = Ramp_amp[k];
+    }
+    s.wfAmp = WF_amp;
+    s.duration = Duration;
+    s.frequency = Frequency;
+    s.dur = Dur;
+    // A loaded cell waveform holds at least 1004 values: the shape and its header values.
+    if (Cell_array) s.cell.assign(Cell_array, Cell_array + 1004);
+    return s;
+}
+
+vnx::HeaderContent headerFor(const std::vector<int>& physical) {
+    vnx::HeaderContent h;
+    const int nch = static_cast<int>(physical.size());
+    h.scanRate = NumScans;
+    h.plannedSamples = Record ? -1 : vnx::truncWord(Saving_interval * NumScans * nch);
+    GetSystemDate(&h.month, &h.day, &h.year);
+    GetSystemTime(&h.hour, &h.minute, &h.second);
+    h.commentLines = commentLines();
+    for (int ch : physical) {
+        vnx::ChannelHeader c;
+        c.boardGain = GainList[ch];
+        c.label = labelOf(ch);
+        c.unit = std::string(Units[ch], strnlen(Units[ch], sizeof Units[ch]));
+        c.scaleFactor = Scale_factor[ch];
+        c.filterType = Filter_type[ch];
+        c.windowType = Window_type[ch];
+        c.windowSize = Window_size[ch];
+        c.flp = Flp[ch];
+        c.fhp = Fhp[ch];
+        h.channels.push_back(c);
+    }
+    if (Save_inject == 1) h.stimulus = currentStimulus();
+    return h;
+}
+
+int writeAll(int handle, const std::string& bytes) {
+    const int status = WriteFile(handle, bytes.data(), static_cast<int>(bytes.size()));
+    return status < 0 ? status : 0;
+}
+
+}  // namespace
+
+int& handleOf(Slot slot) { return slot == kFirstFile ? Fd : Ft; }
+
+const OpenDataFile& dataFile(Slot slot) { return openFiles[slot]; }
+
+int writeStretch(Slot slot) {
+    const int handle = handleOf(slot);
+    if (handle <= 0 || !HalfBuffer || NumChannels <= 0) return 0;
+    const int scans = BufferSize / NumChannels;
+    const auto& positions = openFiles[slot].positions;
+    stretchBytes.clear();
+    for (int j = 0; j < scans; ++j)
+        for (int position : positions)
+            vnx::putInt16(stretchBytes, position >= 0 && position < NumChannels
+                                            ? HalfBuffer[j * NumChannels + position]
+                                            : 0);
+    if (stretchBytes.empty()) return 0;
+    const int status = WriteFile(handle, stretchBytes.data(), static_cast<int>(stretchBytes.size()));
+    if (status > 0) valuesWritten[slot] += status / 2;
+    return status;
+}
+
+int finaliseAndClose(Slot slot) {
+    int& handle = handleOf(slot);
+    if (handle <= 0) return 0;
+    OpenDataFile& file = openFiles[slot];
+    // The file's size says what it holds, even after a write that failed part-way.
+    const long end = SetFilePtr(handle, 0, VAL_FILE_END);
+    const std::int64_t samples =
+        end >= file.headerBytes ? (end - file.headerBytes) / 2 : valuesWritten[slot];
+    file.table[vnx::kChannelCount] = static_cast<std::int32_t>(file.positions.size());
+    file.table[vnx::kSampleCount] = static_cast<std::int32_t>(samples);
+    int status = static_cast<int>(std::min<long>(SetFilePtr(handle, 0, VAL_FILE_START), 0));
+    if (status == 0) status = writeAll(handle, vnx::tableBytes(file.table));
+    const int closed = closeDataFile(slot);
+    return status < 0 ? status : closed;
+}
+
+int closeDataFile(Slot slot) {
+    int& handle = handleOf(slot);
+    if (handle <= 0) return 0;
+    const int status = CloseFile(handle);
+    handle = -1;
+    valuesWritten[slot] = 0;
+    return status;
+}
+
+void discardDataFile(Slot slot) {
+    if (handleOf(slot) <= 0) return;
+    closeDataFile(slot);
+    std::error_code ignored;
+    std::filesystem::remove(openFiles[slot].path, ignored);
+}
+
+void forgetDataFiles() {
+    for (OpenDataFile& file : openFiles) file = OpenDataFile{};
+    valuesWritten[0] = valuesWritten[1] = 0;
+}
+
+}  // namespace trelvanix::recording
+
+using namespace trelvanix::recording;
+namespace vnx = trelvanix::vnx;
+
+int open_this_file(const char* name, int kind) {
+    const Slot slot = kind == 2 ? kSecondFile : kFirstFile;
+    closeDataFile(slot);
+    std::vector<int> physical, positions;
+    channelsOfKind(kind, &physical, &positions);
+    const vnx::HeaderContent content = headerFor(physical);
+    const vnx::EncodedHeader header = vnx::encodeHeader(content);
+    channelsBeingCreated = content.channels;
+
+    const int handle = OpenFile(name, VAL_READ_WRITE, VAL_TRUNCATE, VAL_BINARY);
+    if (handle < 0) return handle;
+    handleOf(slot) = handle;
+    openFiles[slot] = OpenDataFile{name, positions, header.table,
+                                   static_cast<int>(header.bytes.size())};
+    valuesWritten[slot] = 0;
+
+    // Everything up to the filter section, the filter section, then the padding.
+    const std::size_t filters = static_cast<std::size_t>(header.table[vnx::kFiltersPosition] - 1);
+    const std::size_t padding = filters + 20 * physical.size();
+    int status = writeAll(handle, header.bytes.substr(0, filters));
+    if (status == 0) status = save_filters(handle, static_cast<int>(physical.size()));
+    if (status == 0) status = writeAll(handle, header.bytes.substr(padding));
+    // A header that cannot be written leaves no file behind; lastFileError() keeps the reason.
+    if (status < 0) discardDataFile(slot);
+    return status;
+}
+
+int save_filters(int handle, int count) {
+    return writeAll(handle, vnx::filterSection(channelsBeingCreated, count));
+}
+
+void close_this_file() {
+    Real_time = 0.0;
+    for (Slot slot : {kFirstFile, kSecondFile}) {
+        const std::string path = dataFile(slot).path;
+        if (handleOf(slot) > 0 && closeDataFile(slot) < 0)
+            ErrorPrintf("Closing %s failed: %s", path.c_str(), lastFileError().c_str());
+    }
+}

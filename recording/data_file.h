@@ -1,0 +1,39 @@
+#pragma once
+// The writer's view of the open data files: for each of the two handles (Fd, Ft) the file's
+// path, its channels and the fixed table it was created with, kept until the file is closed
+// so that the finalisation rewrites the file's own table.
+
+#include <string>
+#include <vector>
+
+#include "recording/vnx_format.h"
+
+namespace trelvanix::recording {
+
+enum Slot { kFirstFile = 0, kSecondFile = 1 };  // the files of Fd and Ft
+
+struct OpenDataFile {
+    std::string path;
+    std::vector<int> positions;  // position in ChannelList of each channel of the file
+    vnx::FixedTable table{};
+    int headerBytes = 0;
+};
+
+// The handle of a slot: Fd or Ft.
+int& handleOf(Slot slot);
+const OpenDataFile& dataFile(Slot slot);
+
+// Appends the current stretch's samples of the slot's channels. Returns the bytes written,
+// 0 when the slot has no open file, or a negative status.
+int writeStretch(Slot slot);
+// Rewrites the slot's fixed table with the channel count and the samples the file really
+// holds, then closes it. Returns 0 or the first negative status.
+int finaliseAndClose(Slot slot);
+// Closes the slot's file as it is. Returns 0 or a negative status.
+int closeDataFile(Slot slot);
+// Closes the slot's file and deletes it (a file set that could not be completed).
+void discardDataFile(Slot slot);
+// Forgets every open file without touching it (tests).
+void forgetDataFiles();
+
+}  // namespace trelvanix::recording

@@ -1,0 +1,203 @@
+// When data files are opened, written, rolled over and finalised: timed recording (Record),
+// interval saving (the Save item) and recorded stimuli share these procedures. The
+// acquisition loop calls SaveAll once per stretch while saving, and SaveStop at the end of a
+// timed recording.
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "app/state/panel_states.h"
+#include "app/state/shared_state.h"
+#include "platform/clock/clock.h"
+#include "platform/ui/runtime_files.h"
+#include "platform/ui/toolkit.h"
+#include "recording/data_file.h"
+#include "recording/file_naming.h"
+#include "recording/recording.h"
+#include "resources/trelvanix_uir.h"
+
+using namespace trelvanix::recording;
+
+namespace {
+
+void setSaveItem(int attribute, int value) {
+    SetMenuBarAttribute(GetPanelMenuBar(panelHandle), MENUBAR_FILE_SAVE, attribute, value);
+}
+
+// Back to not saving, with Record and the Save item usable again, so the operator can try
+// again once the cause is fixed.
+void abandonFileSet() {
+    Save_status = 0;
+    Record = 0;
+    FirstTime = 1;
+    SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 0);
+    Real_time = 0.0;
+    SetCtrlVal(panelHandle, PANEL_FILENAME, "");
+    SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 0);
+    setSaveItem(ATTR_DIMMED, 0);
+    setSaveItem(ATTR_CHECKED, 0);
+}
+
+int refuse(int channel) {
+    const std::string message =
+        "Channel " + std::to_string(channel) + " is not acquired. You cannot record.";
+    MessagePopup("Error!", message.c_str());
+    abandonFileSet();
+    return 1;
+}
+
+int failToCreate(const std::string& path) {
+    const std::string message = "The data file " + path + " could not be created (" +
+                                lastFileError() + "). Nothing is being recorded.";
+    discardDataFile(kFirstFile);
+    discardDataFile(kSecondFile);
+    MessagePopup("Error!", message.c_str());
+    abandonFileSet();
+    return 1;
+}
+
+bool ticked(int channel) {
+    int value = 0;
+    GetCtrlVal(panelHandle, CheckID[channel], &value);
+    return value != 0;
+}
+
+// The first channel of the save-option ranges in use that is not acquired, or -1.
+int firstChannelNotAcquired() {
+    const short ranges[2][2] = {{FromFile1, ToFile1}, {FromFile2, ToFile2}};
+    for (int f = 0; f < 2; ++f) {
+        if (FileFlag[f] != 1) continue;
+        for (int c = std::max<int>(ranges[f][0], 0); c <= std::min<int>(ranges[f][1], 7); ++c)
+            if (!ticked(c)) return c;
+    }
+    return -1;
+}
+
+void reportFailedWrite(Slot slot) {
+    const std::string message = "Writing the data file " + dataFile(slot).path + " failed (" +
+                                lastFileError() +
+                                "). The recording has been stopped; the file keeps the data "
+                                "written before the failure.";
+    SaveStop();
+    MessagePopup("Error!", message.c_str());
+}
+
+}  // namespace
+
+int open_these_files() {
+    MakeFilename(Filename);
+    if (const int channel = firstChannelNotAcquired(); channel >= 0) return refuse(channel);
+
+    const std::string made = Filename.substr(0, Filename.size() - 4);  // without ".vnx"
+    const std::string stem = unusedStem(made);
+    if (stem != made) {
+        Filename = stem + ".vnx";
+        SetCtrlVal(panelHandle, PANEL_FILENAME, Filename.c_str());
+    }
+    const std::vector<std::string> paths = fileSetPaths(stem);
+    if (FileFlag[0] == 1 || FileFlag[1] == 1) {
+        std::size_t next = 0;
+        for (int f = 0; f < 2; ++f) {
+            if (FileFlag[f] != 1) continue;
+            Files[f] = paths[next++];
+            if (open_this_file(Files[f].c_str(), f + 1) < 0) return failToCreate(Files[f]);
+        }
+    } else if (open_this_file(Filename.c_str(), 0) < 0) {
+        return failToCreate(Filename);
+    }
+    return 0;
+}
+
+void SaveAll() {
+    if (AutoSave == 1) return;
+    if (FirstTime != 0) {
+        if (open_these_files() == 1) return;
+        FirstTime = 0;
+    } else {
+        const bool zeroTime = std::trunc(1000.0 * Real_time) == 0.0;
+        if (Save_inject == 1 && zeroTime) {
+            // The recorded stimulus's saving period has ended.
+            Save_inject = 0;
+            Save_status = 0;
+            close_this_file();
+            FirstTime = 1;
+            SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 0);
+            SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 0);
+        } else if (Save_status == 1 && zeroTime && Record == 0) {
+            // A saving period has ended (or a pause runs): the next period gets new files.
+            close_this_file();
+            if (Skipping == 0 && open_these_files() == 1) return;
+        }
+    }
+    bool written = false;
+    for (Slot slot : {kFirstFile, kSecondFile}) {
+        const int status = writeStretch(slot);
+        if (status < 0) return reportFailedWrite(slot);
+        written = written || status > 0;
+    }
+    if (written) Real_time += Sec_per_stretch;
+}
+
+void record_stop() {
+    FirstTime = 1;
+    Save_status = 0;
+    SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 0);
+    if (Skipping == 1) return;  // a pause between periods: its files are already closed
+    if (Record == 1)
+        Record = 0;
+    else
+        setSaveItem(ATTR_CHECKED, 0);
+    for (Slot slot : {kFirstFile, kSecondFile}) {
+        const std::string path = dataFile(slot).path;
+        if (finaliseAndClose(slot) < 0) {
+            const std::string message = "The header of the data file " + path +
+                                        " could not be completed (" + lastFileError() + ").";
+            MessagePopup("Error!", message.c_str());
+        }
+    }
+    Real_time = 0.0;
+}
+
+void SaveStop() {
+    record_stop();
+    SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 0);
+    setSaveItem(ATTR_DIMMED, 0);
+    if (InjectHandle > 0 && Continuous_inject == 0)
+        SetCtrlAttribute(InjectHandle, INJECT_RECORD, ATTR_DIMMED, 0);
+}
+
+void endOperation() {
+    if (Record == 1 || Save_status == 1) {
+        SaveStop();
+        return;
+    }
+    trelvanix::ShowStoppedState();
+}
+
+int record(int panel, int control, int event, void* callbackData, int eventData1,
+           int eventData2) {
+    if (event != EVENT_COMMIT) return 0;
+    Save_status = 1;
+    Real_time = 0.0;
+    Record = 1;
+    FirstTime = 1;
+    trelvanix::ShowRecordingState();
+    if (InjectHandle > 0) {
+        SetCtrlAttribute(InjectHandle, INJECT_RECORD, ATTR_DIMMED, 1);
+        SetCtrlVal(InjectHandle, INJECT_RECORD, 0);
+    }
+    Save_inject = 0;
+    Timer_start = Timer();
+    return 0;
+}
+
+int stop(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+    if (event == EVENT_COMMIT) endOperation();
+    return 0;
+}
+
+void Print_(int menuBar, int menuItem, void* callbackData, int panel) {
+    if (PrintPanel(panelHandle, "", 1, VAL_FULL_PANEL, 1) < 0)
+        MessagePopup("Error!", "The main panel could not be printed.");
+}

@@ -1,0 +1,125 @@
+// vnxinfo FILE [--csv]: prints the header of a Trelvanix data file and its sample count, or
+// with --csv writes the samples, one scan per line, in each channel's user unit.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "recording/vnx_reader.h"
+
+using namespace trelvanix::vnx;
+
+namespace {
+
+const char* kStimulusKinds[] = {"pulse train",     "ramp train",    "cell waveform",
+                                "frequency sweep", "Poisson train", "sine",
+                                "noise"};
+
+int usage() {
+    std::fprintf(stderr, "usage: vnxinfo FILE [--csv]\n");
+    return 2;
+}
+
+std::string lineOf(const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return out;
+}
+
+void printHeader(const std::string& path, const FileInfo& info) {
+    std::printf("file: %s\n", path.c_str());
+    std::printf("version: %d\n", info.version);
+    std::printf("rate: %d samples/s per channel\n", info.scanRate);
+    std::printf("channels: %d\n", info.channels);
+    std::printf("date: %04d-%02d-%02d %02d:%02d:%02d\n", info.year, info.month, info.day,
+                info.hour, info.minute, info.second);
+    std::printf("header: %d blocks\n", info.headerBlocks);
+    std::printf("samples: %lld (%lld per channel, %.6g s)%s\n",
+                static_cast<long long>(info.samples), static_cast<long long>(info.scans()),
+                double(info.scans()) / info.scanRate,
+                info.declaredSamples == -1 ? ", counted from the file size" : "");
+    std::printf("comment: \"%s\"\n", lineOf(info.comment).c_str());
+    for (int i = 0; i < info.channels; ++i) {
+        const ChannelInfo& c = info.channel[i];
+        std::printf("channel %d: label \"%s\" unit \"%s\" gain %d scale %.9g V/%s "
+                    "filter %d low %.6g Hz high %.6g Hz window %d size %d\n",
+                    i, lineOf(c.label).c_str(), c.unit.c_str(), c.gainWord, c.scaleFactor,
+                    c.unit.c_str(), c.filter.type, c.filter.lowHz, c.filter.highHz,
+                    c.filter.windowType, c.filter.windowSize);
+    }
+    if (info.stimulus) {
+        const StimulusInfo& s = *info.stimulus;
+        const char* kind = s.kind >= 0 && s.kind <= 6 ? kStimulusKinds[s.kind] : "unknown";
+        std::printf("stimulus: kind %d (%s) values", s.kind, kind);
+        for (std::int32_t v : s.values) std::printf(" %d", v);
+        if (!s.cellWaveform.empty())
+            std::printf(" waveform %zu values", s.cellWaveform.size());
+        std::printf("\n");
+    } else {
+        std::printf("stimulus: none\n");
+    }
+}
+
+bool writeCsv(const std::string& path, const FileInfo& info) {
+    std::printf("time (s)");
+    for (int i = 0; i < info.channels; ++i) {
+        const ChannelInfo& c = info.channel[i];
+        const std::string name = c.label.empty() ? "channel " + std::to_string(i) : lineOf(c.label);
+        std::printf(",%s (%s)", name.c_str(), c.unit.c_str());
+    }
+    std::printf("\n");
+    constexpr std::int64_t kChunk = 65536;
+    std::vector<std::int16_t> values;
+    for (std::int64_t first = 0; first < info.scans(); first += kChunk) {
+        const std::int64_t count = std::min(kChunk, info.scans() - first);
+        std::string error;
+        if (!readScans(path, info, first, count, &values, &error)) {
+            std::fprintf(stderr, "vnxinfo: %s: %s\n", path.c_str(), error.c_str());
+            return false;
+        }
+        for (std::int64_t j = 0; j < count; ++j) {
+            std::printf("%.9g", double(first + j) / info.scanRate);
+            for (int i = 0; i < info.channels; ++i)
+                std::printf(",%.9g", userValue(info.channel[i], values[j * info.channels + i]));
+            std::printf("\n");
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string path;
+    bool csv = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--csv") == 0)
+            csv = true;
+        else if (argv[i][0] == '-' || !path.empty())
+            return usage();
+        else
+            path = argv[i];
+    }
+    if (path.empty()) return usage();
+
+    std::string error;
+    const auto info = readHeader(path, &error);
+    if (!info) {
+        std::fprintf(stderr, "vnxinfo: %s: %s\n", path.c_str(), error.c_str());
+        return 1;
+    }
+    if (info->truncated())
+        std::fprintf(stderr, "vnxinfo: %s: truncated: the header declares %d samples, the file "
+                             "holds %lld\n",
+                     path.c_str(), info->declaredSamples, static_cast<long long>(info->samples));
+    if (info->samples % info->channels != 0)
+        std::fprintf(stderr, "vnxinfo: %s: the last scan is incomplete and is left out\n",
+                     path.c_str());
+    if (!csv) {
+        printHeader(path, *info);
+        return 0;
+    }
+    return writeCsv(path, *info) ? 0 : 1;
+}
