@@ -1,0 +1,115 @@
+#include "tests/daq/acquisition_fixture.h"
+
+#include <unistd.h>
+
+#include "app/startup.h"
+#include "app/state/shared_state.h"
+#include "daq/acquisition.h"
+#include "daq/device_init.h"
+#include "platform/clock/clock.h"
+#include "platform/driver/board_file.h"
+#include "platform/driver/fault_injection.h"
+#include "platform/driver/simulated_board.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+namespace trelvanix::testing {
+
+namespace {
+// The operator's Stop, reduced to what the loop obeys.
+int stopAcquiring(int, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT) Acquiring = 0;
+    return 0;
+}
+}  // namespace
+
+void WatchingFrontEnd::controlChanged(int panel, int control) {
+    if (panel != panelHandle || control != PANEL_ACQ_LAMP || Acquiring != 1) return;
+    int lit = 0;
+    GetCtrlVal(panel, control, &lit);
+    if (lampSwitches.empty() || lampSwitches.back().second != lit)
+        lampSwitches.emplace_back(Count, lit);
+}
+
+void WatchingFrontEnd::waitForInput(double until) { programClock().waitUntil(until); }
+
+void AcquisitionTest::SetUp() {
+    previousDirectory_ = std::filesystem::current_path();
+    folder = std::filesystem::temp_directory_path() /
+             ("trelvanix_daq_" + std::to_string(::getpid()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    std::filesystem::current_path(folder);
+
+    ResetSharedState();
+    ui::Model::instance().reset();
+    ui::Model::instance().setScript(nullptr);
+    installSimulatedClock();
+    driver::resetSimulatedBoard();
+    driver::clearDriverFaults();
+    DataFolder() = folder.string();
+    ui::Model::instance().setFrontEnd(&frontEnd);
+    registerTrelvanixResources();
+}
+
+void AcquisitionTest::TearDown() {
+    ui::Model::instance().setScript(nullptr);
+    ui::Model::instance().setFrontEnd(nullptr);
+    ui::Model::instance().reset();
+    ResetSharedState();
+    driver::resetSimulatedBoard();
+    std::filesystem::current_path(previousDirectory_);
+    std::filesystem::remove_all(folder);
+}
+
+void AcquisitionTest::startProgram(const std::string& boardText) {
+    if (!boardText.empty()) {
+        driver::BoardConfig board;
+        std::string error;
+        ASSERT_TRUE(driver::parseBoardText(boardText, "test board", &board, &error)) << error;
+        ASSERT_GE(driver::installSimulatedBoard(board, &error), 0) << error;
+    }
+    ASSERT_EQ(StartMainPanel(), 0);
+}
+
+void AcquisitionTest::acquireDuring(const std::string& script) {
+    auto parsed = ui::parseScript(script, "test script");
+    ASSERT_TRUE(std::holds_alternative<ui::Script>(parsed))
+        << std::get<ui::ScriptError>(parsed).message;
+    script_ = std::make_unique<ui::ScriptRunner>(std::move(std::get<ui::Script>(parsed)));
+    script_->setEnding([this](int status) {
+        scriptStatus = status;
+        Acquiring = 0;
+    });
+    scriptStatus.reset();
+    onCommit(PANEL_STOP, stopAcquiring);
+    ui::Model::instance().setScript(script_.get());
+    Acquire(panelHandle, PANEL_ACQUIRE, EVENT_COMMIT, nullptr, 0, 0);
+    ui::Model::instance().setScript(nullptr);
+    if (scriptStatus) EXPECT_EQ(*scriptStatus, 0) << "the script failed";
+}
+
+void AcquisitionTest::onCommit(int control, CtrlCallbackPtr callback) {
+    ui::Control* c = ui::Model::instance().control(panelHandle, control);
+    ASSERT_NE(c, nullptr);
+    c->callback = callback;
+}
+
+ui::Graph& AcquisitionTest::graph() {
+    return *ui::Model::instance().control(panelHandle, PANEL_GRAPH)->graph;
+}
+
+bool AcquisitionTest::dimmed(int control) {
+    int value = 0;
+    GetCtrlAttribute(panelHandle, control, ATTR_DIMMED, &value);
+    return value != 0;
+}
+
+std::string AcquisitionTest::textOf(int control) {
+    std::string text;
+    GetCtrlVal(panelHandle, control, &text);
+    return text;
+}
+
+}  // namespace trelvanix::testing

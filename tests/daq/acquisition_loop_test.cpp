@@ -1,0 +1,327 @@
+// The acquisition loop run in-process on simulated time: what it reads, converts and draws,
+// and how a run ends.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/state/shared_state.h"
+#include "daq/acquisition.h"
+#include "platform/clock/clock.h"
+#include "platform/driver/fault_injection.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+#include "tests/daq/acquisition_fixture.h"
+
+using namespace trelvanix;
+using namespace trelvanix::testing;
+using ::testing::HasSubstr;
+
+namespace {
+
+constexpr double kVoltsPerCount = 10.0 / 65536.0;  // on the ±5 V range (board gain 1)
+
+std::vector<double> yValues(const ui::Plot& plot) { return plot.y; }
+
+// With stretches of 0.1 s, the pass that processes stretch k ends at k x 0.1 s; a script
+// action due a little before that is carried out right after it.
+TEST_F(AcquisitionTest, OneChannelSweepsAcrossTheGraphStretchByStretch) {
+    startProgram();
+    acquireDuring("wait 9.95\npress PANEL STOP\n");
+
+    EXPECT_EQ(BufferSize, 400);
+    const ui::Graph& g = graph();
+    ASSERT_EQ(g.plots.size(), 100u) << "a 10 s sweep holds 100 stretches";
+    for (int k = 0; k < 100; ++k) {
+        const ui::Plot& plot = g.plots[k];
+        EXPECT_NEAR(plot.initialX, k * 0.1, 1e-9);
+        EXPECT_DOUBLE_EQ(plot.xIncrement, Ds);
+        EXPECT_EQ(plot.y.size(), 400u);
+        EXPECT_EQ(plot.color, Colors[0]);
+    }
+    EXPECT_EQ(Count, -1) << "the sweep is complete";
+    // The model cell rests near -0.65 V.
+    EXPECT_NEAR(g.plots[50].y[200], -0.65, 0.02);
+    EXPECT_EQ(textOf(PANEL_ELAPSED), "9");
+    EXPECT_EQ(AI_Task != nullptr, true);
+}
+
+TEST_F(AcquisitionTest, TheNextSweepStartsOnAnErasedGraph) {
+    startProgram();
+    acquireDuring("wait 10.05\npress PANEL STOP\n");
+    ASSERT_EQ(graph().plots.size(), 1u);
+    EXPECT_EQ(graph().plots[0].initialX, 0.0);
+    EXPECT_EQ(Count, 0);
+}
+
+TEST_F(AcquisitionTest, TheAcquiringStateShowsWhileTheLoopRuns) {
+    startProgram();
+    acquireDuring("wait 0.5\npress PANEL STOP\n");
+    EXPECT_TRUE(dimmed(PANEL_ACQUIRE));
+    EXPECT_TRUE(dimmed(PANEL_BOARD_GAIN));
+    EXPECT_FALSE(dimmed(PANEL_STOP));
+    EXPECT_FALSE(dimmed(PANEL_RECORD));
+    int lamp = 0;
+    GetCtrlVal(panelHandle, PANEL_ACQ_LAMP, &lamp);
+    EXPECT_EQ(lamp, 1);
+}
+
+// Channels 0 and 2 are read interleaved by scan; each is drawn in its own colour from its own
+// samples. The board rounds to the nearest code: 1.0 V is 6554 counts on ±5 V.
+TEST_F(AcquisitionTest, TwoChannelsAreReadInterleavedAndDrawnApart) {
+    startProgram("input ai0 constant value=1.0 sigma=0\ninput ai2 constant value=-2.0 sigma=0\n");
+    SetCtrlVal(panelHandle, PANEL_CHECK_2, 1);
+    GetNumChs();
+    acquireDuring("wait 0.45\npress PANEL STOP\n");
+
+    EXPECT_EQ(BufferSize, 800);
+    const ui::Graph& g = graph();
+    ASSERT_EQ(g.plots.size(), 10u);
+    for (std::size_t k = 0; k < g.plots.size(); k += 2) {
+        EXPECT_EQ(g.plots[k].color, Colors[0]);
+        EXPECT_EQ(g.plots[k + 1].color, Colors[2]);
+        EXPECT_EQ(g.plots[k].initialX, g.plots[k + 1].initialX);
+        EXPECT_THAT(yValues(g.plots[k]), ::testing::Each(6554 * kVoltsPerCount));
+        EXPECT_THAT(yValues(g.plots[k + 1]), ::testing::Each(-13107 * kVoltsPerCount));
+    }
+    // After display, the stretch's counts are grouped by channel.
+    EXPECT_EQ(HalfBuffer[0], 6554);
+    EXPECT_EQ(HalfBuffer[399], 6554);
+    EXPECT_EQ(HalfBuffer[400], -13107);
+    EXPECT_EQ(HalfBuffer[799], -13107);
+}
+
+TEST_F(AcquisitionTest, ThreeVoltsOnTheTenVoltRangeIsPlottedWithGainAndOffset) {
+    startProgram("input ai0 constant value=3.0 sigma=0\n");
+    AILimitsIndex[0] = 0;  // the ±10 V item of the board-gain list
+    GainList[0] = 0.5f;
+    Gain_Factor[0] = 2.0;
+    Offset[0] = 1.0;
+    acquireDuring("wait 0.15\npress PANEL STOP\n");
+    ASSERT_FALSE(graph().plots.empty());
+    EXPECT_EQ(HalfBuffer[0], 9830);
+    EXPECT_NEAR(graph().plots[0].y[0], 1.99994, 5e-6);
+}
+
+TEST_F(AcquisitionTest, SamplesAtTheRangeLimitsAreHeldAtTheExtremeCounts) {
+    startProgram("input ai0 constant value=7 sigma=0\ninput ai1 constant value=-7 sigma=0\n");
+    SetCtrlVal(panelHandle, PANEL_CHECK_1, 1);
+    GetNumChs();
+    acquireDuring("wait 0.15\npress PANEL STOP\n");
+    ASSERT_EQ(graph().plots.size(), 4u);
+    EXPECT_EQ(HalfBuffer[0], 32767);
+    EXPECT_EQ(HalfBuffer[400], -32768);
+    EXPECT_NEAR(graph().plots[0].y[0], 5.0, 2 * kVoltsPerCount);
+    EXPECT_NEAR(graph().plots[1].y[0], -5.0, 1e-12);
+}
+
+// Single-sweep mode: the sweep freezes after its last stretch; acquisition goes on and the
+// lamp goes off at Count 1 mod 4 and on at 3 mod 4.
+TEST_F(AcquisitionTest, SingleSweepFreezesTheGraphWhileTheLampBlinks) {
+    startProgram();
+    Stretches = 10;
+    Vanix_Mode = 1;
+    acquireDuring("wait 3.95\npress PANEL STOP\n");
+
+    ASSERT_EQ(graph().plots.size(), 10u);
+    EXPECT_NEAR(graph().plots.back().initialX, 0.9, 1e-9);
+    EXPECT_EQ(Hold_status, 1);
+    EXPECT_EQ(textOf(PANEL_ELAPSED), "3") << "acquisition went on";
+
+    int offs = 0, ons = 0;
+    for (auto [count, lit] : frontEnd.lampSwitches) {
+        if (lit) {
+            EXPECT_EQ(count % 4, 3);
+            ++ons;
+        } else {
+            EXPECT_EQ(count % 4, 1);
+            ++offs;
+        }
+    }
+    EXPECT_EQ(offs, 8) << "twice in each of the four sweeps";
+    EXPECT_EQ(ons, 8);
+}
+
+int longPopup(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    MessagePopup("Note", "The operator reads this for five seconds.");
+    programClock().waitUntil(Timer() + 5.0);
+    return 0;
+}
+
+// A callback that holds the loop for 5 s: the driver buffer keeps the samples, the loop
+// catches up one extra stretch per stretch time, and every stretch is drawn where it belongs.
+TEST_F(AcquisitionTest, ALongPopUpIsCaughtUpWithoutLosingAStretch) {
+    const char* board = "input ai0 sine amplitude=2 frequency=1.3 sigma=0\n";
+    startProgram(board);
+    Stretches = 200;
+    acquireDuring("wait 14.95\npress PANEL STOP\n");
+    const std::vector<ui::Plot> undisturbed = graph().plots;
+
+    TearDown();
+    SetUp();
+    startProgram(board);
+    Stretches = 200;
+    onCommit(PANEL_REFRESH, longPopup);
+    acquireDuring("wait 1\npress PANEL REFRESH\nwait 13.95\npress PANEL STOP\n");
+    const std::vector<ui::Plot>& delayed = graph().plots;
+
+    ASSERT_GE(undisturbed.size(), 149u);
+    ASSERT_GE(delayed.size(), 148u) << "the loop has caught up";
+    for (std::size_t k = 0; k < std::min(undisturbed.size(), delayed.size()); ++k) {
+        EXPECT_NEAR(delayed[k].initialX, k * 0.1, 1e-9);
+        EXPECT_EQ(delayed[k].y, undisturbed[k].y) << "stretch " << k;
+    }
+}
+
+TEST_F(AcquisitionTest, ADriverErrorEndsTheRunAndReleasesTheTask) {
+    startProgram();
+    driver::injectDriverFault("DAQmxReadAnalogF64", 5, -200279);
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 3\npress PANEL STOP\n");
+    const std::string error = ::testing::internal::GetCapturedStderr();
+
+    EXPECT_THAT(error, HasSubstr("DAQmxReadAnalogF64: injected fault"));
+    EXPECT_THAT(error, HasSubstr("-200279"));
+    EXPECT_EQ(graph().plots.size(), 4u);
+    EXPECT_LT(Timer(), 1.0) << "the run ended at the failed read";
+    EXPECT_EQ(Acquiring, 1) << "left as it was; the operator stops";
+
+    // The task was cleared: a new run creates its task again and acquires.
+    Acquiring = 0;
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL STOP\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_GE(graph().plots.size(), 9u);
+}
+
+TEST_F(AcquisitionTest, AFailedTaskCreationEndsTheRunWithoutRestarting) {
+    startProgram();
+    driver::injectDriverFault("DAQmxCreateTask", 1, -200220);
+    AutoSave = 1;  // a recorded stimulus asked for a restart
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL STOP\n");
+    EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("DAQmxCreateTask"));
+    EXPECT_EQ(AutoSave, 0);
+    EXPECT_TRUE(graph().plots.empty());
+}
+
+TEST_F(AcquisitionTest, ARecordedStimulusRestartRunsAcquisitionAgain) {
+    startProgram();
+    static int stops = 0;
+    stops = 0;
+    onCommit(PANEL_REFRESH, [](int, int, int event, void*, int, int) {
+        if (event == EVENT_COMMIT && ++stops == 1) {
+            AutoSave = 1;
+            Acquiring = 0;
+        }
+        return 0;
+    });
+    acquireDuring("wait 0.5\npress PANEL REFRESH\nwait 0.5\npress PANEL STOP\n");
+    EXPECT_EQ(AutoSave, 0);
+    EXPECT_EQ(Timer() >= 1.0, true) << "the second run lasted until Stop";
+    EXPECT_NEAR(Timer_start, 0.5, 0.11) << "the restart began a new run";
+}
+
+// With a filter, output j is the current sample and the W - 1 before it; the first stretch
+// meets a zero history, the later ones the end of the stretch before.
+TEST_F(AcquisitionTest, TheDisplayFilterRunsAcrossStretches) {
+    startProgram("input ai0 constant value=1.0 sigma=0\n");
+    Filter_type[0] = 1;
+    Window_size[0] = 5;
+    Coef[0] = new double[5]{0.2, 0.2, 0.2, 0.2, 0.2};
+    acquireDuring("wait 0.25\npress PANEL STOP\n");
+
+    const double v = 6554 * kVoltsPerCount;
+    ASSERT_EQ(graph().plots.size(), 3u);
+    const std::vector<double>& first = graph().plots[0].y;
+    for (int j = 0; j < 4; ++j) EXPECT_NEAR(first[j], 0.2 * (j + 1) * v, 1e-12) << j;
+    for (int j = 4; j < 400; ++j) ASSERT_NEAR(first[j], v, 1e-12) << j;
+    for (int k = 1; k < 3; ++k)
+        EXPECT_THAT(graph().plots[k].y, ::testing::Each(::testing::DoubleNear(v, 1e-12)));
+}
+
+int widenFilter(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    delete[] Coef[0];
+    Coef[0] = new double[9];
+    std::fill(Coef[0], Coef[0] + 9, 1.0 / 9);
+    Window_size[0] = 9;
+    return 0;
+}
+
+TEST_F(AcquisitionTest, AWindowSizeChangedDuringARunTakesEffectAtTheNextStretch) {
+    startProgram("input ai0 constant value=1.0 sigma=0\n");
+    Filter_type[0] = 1;
+    Window_size[0] = 5;
+    Coef[0] = new double[5]{0.2, 0.2, 0.2, 0.2, 0.2};
+    onCommit(PANEL_REFRESH, widenFilter);
+    acquireDuring("wait 0.25\npress PANEL REFRESH\nwait 0.3\npress PANEL STOP\n");
+
+    const double v = 6554 * kVoltsPerCount;
+    ASSERT_GE(graph().plots.size(), 5u);
+    for (std::size_t k = 1; k < graph().plots.size(); ++k)
+        EXPECT_THAT(graph().plots[k].y, ::testing::Each(::testing::DoubleNear(v, 1e-12))) << k;
+}
+
+TEST_F(AcquisitionTest, StretchesOfFewerThanTwoSamplesAreRefused) {
+    startProgram();
+    NumScans = 100;
+    Ds = 0.01;
+    Sec_per_stretch = 0.01;
+    Acquire(panelHandle, PANEL_ACQUIRE, EVENT_COMMIT, nullptr, 0, 0);
+
+    ASSERT_EQ(frontEnd.popups.size(), 1u);
+    EXPECT_EQ(frontEnd.popups[0].first, "Error!");
+    EXPECT_THAT(frontEnd.popups[0].second, HasSubstr("fewer than 2 samples per channel"));
+    EXPECT_EQ(Acquiring, 0);
+    EXPECT_EQ(BufferSize, 0) << "nothing was prepared";
+    EXPECT_FALSE(dimmed(PANEL_ACQUIRE)) << "the panel stays stopped";
+    EXPECT_TRUE(graph().plots.empty());
+
+    // Two samples a stretch is the shortest that runs.
+    Sec_per_stretch = 0.02;
+    acquireDuring("wait 0.95\npress PANEL STOP\n");
+    ASSERT_GE(graph().plots.size(), 45u);
+    EXPECT_EQ(graph().plots[0].y.size(), 2u);
+}
+
+TEST_F(AcquisitionTest, AChannelWithoutAKnownRangeIsRefused) {
+    ::testing::internal::CaptureStderr();
+    startProgram("fault DAQmxGetDevAIVoltageRngs 1 -200220\n");
+    ::testing::internal::GetCapturedStderr();
+    Acquire(panelHandle, PANEL_ACQUIRE, EVENT_COMMIT, nullptr, 0, 0);
+
+    ASSERT_EQ(frontEnd.popups.size(), 1u);
+    EXPECT_EQ(frontEnd.popups[0].first, "Error!");
+    EXPECT_THAT(frontEnd.popups[0].second, HasSubstr("no input range for channel 0"));
+    EXPECT_EQ(Acquiring, 0);
+    EXPECT_TRUE(graph().plots.empty());
+}
+
+int tickChannel2(int panel, int control, int event, void*, int, int) {
+    if (event == EVENT_COMMIT) GetNumChs();
+    return 0;
+}
+
+TEST_F(AcquisitionTest, AChangeOfChannelsStopsTheRun) {
+    startProgram();
+    onCommit(PANEL_CHECK_2, tickChannel2);
+    acquireDuring("wait 1\nset PANEL CHECK_2 1\nwait 5\npress PANEL STOP\n");
+
+    EXPECT_LT(Timer(), 1.2) << "the run ended after the pass in progress";
+    EXPECT_EQ(Acquiring, 0);
+    EXPECT_EQ(NumChannels, 2);
+    EXPECT_FALSE(dimmed(PANEL_ACQUIRE));
+    EXPECT_TRUE(dimmed(PANEL_STOP));
+
+    // The next run acquires both channels with a new task.
+    acquireDuring("wait 0.45\npress PANEL STOP\n");
+    ASSERT_EQ(graph().plots.size(), 10u);
+    EXPECT_EQ(graph().plots[0].color, Colors[0]);
+    EXPECT_EQ(graph().plots[1].color, Colors[2]);
+}
+
+}  // namespace
