@@ -88,6 +88,26 @@ TEST_F(AcquisitionSettings, TheRateAlreadyCheckedStillStopsAcquisition) {
     EXPECT_EQ(lamp, 0);
 }
 
+TEST_F(AcquisitionSettings, TheRateAlreadyCheckedEndsARecordingInProgress) {
+    useScript(
+        "press PANEL ACQUIRE\n"
+        "wait 0.5\n"
+        "press PANEL RECORD\n"
+        "wait 1\n"
+        "menu MENUBAR_RATE_KS_4\n"
+        "wait 0.5\n");
+    runFor(10.0);
+    ASSERT_EQ(endStatus(), 0);
+    EXPECT_EQ(Acquiring, 0);
+    EXPECT_EQ(Record, 0);
+    EXPECT_EQ(Save_status, 0);
+    EXPECT_EQ(Fd, -1);
+    EXPECT_EQ(NumScans, 4000);
+    int recordDimmed = 0;
+    GetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, &recordDimmed);
+    EXPECT_EQ(recordDimmed, 1);
+}
+
 TEST_F(AcquisitionSettings, AStretchLengthKeepsTheStretchesAndStretchesTheSweep) {
     Acquiring = 1;
     choose(Set_Dt_Per_Stretch, MENUBAR_STRETCH_S_0_5);
