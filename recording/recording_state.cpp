@@ -1,3 +1,4 @@
+#include "recording/data_file.h"
 #include "recording/recording.h"
 
 int SaveHandle = -1;
@@ -23,6 +24,7 @@ void ResetRecordingState() {
     Files[0].clear();
     Files[1].clear();
     Ft = -1;
+    recording::forgetDataFiles();
 }
 
 }  // namespace trelvanix

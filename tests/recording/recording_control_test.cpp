@@ -1,0 +1,295 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+
+#include <cstring>
+#include <fstream>
+
+#include "app/state/shared_state.h"
+#include "platform/ui/file_system.h"
+#include "platform/ui/runtime_files.h"
+#include "platform/ui/toolkit.h"
+#include "recording/recording.h"
+#include "resources/trelvanix_uir.h"
+#include "tests/recording/recording_fixture.h"
+
+using namespace trelvanix;
+using namespace trelvanix::testing;
+using ::testing::HasSubstr;
+namespace fs = std::filesystem;
+
+namespace {
+
+int dimmed(int control) {
+    int value = 0;
+    GetCtrlAttribute(panelHandle, control, ATTR_DIMMED, &value);
+    return value;
+}
+
+int lamp() {
+    int value = 0;
+    GetCtrlVal(panelHandle, PANEL_SAVE_LAMP, &value);
+    return value;
+}
+
+void press(int control) {
+    if (control == PANEL_RECORD) record(panelHandle, control, EVENT_COMMIT, nullptr, 0, 0);
+    if (control == PANEL_STOP) stop(panelHandle, control, EVENT_COMMIT, nullptr, 0, 0);
+}
+
+void setLine(int control, const char* text) { ResetTextBox(panelHandle, control, text); }
+
+// A disk that takes only so many more bytes: later writes stop part-way, as a full disk does.
+class FullDisk final : public ui::FileSystem {
+public:
+    std::size_t spaceLeft = SIZE_MAX;
+    bool refuseOpen = false;
+
+    std::unique_ptr<ui::FileStream> open(const std::string& path, int flags,
+                                         std::string* error) override {
+        if (refuseOpen && (flags & O_CREAT)) {
+            *error = "Permission denied";
+            return nullptr;
+        }
+        auto real = ui::standardFileSystem().open(path, flags, error);
+        return real ? std::make_unique<Stream>(std::move(real), this) : nullptr;
+    }
+
+private:
+    class Stream final : public ui::FileStream {
+    public:
+        Stream(std::unique_ptr<ui::FileStream> real, FullDisk* disk) : real_(std::move(real)), disk_(disk) {}
+        std::size_t write(const char* data, std::size_t count, std::string* error) override {
+            // Rewriting bytes the file already has needs no new space.
+            const long at = real_->seek(0, SEEK_CUR, error);
+            const long end = real_->seek(0, SEEK_END, error);
+            real_->seek(at, SEEK_SET, error);
+            const std::size_t fresh = at + long(count) > end ? at + count - end : 0;
+            const std::size_t allowed = count - fresh + std::min(fresh, disk_->spaceLeft);
+            const std::size_t written = real_->write(data, allowed, error);
+            disk_->spaceLeft -= std::min(disk_->spaceLeft, written - (count - fresh));
+            if (written < count) *error = "No space left on device";
+            return written;
+        }
+        long read(char* data, std::size_t count, std::string* error) override { return real_->read(data, count, error); }
+        long seek(long offset, int origin, std::string* error) override { return real_->seek(offset, origin, error); }
+        bool close(std::string* error) override { return real_->close(error); }
+
+    private:
+        std::unique_ptr<ui::FileStream> real_;
+        FullDisk* disk_;
+    };
+};
+
+class Recording : public RecordingTest {};
+
+TEST_F(Recording, ATimedRecordingIsFinalisedWithTheSamplesItWrote) {
+    acquire({0, 1});
+    setLine(PANEL_SUFFIX, "cell");
+    press(PANEL_RECORD);
+    EXPECT_EQ(Record, 1);
+    EXPECT_EQ(lamp(), 1);
+    EXPECT_EQ(dimmed(PANEL_RECORD), 1);
+    saveStretches(100);  // 10 s at 4 kS/s
+    EXPECT_NEAR(Real_time, 10.0, 1e-9);
+    SaveStop();
+
+    const auto files = dataFiles();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].filename(), "2026_01_01_12_00_00_cell.vnx");
+    const vnx::FileInfo info = header(files[0]);
+    EXPECT_EQ(info.declaredSamples, 80000);
+    EXPECT_EQ(info.samples, 80000);
+    EXPECT_EQ(info.channels, 2);
+    const auto values = samples(files[0]);
+    EXPECT_EQ(values[0], stretchValue(0, 0, 0));
+    EXPECT_EQ(values[1], stretchValue(0, 0, 1));
+    EXPECT_EQ(values[2 * 400 * 57 + 2 * 13 + 1], stretchValue(57, 13, 1));
+    EXPECT_EQ(Record, 0);
+    EXPECT_EQ(Save_status, 0);
+    EXPECT_EQ(lamp(), 0);
+    EXPECT_EQ(dimmed(PANEL_RECORD), 0);
+    EXPECT_EQ(Fd, -1);
+}
+
+TEST_F(Recording, StopEndsTheRecordingFirstAndThenAcquisition) {
+    acquire({0});
+    press(PANEL_RECORD);
+    saveStretches(3);
+    press(PANEL_STOP);
+    EXPECT_EQ(Record, 0);
+    EXPECT_EQ(Acquiring, 1);
+    ASSERT_EQ(dataFiles().size(), 1u);
+    EXPECT_EQ(header(dataFiles()[0]).declaredSamples, 1200);
+    press(PANEL_STOP);
+    EXPECT_EQ(Acquiring, 0);
+    EXPECT_EQ(dimmed(PANEL_RECORD), 1);
+    EXPECT_EQ(dimmed(PANEL_ACQUIRE), 0);
+}
+
+TEST_F(Recording, ARecordingStoppedBeforeItsFirstStretchLeavesNoFileAndTouchesNoOther) {
+    acquire({0});
+    std::ofstream(folder / "earlier.vnx") << "earlier data";
+    press(PANEL_RECORD);
+    press(PANEL_STOP);
+    EXPECT_EQ(Record, 0);
+    ASSERT_EQ(dataFiles().size(), 1u);
+    std::ifstream earlier(folder / "earlier.vnx");
+    std::string text;
+    std::getline(earlier, text);
+    EXPECT_EQ(text, "earlier data");
+}
+
+TEST_F(Recording, ANameTakenInTheSameSecondGetsAFreshOneWithTheSameDateAndTime) {
+    acquire({0});
+    press(PANEL_RECORD);
+    saveStretches(2);
+    press(PANEL_STOP);
+    press(PANEL_RECORD);
+    saveStretches(3);
+    press(PANEL_STOP);
+    const auto files = dataFiles();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].filename(), "2026_01_01_12_00_00-2.vnx");
+    EXPECT_EQ(files[1].filename(), "2026_01_01_12_00_00.vnx");
+    EXPECT_EQ(header(files[1]).samples, 800);
+    EXPECT_EQ(header(files[0]).samples, 1200);
+    EXPECT_EQ(textOf(panelHandle, PANEL_FILENAME), "2026_01_01_12_00_00-2.vnx");
+}
+
+TEST_F(Recording, ForbiddenCharactersOfTheSuffixBecomeUnderscores) {
+    setLine(PANEL_SUFFIX, "a/b:c");
+    std::string name;
+    ::testing::internal::CaptureStderr();
+    MakeFilename(name);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "position is 1\nposition is 3\n");
+    EXPECT_EQ(name, "2026_01_01_12_00_00_a_b_c.vnx");
+    EXPECT_EQ(textOf(panelHandle, PANEL_FILENAME), name);
+
+    setLine(PANEL_SUFFIX, "?x");
+    ::testing::internal::CaptureStderr();
+    MakeFilename(name);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "position is 0\n");
+    EXPECT_EQ(name, "2026_01_01_12_00_00__x.vnx");
+
+    setLine(PANEL_SUFFIX, std::string(60, 's').c_str());
+    MakeFilename(name);
+    EXPECT_EQ(name, "2026_01_01_12_00_00_" + std::string(51, 's') + ".vnx");
+
+    setLine(PANEL_SUFFIX, "");
+    MakeFilename(name);
+    EXPECT_EQ(name, "2026_01_01_12_00_00.vnx");
+}
+
+TEST_F(Recording, TheSavedStretchesOfTwoFilesEachKeepTheirOwnHeader) {
+    acquire({0, 1, 2, 3});
+    GainList[0] = 5.0f;
+    GainList[2] = 25.0f;
+    Scale_factor[3] = 0.5;
+    std::strcpy(Units[3], "mV");
+    Filter_type[2] = 2;
+    setLine(ChanID[0], "zero");
+    setLine(ChanID[3], "three\nsecond line");
+    fs::create_directories(folder / "second");
+    FileFlag[0] = FileFlag[1] = 1;
+    FromFile1 = 0, ToFile1 = 1, FromFile2 = 2, ToFile2 = 3;
+    DirFlag[1] = 1;
+    Dir[1] = (folder / "second").string() + "/";
+    setLine(PANEL_SUFFIX, "cellA");
+
+    press(PANEL_RECORD);
+    saveStretches(10);
+    EXPECT_NEAR(Real_time, 1.0, 1e-9);
+    SaveStop();
+
+    const auto first = dataFiles();
+    const auto second = dataFiles(folder / "second");
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(first[0].filename(), "2026_01_01_12_00_00_cellA0.vnx");
+    EXPECT_EQ(second[0].filename(), "2026_01_01_12_00_00_cellA1.vnx");
+    const vnx::FileInfo a = header(first[0]), b = header(second[0]);
+    EXPECT_EQ(a.channels, 2);
+    EXPECT_EQ(a.declaredSamples, 10 * 400 * 2);
+    EXPECT_EQ(a.channel[0].gainWord, 5);
+    EXPECT_EQ(a.channel[0].label, "zero");
+    EXPECT_EQ(b.declaredSamples, 10 * 400 * 2);
+    EXPECT_EQ(b.channel[0].gainWord, 25);
+    EXPECT_EQ(b.channel[0].filter.type, 2);
+    EXPECT_EQ(b.channel[1].label, "three");
+    EXPECT_EQ(b.channel[1].unit, "mV");
+    EXPECT_DOUBLE_EQ(b.channel[1].scaleFactor, 0.5);
+    EXPECT_EQ(b.table[vnx::kUnitsPosition], 224 + 5 + 1);
+    EXPECT_EQ(a.table[vnx::kUnitsPosition], 224 + 4 + 1);
+    const auto values = samples(second[0]);
+    EXPECT_EQ(values[2 * 7 + 1], stretchValue(0, 7, 3));
+}
+
+TEST_F(Recording, AChannelOfTheRangesThatIsNotAcquiredRefusesTheRecording) {
+    acquire({0, 1});
+    FileFlag[0] = FileFlag[1] = 1;
+    FromFile1 = 0, ToFile1 = 1, FromFile2 = 1, ToFile2 = 2;
+    press(PANEL_RECORD);
+    popups();
+    saveStretch();
+    EXPECT_EQ(popups(), "popup \"Error!\" \"Channel 2 is not acquired. You cannot record.\"\n");
+    EXPECT_TRUE(dataFiles().empty());  // file 1 of the refused set is not left behind
+    EXPECT_EQ(Save_status, 0);
+    EXPECT_EQ(Record, 0);
+    EXPECT_EQ(FirstTime, 1);
+    EXPECT_EQ(lamp(), 0);
+    EXPECT_EQ(textOf(panelHandle, PANEL_FILENAME), "");
+    EXPECT_EQ(dimmed(PANEL_RECORD), 0);
+}
+
+TEST_F(Recording, AFullDiskStopsTheRecordingAndTheHeaderCountsWhatTheFileHolds) {
+    FullDisk disk;
+    ui::installFileSystem(&disk);
+    acquire({0, 1});
+    press(PANEL_RECORD);
+    saveStretch();  // creates the file: header and one stretch of 1600 bytes
+    disk.spaceLeft = 2 * 1600 + 700;
+    popups();
+    saveStretches(4);
+    ui::installFileSystem(nullptr);
+
+    EXPECT_THAT(popups(), HasSubstr("popup \"Error!\" \"Writing the data file"));
+    EXPECT_EQ(Record, 0);
+    EXPECT_EQ(Save_status, 0);
+    EXPECT_EQ(Fd, -1);
+    EXPECT_EQ(dimmed(PANEL_RECORD), 0);
+    const auto files = dataFiles();
+    ASSERT_EQ(files.size(), 1u);
+    const vnx::FileInfo info = header(files[0]);
+    EXPECT_EQ(fs::file_size(files[0]), 1024u + 3 * 1600 + 700);
+    EXPECT_EQ(info.declaredSamples, 3 * 800 + 350);
+    EXPECT_EQ(info.declaredSamples, info.samples);
+}
+
+TEST_F(Recording, AFileThatCannotBeCreatedIsReportedAndNothingIsRecorded) {
+    FullDisk disk;
+    disk.refuseOpen = true;
+    ui::installFileSystem(&disk);
+    acquire({0});
+    press(PANEL_RECORD);
+    popups();
+    saveStretch();
+    ui::installFileSystem(nullptr);
+    EXPECT_THAT(popups(), HasSubstr("could not be created (" ));
+    EXPECT_EQ(Save_status, 0);
+    EXPECT_DOUBLE_EQ(Real_time, 0.0);
+    EXPECT_TRUE(dataFiles().empty());
+}
+
+TEST_F(Recording, QuittingOrClosingTheWindowEndsTheRecording) {
+    acquire({0});
+    press(PANEL_RECORD);
+    saveStretches(2);
+    close(panelHandle, EVENT_CLOSE, nullptr, 0, 0);
+    EXPECT_EQ(Record, 0);
+    EXPECT_EQ(Fd, -1);
+    EXPECT_EQ(header(dataFiles()[0]).declaredSamples, 800);
+}
+
+}  // namespace
