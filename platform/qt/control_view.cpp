@@ -68,7 +68,7 @@ ControlView::ControlView(const PanelContext& context, const ui::Control& control
     body->setObjectName(QString::fromStdString(control.name));
     if (labelPlace != LabelPlace::None) {
         label_ = new QLabel(body->parentWidget());
-        label_->setObjectName("controlLabel");
+        label_->setObjectName(labelPlace == LabelPlace::TopEdge ? "groupTitle" : "controlLabel");
     }
     auto* watcher = new ClickWatcher(this, body);
     body->installEventFilter(watcher);
@@ -89,7 +89,12 @@ ControlView::~ControlView() {
 void ControlView::sync(const ui::Control& control) {
     body_->setEnabled(!control.dimmed);
     if (label_) {
-        label_->setText(QString::fromStdString(control.label));
+        const QString text = QString::fromStdString(control.label);
+        if (label_->text() != text) {
+            label_->setText(text);
+            label_->ensurePolished();
+            placeLabel(body_->geometry());
+        }
         QPalette palette = label_->palette();
         palette.setColor(QPalette::WindowText, toQColor(control.labelColor));
         label_->setPalette(palette);
@@ -101,16 +106,42 @@ void ControlView::sync(const ui::Control& control) {
 
 void ControlView::place(const QRect& rect) {
     body_->setGeometry(rect);
+    placeLabel(rect);
+}
+
+void ControlView::placeLabel(const QRect& rect) {
     if (!label_) return;
     const QSize hint = label_->sizeHint();
-    if (labelPlace_ == LabelPlace::Right) {
-        label_->setGeometry(rect.right() + 1 + 2 * kLabelGap,
-                            rect.top() + (rect.height() - hint.height()) / 2, hint.width(),
-                            hint.height());
-    } else {
-        const int top = std::max(0, rect.top() - hint.height() - kLabelGap);
-        label_->setGeometry(rect.left(), top, std::max(rect.width(), hint.width()), hint.height());
+    switch (labelPlace_) {
+        case LabelPlace::Right:
+            label_->setGeometry(rect.right() + 1 + 2 * kLabelGap,
+                                rect.top() + (rect.height() - hint.height()) / 2, hint.width(),
+                                hint.height());
+            break;
+        case LabelPlace::TopEdge:
+            label_->setGeometry(rect.left() + 8, std::max(0, rect.top() - hint.height() / 2),
+                                hint.width(), hint.height());
+            label_->raise();
+            break;
+        default: {
+            QRect where = labelOnLeft_ ? labelLeft(rect) : labelAbove(rect);
+            label_->setGeometry(where.translated(0, std::max(0, -where.top())));
+        }
     }
+}
+
+QRect ControlView::labelAbove(const QRect& rect) const {
+    if (labelPlace_ != LabelPlace::Above || !label_ || label_->text().isEmpty()) return {};
+    const QSize hint = label_->sizeHint();
+    return QRect(rect.left(), rect.top() - hint.height() - kLabelGap,
+                 std::max(rect.width(), hint.width()), hint.height());
+}
+
+QRect ControlView::labelLeft(const QRect& rect) const {
+    if (labelPlace_ != LabelPlace::Above || !label_ || label_->text().isEmpty()) return {};
+    const QSize hint = label_->sizeHint();
+    return QRect(rect.left() - hint.width() - 3 * kLabelGap,
+                 rect.top() + (rect.height() - hint.height()) / 2, hint.width(), hint.height());
 }
 
 bool ControlView::dimmed() const {

@@ -25,7 +25,9 @@ struct PanelContext {
 
 class ControlView {
   public:
-    enum class LabelPlace { None, Above, Right };
+    // Where the label goes: above the body (or on its left, when the panel has no room
+    // above), on its right (lamps), or on the top edge (a frame's title).
+    enum class LabelPlace { None, Above, Right, TopEdge };
 
     ControlView(const PanelContext& context, const ui::Control& control, QWidget* body,
                 LabelPlace labelPlace);
@@ -40,6 +42,11 @@ class ControlView {
     void sync(const ui::Control& control);
     // Puts the control's body at `rect` (panel coordinates) and its label beside it.
     virtual void place(const QRect& rect);
+    // Where the label of a body at `rect` would go above it, or on its left; empty when the
+    // control has no label there.
+    QRect labelAbove(const QRect& rect) const;
+    QRect labelLeft(const QRect& rect) const;
+    void setLabelOnLeft(bool left) { labelOnLeft_ = left; }
     // The plots changed; views that draw plots repaint on the next merged repaint.
     virtual void plotsChanged() {}
     // Draws what is pending at once (before a screenshot or print).
@@ -61,10 +68,13 @@ class ControlView {
     PanelContext context_;
 
   private:
+    void placeLabel(const QRect& rect);
+
     int id_;
     QPointer<QWidget> body_;
     QPointer<QLabel> label_;
     LabelPlace labelPlace_;
+    bool labelOnLeft_ = false;
     unsigned long lastPress_ = ~0ul;
 };
 

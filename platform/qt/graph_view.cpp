@@ -103,7 +103,8 @@ class GraphView final : public ControlView {
     }
 
     static void applyAxis(QCPAxis* axis, DivisionTicker& ticker, const ui::Axis& a) {
-        if (a.scalingMode == VAL_MANUAL && a.min < a.max) axis->setRange(a.min, a.max);
+        // An autoscaled axis starts from the model's range too, until it has data to span.
+        if (a.min < a.max) axis->setRange(a.min, a.max);
         ticker.setDivisions(a.divisions);
         axis->setLabel(QString::fromStdString(a.name));
         axis->setLabelColor(toQColor(a.nameColor));

@@ -11,7 +11,9 @@ namespace {
 
 const char* const kStyleSheet = R"(
 QLabel#controlLabel { font-weight: 600; }
-QLabel#groupTitle { font-weight: 700; color: #2c3e55; background: transparent; }
+QLabel#groupTitle {
+    font-weight: 700; background: #d4d9df; padding: 0px 4px; border-radius: 3px;
+}
 QFrame[decoration="true"] {
     background: #e3e7ec; border: 1px solid #9ea8b4; border-radius: 5px;
 }

@@ -16,14 +16,24 @@ constexpr double kFarOutside = 1e5;
 // Lowest and highest of y[begin, end), end > begin. Later NaN samples are passed over; a NaN
 // at `begin` gives a NaN result, which callers skip.
 void minMax(const double* y, std::size_t begin, std::size_t end, double& lo, double& hi) {
-    double a = y[begin], b = y[begin];
-    for (std::size_t i = begin + 1; i < end; ++i) {
-        const double v = y[i];
-        a = v < a ? v : a;
-        b = v > b ? v : b;
+    // Four independent running extremes: the loop is bound by throughput, not by the latency
+    // of one long chain of comparisons, and the compiler can pair them up in vector registers.
+    double a[4] = {y[begin], y[begin], y[begin], y[begin]};
+    double b[4] = {y[begin], y[begin], y[begin], y[begin]};
+    std::size_t i = begin + 1;
+    for (; i + 4 <= end; i += 4) {
+        for (int k = 0; k < 4; ++k) {
+            const double v = y[i + k];
+            a[k] = v < a[k] ? v : a[k];
+            b[k] = v > b[k] ? v : b[k];
+        }
     }
-    lo = a;
-    hi = b;
+    for (; i < end; ++i) {
+        a[0] = y[i] < a[0] ? y[i] : a[0];
+        b[0] = y[i] > b[0] ? y[i] : b[0];
+    }
+    lo = std::min({a[0], a[1], a[2], a[3]});
+    hi = std::max({b[0], b[1], b[2], b[3]});
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ PanelWindow::PanelWindow(int panel, OperatorInput& input)
         }
     }
     for (auto& [id, view] : views_) view->sync(*context_.control(id));
+    chooseLabelSides();
 
     if (model->rect.left > 0 || model->rect.top > 0) move(model->rect.left, model->rect.top);
     onEvent(canvas_, QEvent::Resize, [this] { canvasResized(); });
@@ -137,6 +138,38 @@ void PanelWindow::canvasResized() {
     if (isVisible())
         context_.input->post(
             ui::Event{ui::Event::Target::Panel, panel(), 0, EVENT_PANEL_SIZE, 0, 0});
+}
+
+// Labels go above their controls, unless the panel is laid out with no room for them there
+// (some label above would cover another control): then its labels go on the left, provided
+// all of those that lack room fit there.
+void PanelWindow::chooseLabelSides() {
+    const ui::Panel* model = ui::Model::instance().panel(panel());
+    std::vector<QRect> bodies;
+    for (const ui::Control& c : model->controls)
+        if (c.kind != ui::ControlKind::Decoration && c.kind != ui::ControlKind::Timer)
+            bodies.push_back(toQRect(c.rect));
+    const QRect panelArea(0, 0, design_.width, design_.height);
+    auto covers = [&](const QRect& label, const QRect& own) {
+        for (const QRect& body : bodies)
+            if (body != own && body.intersects(label)) return true;
+        return false;
+    };
+    bool crowded = false, leftFits = true;
+    for (const auto& [id, view] : views_) {
+        const QRect own = toQRect(context_.control(id)->rect);
+        const QRect above = view->labelAbove(own);
+        if (above.isEmpty() || (above.top() >= 0 && !covers(above, own))) continue;
+        crowded = true;
+        const QRect left = view->labelLeft(own);
+        leftFits = leftFits && panelArea.contains(left) && !covers(left, own);
+    }
+    if (!crowded || !leftFits) return;
+    for (auto& [id, view] : views_) {
+        const QRect own = toQRect(context_.control(id)->rect);
+        const QRect left = view->labelLeft(own);
+        view->setLabelOnLeft(!left.isEmpty() && panelArea.contains(left) && !covers(left, own));
+    }
 }
 
 void PanelWindow::layOutControls() {

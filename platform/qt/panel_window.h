@@ -36,6 +36,7 @@ class PanelWindow final : public QWidget {
   private:
     void canvasResized();
     void layOutControls();
+    void chooseLabelSides();
 
     PanelContext context_;
     QWidget* canvas_;
