@@ -75,7 +75,8 @@ void scaleForDisplay(AcquisitionRun& run, int i) {
         Convolve(Coef[ch], W, work, static_cast<int>(n) + W, out);
 
     double* shown = Scaled_Waveforms[i];
-    for (std::size_t j = 0; j < n; ++j) shown[j] = DisplayValue(out[W + j], Offset[ch], Gain_Factor[ch]);
+    for (std::size_t j = 0; j < n; ++j)
+        shown[j] = DisplayValue(out[W + j], Offset[ch], Gain_Factor[ch]);
     std::copy(work + n, work + n + W, work);
 }
 
@@ -106,10 +107,9 @@ void drawStretch(AcquisitionRun& run) {
 int32 processStretch(AcquisitionRun& run) {
     const double now = Timer();
     int32 read = 0;
-    const int32 status = DAQmxReadAnalogF64(AI_Task, run.n, kReadTimeout, DAQmx_Val_GroupByScanNumber,
-                                            run.ReadBuffer.data(),
-                                            static_cast<uInt32>(run.ReadBuffer.size()), &read,
-                                            nullptr);
+    const int32 status = DAQmxReadAnalogF64(
+        AI_Task, run.n, kReadTimeout, DAQmx_Val_GroupByScanNumber, run.ReadBuffer.data(),
+        static_cast<uInt32>(run.ReadBuffer.size()), &read, nullptr);
     if (status < 0) return status;
     ConvertStretch(run.ReadBuffer.data(), run.n, run.channels, run.countsPerVolt, HalfBuffer,
                    FullBuffer);
@@ -133,8 +133,8 @@ int32 processStretch(AcquisitionRun& run) {
 // The due time is worked out from the task's start, so it never drifts; a deadline already
 // passed still moves the clock on, so a simulated clock cannot stall short of the sample.
 void serveOperator(const AcquisitionRun& run) {
-    const double due = run.taskStartTime + double(run.HalfStretchCount + 1) *
-                                               double(run.n / 2) / double(run.rate);
+    const double due =
+        run.taskStartTime + double(run.HalfStretchCount + 1) * double(run.n / 2) / double(run.rate);
     const double soonest = std::nextafter(Timer(), std::numeric_limits<double>::infinity());
     GetUserEventUntil(std::max(due, soonest), nullptr, nullptr);
 }

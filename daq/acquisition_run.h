@@ -9,7 +9,7 @@
 
 namespace trelvanix::daq {
 
-constexpr int kStartWindowSize = 55;  // taps the filter blocks are first sized for
+constexpr int kStartWindowSize = 55;   // taps the filter blocks are first sized for
 constexpr double kReadTimeout = 10.0;  // seconds a read may wait for its stretch
 
 struct AcquisitionRun {
@@ -19,11 +19,11 @@ struct AcquisitionRun {
     short channelList[8] = {};
     double countsPerVolt[8] = {};  // by position
 
-    std::vector<double> ReadBuffer;              // one stretch as read, interleaved by scan
-    double RangeSpan[8] = {};                    // by physical channel, volts
-    std::vector<std::vector<double>> FilterWork; // by position: W of history, then n volts
-    int WorkWindowSize[8] = {};                  // by position
-    std::vector<double> FilterOut;               // convolution output, shared by positions
+    std::vector<double> ReadBuffer;               // one stretch as read, interleaved by scan
+    double RangeSpan[8] = {};                     // by physical channel, volts
+    std::vector<std::vector<double>> FilterWork;  // by position: W of history, then n volts
+    int WorkWindowSize[8] = {};                   // by position
+    std::vector<double> FilterOut;                // convolution output, shared by positions
     std::uint64_t HalfStretchCount = 0;
     double SkipClock = 0.0;
     int ClearOnNextStretch = 0;

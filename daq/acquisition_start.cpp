@@ -130,7 +130,8 @@ void Preparations() {
         waveform = nullptr;
     }
     HalfBuffer = new short[BufferSize]();
-    for (int i = 0; i < NumChannels; ++i) Scaled_Waveforms[i] = new double[BufferSize / NumChannels]();
+    for (int i = 0; i < NumChannels; ++i)
+        Scaled_Waveforms[i] = new double[BufferSize / NumChannels]();
     FullBuffer = new short[2 * BufferSize]();
 }
 
@@ -157,8 +158,7 @@ void dataAcquire() {
     Acquire_With_no_trigger();
 }
 
-int Acquire(int panel, int control, int event, void* callbackData, int eventData1,
-            int eventData2) {
+int Acquire(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     // Callbacks run inside the loop; a second run there would take the first one's task.
     static bool running = false;

@@ -1,7 +1,5 @@
 #include "daq/stretch_conversion.h"
 
-#include <cmath>
-
 namespace trelvanix {
 
 namespace {
@@ -10,14 +8,16 @@ constexpr double kHighestCount = 32767.0;
 constexpr double kLowestCount = -32768.0;
 }  // namespace
 
-double CountsPerVolt(double rangeSpan) { return kCountSpan / rangeSpan; }
+double CountsPerVolt(double rangeSpan) {
+    return kCountSpan / rangeSpan;
+}
 
 std::int16_t CountOf(double volts, double countsPerVolt) {
-    const double count = std::trunc(volts * countsPerVolt);
-    if (std::isnan(count)) return 0;  // a sample the board could not give holds no level
+    const double count = volts * countsPerVolt;
     if (count >= kHighestCount) return static_cast<std::int16_t>(kHighestCount);
     if (count <= kLowestCount) return static_cast<std::int16_t>(kLowestCount);
-    return static_cast<std::int16_t>(count);
+    if (count != count) return 0;  // NaN: a sample the board could not give holds no level
+    return static_cast<std::int16_t>(count);  // truncates toward zero
 }
 
 void ConvertStretch(const double* read, int samplesPerChannel, int channels,
@@ -35,7 +35,9 @@ void ConvertStretch(const double* read, int samplesPerChannel, int channels,
     }
 }
 
-double VoltsPerCount(float boardGain) { return (10.0 / kCountSpan) / boardGain; }
+double VoltsPerCount(float boardGain) {
+    return (10.0 / kCountSpan) / boardGain;
+}
 
 std::uint64_t HalfStretches(std::uint64_t acquired, int samplesPerChannel) {
     const std::uint64_t half = static_cast<std::uint64_t>(samplesPerChannel / 2);

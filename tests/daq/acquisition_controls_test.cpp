@@ -16,7 +16,9 @@ using namespace trelvanix::testing;
 
 namespace {
 
-void tick(int channel, int ticked) { SetCtrlVal(panelHandle, CheckID[channel], ticked); }
+void tick(int channel, int ticked) {
+    SetCtrlVal(panelHandle, CheckID[channel], ticked);
+}
 
 TEST_F(AcquisitionTest, TheChannelScanListsTheTickedChannelsInOrder) {
     startProgram();
@@ -149,8 +151,9 @@ TEST_F(AcquisitionTest, IntervalSavingAlternatesSavingPeriodsAndPauses) {
     Skip_interval = 1.0;
     skippingSeen.clear();
     onCommit(PANEL_REFRESH, sampleSkipping);
-    acquireDuring("wait 0.5\npress PANEL REFRESH\nwait 1.1\npress PANEL REFRESH\n"
-                  "wait 1.2\npress PANEL REFRESH\npress PANEL STOP\n");
+    acquireDuring(
+        "wait 0.5\npress PANEL REFRESH\nwait 1.1\npress PANEL REFRESH\n"
+        "wait 1.2\npress PANEL REFRESH\npress PANEL STOP\n");
     EXPECT_EQ(skippingSeen, (std::vector<int>{0, 1, 0}));
     EXPECT_EQ(dataFiles(folder), 2);
 }
@@ -162,8 +165,9 @@ TEST_F(AcquisitionTest, AZeroPauseStartsTheNextSavingPeriodAtOnce) {
     Skip_interval = 0.0;
     skippingSeen.clear();
     onCommit(PANEL_REFRESH, sampleSkipping);
-    acquireDuring("wait 1.05\npress PANEL REFRESH\nwait 0.1\npress PANEL REFRESH\nwait 0.1\n"
-                  "press PANEL REFRESH\nwait 1\npress PANEL STOP\n");
+    acquireDuring(
+        "wait 1.05\npress PANEL REFRESH\nwait 0.1\npress PANEL REFRESH\nwait 0.1\n"
+        "press PANEL REFRESH\nwait 1\npress PANEL STOP\n");
     EXPECT_EQ(skippingSeen, (std::vector<int>{0, 0, 0}));
     EXPECT_EQ(dataFiles(folder), 3);
 }

@@ -31,7 +31,9 @@ void WatchingFrontEnd::controlChanged(int panel, int control) {
         lampSwitches.emplace_back(Count, lit);
 }
 
-void WatchingFrontEnd::waitForInput(double until) { programClock().waitUntil(until); }
+void WatchingFrontEnd::waitForInput(double until) {
+    programClock().waitUntil(until);
+}
 
 void AcquisitionTest::SetUp() {
     previousDirectory_ = std::filesystem::current_path();

@@ -21,7 +21,7 @@ namespace trelvanix::testing {
 
 // A front end without a window that remembers what the program showed.
 class WatchingFrontEnd final : public ui::FrontEnd {
-public:
+  public:
     void messagePopup(const std::string& title, const std::string& message) override {
         popups.emplace_back(title, message);
     }
@@ -41,7 +41,7 @@ public:
 };
 
 class AcquisitionTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -61,7 +61,7 @@ protected:
     std::optional<int> scriptStatus;
     std::filesystem::path folder;
 
-private:
+  private:
     std::unique_ptr<ui::ScriptRunner> script_;
     std::filesystem::path previousDirectory_;
 };

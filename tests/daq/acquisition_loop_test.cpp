@@ -23,7 +23,9 @@ namespace {
 
 constexpr double kVoltsPerCount = 10.0 / 65536.0;  // on the ±5 V range (board gain 1)
 
-std::vector<double> yValues(const ui::Plot& plot) { return plot.y; }
+std::vector<double> yValues(const ui::Plot& plot) {
+    return plot.y;
+}
 
 // With stretches of 0.1 s, the pass that processes stretch k ends at k x 0.1 s; a script
 // action due a little before that is carried out right after it.

@@ -53,8 +53,8 @@ TEST(Acquisition, ADriverErrorInTheMiddleOfARunGoesToTheErrorOutput) {
     std::ofstream(board) << "fault DAQmxReadAnalogF64 20 -200279\n";
     const auto script = dataFolder() / "failing_read.script";
     std::ofstream(script) << "press PANEL ACQUIRE\nwait 5\nget PANEL ELAPSED\n";
-    const ProgramRun run = runProgram({"--headless", "--sim-time", "--board", board.string(),
-                                       "--script", script.string()});
+    const ProgramRun run = runProgram(
+        {"--headless", "--sim-time", "--board", board.string(), "--script", script.string()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.err, HasSubstr("DAQmxReadAnalogF64: injected fault"));
     EXPECT_THAT(run.err, HasSubstr("-200279"));

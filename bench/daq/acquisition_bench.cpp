@@ -1,0 +1,186 @@
+// The acquisition loop as the program runs it, on the real panels:
+// - the pipeline (counts, saving, conversion, 55-tap display filters, scaling, plotting into
+//   the model) at 8 channels x 50 kS/s in 0.1 s stretches on simulated time, reported as a
+//   multiple of real time;
+// - the processor share taken by acquiring 1 channel at 4 kS/s on the real clock, headless
+//   and with the main panel in a (offscreen) Qt window.
+
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/startup.h"
+#include "app/state/shared_state.h"
+#include "daq/acquisition.h"
+#include "daq/device_init.h"
+#include "platform/analysis/analysis.h"
+#include "platform/clock/clock.h"
+#include "platform/driver/board_file.h"
+#include "platform/driver/fault_injection.h"
+#include "platform/driver/simulated_board.h"
+#include "platform/qt/qt_front_end.h"
+#include "platform/ui/headless_front_end.h"
+#include "platform/ui/model.h"
+#include "platform/ui/script_runner.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+using namespace trelvanix;
+
+namespace {
+
+std::filesystem::path scratchFolder() {
+    static const std::filesystem::path folder = [] {
+        auto path = std::filesystem::temp_directory_path() /
+                    ("trelvanix_acquisition_bench_" + std::to_string(::getpid()));
+        std::filesystem::create_directories(path);
+        return path;
+    }();
+    return folder;
+}
+
+int stopAcquiring(int, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT) Acquiring = 0;
+    return 0;
+}
+
+// A freshly started program on the given front end and clock.
+void startProgram(ui::FrontEnd* frontEnd, bool simulatedTime) {
+    ResetSharedState();
+    ui::Model::instance().reset();
+    if (simulatedTime)
+        installSimulatedClock();
+    else
+        installClock(std::make_unique<RealClock>());
+    driver::resetSimulatedBoard();
+    driver::clearDriverFaults();
+    DataFolder() = scratchFolder().string();
+    ui::Model::instance().setFrontEnd(frontEnd);
+    registerTrelvanixResources();
+    if (StartMainPanel() != 0) std::abort();
+    ui::Model::instance().control(panelHandle, PANEL_STOP)->callback = stopAcquiring;
+}
+
+// Presses Acquire and lets it run for `seconds` of program time.
+void acquireFor(double seconds) {
+    auto parsed =
+        ui::parseScript("wait " + std::to_string(seconds) + "\npress PANEL STOP\n", "bench");
+    ui::ScriptRunner script(std::move(std::get<ui::Script>(parsed)));
+    script.setEnding([](int) { Acquiring = 0; });
+    ui::Model::instance().setScript(&script);
+    Acquire(panelHandle, PANEL_ACQUIRE, EVENT_COMMIT, nullptr, 0, 0);
+    ui::Model::instance().setScript(nullptr);
+}
+
+// Constant inputs cost the simulated board next to nothing, which leaves the program's own
+// share of the work.
+void useConstantInputs() {
+    std::string text, error;
+    for (int ch = 0; ch < 8; ++ch)
+        text += "input ai" + std::to_string(ch) + " constant value=0." + std::to_string(ch) +
+                " sigma=0\n";
+    driver::BoardConfig board;
+    if (!driver::parseBoardText(text, "bench board", &board, &error) ||
+        driver::installSimulatedBoard(board, &error) < 0)
+        std::abort();
+}
+
+void eightFilteredChannelsAt50k(bool saving) {
+    for (int ch = 0; ch < 8; ++ch) SetCtrlVal(panelHandle, CheckID[ch], 1);
+    GetNumChs();
+    NumScans = 50000;
+    Ds = 1.0 / NumScans;
+    Sec_per_stretch = 0.1;
+    for (int ch = 0; ch < 8; ++ch) {
+        Filter_type[ch] = 1;
+        Window_size[ch] = 55;
+        Coef[ch] = new double[55];
+        Wind_LPF(NumScans, 500.0, 55, Coef[ch], 2);
+    }
+    if (saving) {  // a timed recording that lasts the whole run
+        Save_status = 1;
+        Record = 1;
+        SaveTime = 1e6;
+    }
+}
+
+double processorSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+}
+
+void BM_Pipeline8x50k(benchmark::State& state) {
+    const bool saving = state.range(0) != 0;
+    const bool constantInputs = state.range(1) != 0;
+    constexpr double kSimulatedSeconds = 20.0;
+    ui::HeadlessFrontEnd frontEnd;
+    double wall = 0.0, processor = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        startProgram(&frontEnd, true);
+        if (constantInputs) useConstantInputs();
+        eightFilteredChannelsAt50k(saving);
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        const double cpu = processorSeconds();
+        acquireFor(kSimulatedSeconds);
+        processor += processorSeconds() - cpu;
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    // Against the wall clock, and against the processor time of the one core it runs on
+    // (the fair figure on a machine shared with other work).
+    state.counters["x_real_time"] = kSimulatedSeconds * double(state.iterations()) / wall;
+    state.counters["x_per_core"] = kSimulatedSeconds * double(state.iterations()) / processor;
+    state.SetLabel(std::string(saving ? "with a recording" : "display only") +
+                   (constantInputs ? ", constant inputs" : ", bench signals"));
+    ui::Model::instance().setFrontEnd(nullptr);
+    std::filesystem::remove_all(scratchFolder());
+    std::filesystem::create_directories(scratchFolder());
+}
+BENCHMARK(BM_Pipeline8x50k)
+    ->ArgsProduct({{0, 1}, {0, 1}})
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+
+// Processor share of acquiring 1 channel at 4 kS/s for a few real seconds.
+void measureIdleShare(benchmark::State& state, ui::FrontEnd* frontEnd) {
+    constexpr double kRealSeconds = 5.0;
+    for (auto _ : state) {
+        startProgram(frontEnd, false);
+        const double cpu = processorSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        acquireFor(kRealSeconds);
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.counters["cpu_percent"] = 100.0 * (processorSeconds() - cpu) / wall;
+    }
+    ui::Model::instance().setFrontEnd(nullptr);
+    installSimulatedClock();
+}
+
+void BM_OneChannel4kHeadless(benchmark::State& state) {
+    ui::HeadlessFrontEnd frontEnd;
+    measureIdleShare(state, &frontEnd);
+}
+BENCHMARK(BM_OneChannel4kHeadless)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_OneChannel4kInTheWindow(benchmark::State& state) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "acquisition_bench";
+    static char* argv[] = {name, nullptr};
+    ui::Model::instance().reset();
+    static std::unique_ptr<ui::FrontEnd> window = qt::makeQtFrontEnd(argc, argv);
+    measureIdleShare(state, window.get());
+}
+BENCHMARK(BM_OneChannel4kInTheWindow)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
