@@ -46,7 +46,9 @@ void setColorsAccording2Channel(int index) {
     for (int control : {PANEL_GAIN, PANEL_OFFSET, PANEL_SWEEP, PANEL_BOARD_GAIN_DISPLAY,
                         PANEL_UNIT_CAPTION, PANEL_UNIT})
         SetCtrlAttribute(panelHandle, control, ATTR_TEXT_COLOR, color);
+    // A check box shows its label as its text: both colours, whichever the front end draws.
     SetCtrlAttribute(panelHandle, CheckID[index], ATTR_LABEL_COLOR, color);
+    SetCtrlAttribute(panelHandle, CheckID[index], ATTR_TEXT_COLOR, color);
 }
 
 int SetChColor(int panel, int control, int event, void* callbackData, int eventData1,
