@@ -73,11 +73,9 @@ int design(int kind, int ch, double* coefficients) {
         case kHighPass:
             return Wind_HPF(rate, Flp[ch], Window_size[ch], coefficients, Window_type[ch]);
         case kBandPass:
-            return Wind_BPF(rate, Flp[ch], Fhp[ch], Window_size[ch], coefficients,
-                            Window_type[ch]);
+            return Wind_BPF(rate, Flp[ch], Fhp[ch], Window_size[ch], coefficients, Window_type[ch]);
         default:
-            return Wind_BSF(rate, Flp[ch], Fhp[ch], Window_size[ch], coefficients,
-                            Window_type[ch]);
+            return Wind_BSF(rate, Flp[ch], Fhp[ch], Window_size[ch], coefficients, Window_type[ch]);
     }
 }
 

@@ -36,7 +36,9 @@ std::string baseShown() {
     return base;
 }
 
-std::string scaleFactorLabel(const std::string& unit) { return "Scale factor ( V/" + unit + "):"; }
+std::string scaleFactorLabel(const std::string& unit) {
+    return "Scale factor ( V/" + unit + "):";
+}
 
 void showScaleFactorLabel(const std::string& unit) {
     SetCtrlVal(UnitsHandle, UNITS_SCALE_LABEL, scaleFactorLabel(unit));
@@ -138,8 +140,7 @@ void Show_units(int menuBar, int menuItem, void* callbackData, int panel) {
     DisplayPanel(UnitsHandle);
 }
 
-int Apply(int panel, int control, int event, void* callbackData, int eventData1,
-          int eventData2) {
+int Apply(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) applySelectedChannel();
     return 0;
 }

@@ -52,8 +52,7 @@ void setGainOffset(int index) {
     setYAxisScale(gain / Scale_factor[index], Offset[index] / Scale_factor[index]);
 }
 
-int SetGO0(int panel, int control, int event, void* callbackData, int eventData1,
-           int eventData2) {
+int SetGO0(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) setGainOffset(Activechannel);
     return 0;
 }

@@ -39,14 +39,12 @@ void scale_change() {
     trelvanix::CheckOnlyMenuItem(StretchID, matching);
 }
 
-int SetTime(int panel, int control, int event, void* callbackData, int eventData1,
-            int eventData2) {
+int SetTime(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) scale_change();
     return 0;
 }
 
-int forward(int panel, int control, int event, void* callbackData, int eventData1,
-            int eventData2) {
+int forward(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event != EVENT_LEFT_CLICK) return -1;
     setSweepLength(timeAxisMaximum() / 2.0);
     return 0;
@@ -75,14 +73,12 @@ void hold() {
     }
 }
 
-int pause(int panel, int control, int event, void* callbackData, int eventData1,
-          int eventData2) {
+int pause(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) hold();
     return 0;
 }
 
-int Refresh(int panel, int control, int event, void* callbackData, int eventData1,
-            int eventData2) {
+int Refresh(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) Count = -1;
     return 0;
 }

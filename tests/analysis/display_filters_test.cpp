@@ -1,10 +1,11 @@
+#include "analysis/display_filters.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numeric>
 #include <string>
 
-#include "analysis/display_filters.h"
 #include "analysis/units.h"
 #include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
@@ -16,13 +17,14 @@ using namespace trelvanix::testing;
 
 namespace {
 
-const char* const kZeroCutoff = "popup \"Error!\" \"Cutoff frequencies can't be zero. Exiting...\"\n";
+const char* const kZeroCutoff =
+    "popup \"Error!\" \"Cutoff frequencies can't be zero. Exiting...\"\n";
 const char* const kLowNotBelowHigh =
     "popup \"Error!\" \"Lower cutoff cannot be greater than or equal to higher cutoff. "
     "Exiting...\"\n";
 
 class DisplayFilters : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         ASSERT_TRUE(startProgram());

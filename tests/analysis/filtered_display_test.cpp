@@ -22,7 +22,7 @@ const char* const kBoard = "input ai2 sine amplitude=2 frequency=1000 offset=1 s
 constexpr double kCountsPerVolt = 6553.6;  // the +-5 V range
 
 class FilteredDisplay : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         driver::BoardConfig config;

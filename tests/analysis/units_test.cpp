@@ -1,9 +1,10 @@
+#include "analysis/units.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "analysis/units.h"
 #include "app/state/shared_state.h"
 #include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
@@ -16,7 +17,7 @@ using namespace trelvanix::testing;
 namespace {
 
 class UnitsPanel : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         ASSERT_TRUE(startProgram());

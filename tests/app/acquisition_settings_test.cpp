@@ -1,9 +1,10 @@
+#include "app/acquisition_settings.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <span>
 
-#include "app/acquisition_settings.h"
 #include "app/state/shared_state.h"
 #include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
@@ -17,7 +18,7 @@ using namespace trelvanix::testing;
 namespace {
 
 class AcquisitionSettings : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         ASSERT_TRUE(startProgram());
@@ -54,9 +55,7 @@ protected:
         SetCtrlVal(panelHandle, checkBox, value);
         CheckChs(panelHandle, checkBox, EVENT_COMMIT, nullptr, 0, 0);
     }
-    static bool visible(int panel) {
-        return ui::Model::instance().panel(panel)->visible;
-    }
+    static bool visible(int panel) { return ui::Model::instance().panel(panel)->visible; }
 };
 
 TEST_F(AcquisitionSettings, ARateFromTheMenuSetsScansAndSampleInterval) {

@@ -1,8 +1,9 @@
+#include "app/display_controls.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "app/display_controls.h"
 #include "app/state/shared_state.h"
 #include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
@@ -17,7 +18,7 @@ namespace {
 constexpr int kNoData = 0;
 
 class DisplayControls : public ProgramTest {
-protected:
+  protected:
     void SetUp() override {
         ProgramTest::SetUp();
         ASSERT_TRUE(startProgram());
