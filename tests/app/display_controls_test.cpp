@@ -231,12 +231,4 @@ TEST_F(DisplayControls, HoldFreezesASweepAndLeavingItStartsAFreshOne) {
     EXPECT_EQ(Count, -1);
 }
 
-TEST_F(DisplayControls, YDivisionsFollowTheirControl) {
-    SetCtrlVal(panelHandle, PANEL_YDIVS, 4);
-    commit(SetYDivisions, PANEL_YDIVS);
-    int divisions = 0;
-    GetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_YDIVISIONS, &divisions);
-    EXPECT_EQ(divisions, 4);
-}
-
 }  // namespace
