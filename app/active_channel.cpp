@@ -39,6 +39,8 @@ int ActiveChannel(int panel, int control, int event, void* callbackData, int eve
 
 void setColorsAccording2Channel(int index) {
     const int color = Colors[index];
+    // The colour control shows the trace colour of the channel it will change.
+    SetCtrlVal(panelHandle, PANEL_COLOR, color);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_YLABEL_COLOR, color);
     SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_YNAME_COLOR, color);
     SetCtrlAttribute(panelHandle, PANEL_YDIVS, ATTR_TEXT_COLOR, color);

@@ -190,6 +190,8 @@ TEST_F(DisplayControls, ClickingALabelBoxActivatesOnlyAnAcquiredChannel) {
     EXPECT_EQ(color, Colors[3]);
     GetCtrlAttribute(panelHandle, PANEL_GAIN, ATTR_TEXT_COLOR, &color);
     EXPECT_EQ(color, Colors[3]);
+    GetCtrlVal(panelHandle, PANEL_COLOR, &color);
+    EXPECT_EQ(color, Colors[3]);
 }
 
 TEST_F(DisplayControls, ColourAndBoardGainGoToTheActiveChannel) {
