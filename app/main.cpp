@@ -11,6 +11,7 @@
 #include "resources/trelvanix_uir.h"
 #include "platform/clock/clock.h"
 #include "platform/driver/board_file.h"
+#include "platform/qt/qt_front_end.h"
 #include "platform/ui/headless_front_end.h"
 #include "platform/ui/model.h"
 #include "platform/ui/script_runner.h"
@@ -25,11 +26,11 @@ int usageError(const std::string& message) {
     return app::kUsageStatus;
 }
 
-// The front end that shows the panels. Without --headless this is where the window front end
-// will be chosen; until it is built, only headless runs are possible.
-std::unique_ptr<ui::FrontEnd> chooseFrontEnd(const app::CommandLine& line) {
+// The front end that shows the panels: the Qt window unless --headless is given.
+std::unique_ptr<ui::FrontEnd> chooseFrontEnd(const app::CommandLine& line, int& argc,
+                                             char** argv) {
     if (line.headless) return std::make_unique<ui::HeadlessFrontEnd>();
-    return nullptr;
+    return qt::makeQtFrontEnd(argc, argv);
 }
 
 }  // namespace
@@ -50,11 +51,9 @@ int main(int argc, char** argv) {
         if (const auto* error = std::get_if<std::string>(&read)) return usageError(*error);
         script = std::make_unique<ui::ScriptRunner>(std::move(std::get<ui::Script>(read)));
     }
-    std::unique_ptr<ui::FrontEnd> frontEnd = chooseFrontEnd(line);
-    if (!frontEnd) {
-        std::fprintf(stderr, "trelvanix: the window front end is not built yet; use --headless\n");
-        return app::kUsageStatus;
-    }
+    // Without a front end the toolkit's run-time cannot start: start-up fails.
+    std::unique_ptr<ui::FrontEnd> frontEnd = chooseFrontEnd(line, argc, argv);
+    if (!frontEnd) return -1;
     if (line.simulatedTime) installSimulatedClock();
     if (!line.boardPath.empty()) {
         std::string error;

@@ -155,8 +155,8 @@ void ScriptRunner::runDueActions() {
     Model& model = Model::instance();
     // One action at a time: the events it posts are dispatched before the next one runs.
     while (!ended_ && !model.hasPendingEvent()) {
+        if (programClock().seconds() < due_) return;  // a last `wait` is waited out too
         if (next_ >= script_.commands.size()) return finish();
-        if (programClock().seconds() < due_) return;
         const ScriptCommand& command = script_.commands[next_++];
         lastLine_ = command.line;
         run(command);

@@ -48,6 +48,7 @@ int GetUserEventUntil(double deadline, int* panel, int* control) {
     for (;;) {
         gatherInput();
         if (m.hasPendingEvent()) return dispatch(panel, control);
+        if (m.quitRequested) return EVENT_NONE;  // e.g. a script ended while input was gathered
         const double now = trelvanix::programClock().seconds();
         if (now >= deadline) return EVENT_NONE;
         double until = std::min(deadline, m.nextTimerTick());
