@@ -46,9 +46,10 @@ class NumericView final : public ControlView {
         box()->setButtonSymbols(c.indicator ? QAbstractSpinBox::NoButtons
                                             : QAbstractSpinBox::UpDownArrows);
         box()->setFocusPolicy(c.indicator ? Qt::NoFocus : Qt::StrongFocus);
-        QPalette palette = box()->palette();
-        palette.setColor(QPalette::Text, toQColor(c.textColor));
-        box()->setPalette(palette);
+        // The application's style sheet styles spin boxes, which makes Qt ignore a palette:
+        // the digits take the program's text colour through a style sheet of their own.
+        box()->setStyleSheet(
+            QStringLiteral("QDoubleSpinBox { color: %1; }").arg(toQColor(c.textColor).name()));
         box()->setValue(ui::numberOf(c.value));
     }
 

@@ -54,7 +54,7 @@ class TextBoxView final : public ControlView {
   public:
     TextBoxView(const PanelContext& context, const ui::Control& control, QWidget* canvas)
         : ControlView(context, control, new QPlainTextEdit(canvas), LabelPlace::Above) {
-        edit()->setLineWrapMode(QPlainTextEdit::NoWrap);
+        edit()->setLineWrapMode(QPlainTextEdit::WidgetWidth);  // lines wrap on screen only
         onEvent(edit(), QEvent::FocusOut, [this] { finished(); });
         if (control.rect.height < kSlimTextBoxHeight) {
             edit()->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
