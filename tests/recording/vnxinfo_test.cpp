@@ -1,0 +1,104 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "recording/vnx_format.h"
+
+using namespace trelvanix::vnx;
+using ::testing::HasSubstr;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+};
+
+// Runs vnxinfo with the arguments; standard error is folded into the output.
+ToolRun vnxinfo(const std::string& args) {
+    ToolRun run;
+    FILE* pipe = ::popen((std::string(VNXINFO_PROGRAM) + " " + args + " 2>&1").c_str(), "r");
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.out.append(chunk, n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+class Vnxinfo : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path_ = fs::temp_directory_path() / ("vnxinfo_" + std::to_string(::getpid()) + ".vnx");
+        HeaderContent h;
+        h.scanRate = 1000;
+        h.plannedSamples = -1;
+        h.year = 2026, h.month = 5, h.day = 6, h.hour = 7, h.minute = 8, h.second = 9;
+        h.commentLines = {"slice 2"};
+        h.channels.resize(2);
+        h.channels[0].label = "Vm";
+        h.channels[0].unit = "mV";
+        h.channels[0].scaleFactor = 0.001;  // 1 mV per mV of the amplifier output
+        h.channels[1].unit = "V";
+        h.channels[1].boardGain = 0.5;
+        bytes_ = encodeHeader(h).bytes;
+        for (std::int16_t s : {6554, 13107, -6554, 0}) putInt16(bytes_, s);
+        write(bytes_);
+    }
+    void TearDown() override { fs::remove(path_); }
+    void write(const std::string& bytes) {
+        std::ofstream(path_, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    }
+    fs::path path_;
+    std::string bytes_;
+};
+
+TEST_F(Vnxinfo, PrintsTheHeaderAndCountsSamplesFromTheSizeOfAnUnfinalisedFile) {
+    const ToolRun run = vnxinfo(path_.string());
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_THAT(run.out, HasSubstr("rate: 1000 samples/s per channel\n"));
+    EXPECT_THAT(run.out, HasSubstr("channels: 2\n"));
+    EXPECT_THAT(run.out, HasSubstr("date: 2026-05-06 07:08:09\n"));
+    EXPECT_THAT(run.out, HasSubstr("samples: 4 (2 per channel, 0.002 s), counted from the file size\n"));
+    EXPECT_THAT(run.out, HasSubstr("comment: \"slice 2\\n\"\n"));
+    EXPECT_THAT(run.out, HasSubstr("channel 0: label \"Vm\" unit \"mV\" gain 1 scale 0.001 V/mV"));
+    EXPECT_THAT(run.out, HasSubstr("channel 1: label \"\" unit \"V\" gain 0"));
+    EXPECT_THAT(run.out, HasSubstr("stimulus: none\n"));
+}
+
+TEST_F(Vnxinfo, CsvGivesEachSampleInItsChannelsUnit) {
+    const ToolRun run = vnxinfo(path_.string() + " --csv");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out,
+              "time (s),Vm (mV),channel 1 (V)\n"
+              "0,1000.06104,3.99993896\n"
+              "0.001,-1000.06104,0\n");
+}
+
+TEST_F(Vnxinfo, TruncatedMalformedAndMissingFilesAreReported) {
+    write(bytes_.substr(0, 600));
+    ToolRun run = vnxinfo(path_.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr("truncated: the header takes 1024 bytes but the file has 600"));
+
+    std::string bad = bytes_;
+    bad[12] = 12;  // twelve channels
+    write(bad);
+    run = vnxinfo(path_.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr("malformed header: 12 channels"));
+
+    run = vnxinfo("/nonexistent/file.vnx");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr("cannot open /nonexistent/file.vnx"));
+
+    EXPECT_EQ(vnxinfo("").status, 2);
+    EXPECT_EQ(vnxinfo("--frobnicate x").status, 2);
+}
+
+}  // namespace
