@@ -125,9 +125,13 @@ int writeAll(int handle, const std::string& bytes) {
 
 }  // namespace
 
-int& handleOf(Slot slot) { return slot == kFirstFile ? Fd : Ft; }
+int& handleOf(Slot slot) {
+    return slot == kFirstFile ? Fd : Ft;
+}
 
-const OpenDataFile& dataFile(Slot slot) { return openFiles[slot]; }
+const OpenDataFile& dataFile(Slot slot) {
+    return openFiles[slot];
+}
 
 int writeStretch(Slot slot) {
     const int handle = handleOf(slot);
@@ -141,7 +145,8 @@ int writeStretch(Slot slot) {
                                             ? HalfBuffer[j * NumChannels + position]
                                             : 0);
     if (stretchBytes.empty()) return 0;
-    const int status = WriteFile(handle, stretchBytes.data(), static_cast<int>(stretchBytes.size()));
+    const int status =
+        WriteFile(handle, stretchBytes.data(), static_cast<int>(stretchBytes.size()));
     if (status > 0) valuesWritten[slot] += status / 2;
     return status;
 }
@@ -200,8 +205,8 @@ int open_this_file(const char* name, int kind) {
     const int handle = OpenFile(name, VAL_READ_WRITE, VAL_TRUNCATE, VAL_BINARY);
     if (handle < 0) return handle;
     handleOf(slot) = handle;
-    openFiles[slot] = OpenDataFile{name, positions, header.table,
-                                   static_cast<int>(header.bytes.size())};
+    openFiles[slot] =
+        OpenDataFile{name, positions, header.table, static_cast<int>(header.bytes.size())};
     valuesWritten[slot] = 0;
 
     // Everything up to the filter section, the filter section, then the padding.

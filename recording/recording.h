@@ -7,11 +7,11 @@
 #include <string>
 
 // --- Save options: which channels go to which of two files, and where (kept for the process).
-extern int SaveHandle;        // the save-options panel; -1 until first loaded
-extern int FileFlag[2];       // file 1, file 2 in use
+extern int SaveHandle;   // the save-options panel; -1 until first loaded
+extern int FileFlag[2];  // file 1, file 2 in use
 extern short FromFile1, ToFile1, FromFile2, ToFile2;  // physical channel ranges
-extern short DirFlag[2];      // a directory was chosen for file 1, file 2
-extern std::string Dir[2];    // that directory, ending in the path separator
+extern short DirFlag[2];                              // a directory was chosen for file 1, file 2
+extern std::string Dir[2];  // that directory, ending in the path separator
 
 // --- The current file set.
 extern std::string Filename;  // the name MakeFilename made (no directory)

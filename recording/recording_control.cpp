@@ -175,8 +175,7 @@ void endOperation() {
     trelvanix::ShowStoppedState();
 }
 
-int record(int panel, int control, int event, void* callbackData, int eventData1,
-           int eventData2) {
+int record(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     Save_status = 1;
     Real_time = 0.0;

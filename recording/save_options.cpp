@@ -53,8 +53,7 @@ void ShowSave(int menuBar, int menuItem, void* callbackData, int panel) {
     DisplayPanel(SaveHandle);
 }
 
-int OkSave(int panel, int control, int event, void* callbackData, int eventData1,
-           int eventData2) {
+int OkSave(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) HidePanel(SaveHandle);
     return 0;
 }
@@ -91,8 +90,7 @@ int removeOption(int panel, int control, int event, void* callbackData, int even
     return 0;
 }
 
-int SetDire(int panel, int control, int event, void* callbackData, int eventData1,
-            int eventData2) {
+int SetDire(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     int file = 0;
     GetCtrlVal(SaveHandle, SAVEOPT_FILE, &file);

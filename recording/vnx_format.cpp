@@ -25,7 +25,9 @@ std::int16_t truncShort(double x) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(toInt64(x)));
 }
 
-std::int32_t ceilWord(double x) { return truncWord(std::ceil(x)); }
+std::int32_t ceilWord(double x) {
+    return truncWord(std::ceil(x));
+}
 
 void putInt32(std::string& bytes, std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);
@@ -50,20 +52,25 @@ std::int16_t getInt16(const unsigned char* b) {
 int stimulusValueCount(int waveform) {
     switch (waveform) {
         case 0:
-        case 1: return 19;
-        case 2: return 14;
+        case 1:
+            return 19;
+        case 2:
+            return 14;
         case 3:
-        case 5: return 11;
-        case 4: return 12;
-        default: return 9;
+        case 5:
+            return 11;
+        case 4:
+            return 12;
+        default:
+            return 9;
     }
 }
 
 std::vector<std::int32_t> stimulusValues(const StimulusSettings& s) {
     auto cell = [&s](std::size_t k) { return k < s.cell.size() ? s.cell[k] : 0.0; };
     std::vector<std::int32_t> v = {
-        s.waveform,           ceilWord(s.conversion), ceilWord(1000.0 * s.preTime),
-        ceilWord(s.postTime), ceilWord(s.interburst), s.numBurst,
+        s.waveform,           ceilWord(s.conversion),   ceilWord(1000.0 * s.preTime),
+        ceilWord(s.postTime), ceilWord(s.interburst),   s.numBurst,
         ceilWord(s.baseline), ceilWord(s.interbaseline)};
     if (s.waveform != 4) v.push_back(s.numRepeats);
     switch (s.waveform) {
@@ -79,12 +86,15 @@ std::vector<std::int32_t> stimulusValues(const StimulusSettings& s) {
                                ceilWord(cell(1001)), ceilWord(cell(1003))});
             break;
         case 3:
-        case 5: v.insert(v.end(), {ceilWord(s.wfAmp), s.duration}); break;
+        case 5:
+            v.insert(v.end(), {ceilWord(s.wfAmp), s.duration});
+            break;
         case 4:
             v.insert(v.end(),
                      {ceilWord(s.wfAmp), s.duration, ceilWord(s.frequency), ceilWord(s.dur)});
             break;
-        default: break;
+        default:
+            break;
     }
     return v;
 }
@@ -181,12 +191,13 @@ EncodedHeader encodeHeader(const HeaderContent& content) {
         b += slot;
     }
     for (int i = 0; i < kMaxChannels; ++i)
-        putInt32(b, i < nch ? truncWord(kCountsPerVolt * 10000.0 * content.channels[i].scaleFactor)
-                            : 1);
+        putInt32(
+            b, i < nch ? truncWord(kCountsPerVolt * 10000.0 * content.channels[i].scaleFactor) : 1);
     for (std::int32_t value : stimulus) putInt32(b, value);
     for (int k = 0; k < cellValues; ++k) {
         const auto& cell = content.stimulus->cell;
-        const double volts = k < kCellWaveformValues && k < static_cast<int>(cell.size()) ? cell[k] : 0.0;
+        const double volts =
+            k < kCellWaveformValues && k < static_cast<int>(cell.size()) ? cell[k] : 0.0;
         putInt16(b, truncShort(kCountsPerVolt * volts));
     }
     b += filterSection(content.channels, nch);

@@ -83,8 +83,8 @@ int stimulusValueCount(int waveform);
 
 struct ChannelHeader {
     double boardGain = 1.0;
-    std::string label;  // the first line of the channel's label box (may be empty)
-    std::string unit;   // at most 3 bytes are stored
+    std::string label;         // the first line of the channel's label box (may be empty)
+    std::string unit;          // at most 3 bytes are stored
     double scaleFactor = 1.0;  // volts per user unit
     int filterType = 0, windowType = 2, windowSize = 55;
     double flp = 500.0, fhp = 500.0;

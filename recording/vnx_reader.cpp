@@ -24,8 +24,8 @@ bool parseStimulus(const unsigned char* bytes, std::int64_t start, std::int64_t 
     const std::int64_t rest = end - start - 4 * count;
     if (rest < 0 || (out->kind == 2 ? rest % 2 != 0 : rest != 0))
         return fail(error, "malformed header: the stimulus section of kind " +
-                               std::to_string(out->kind) + " has " +
-                               std::to_string(end - start) + " bytes");
+                               std::to_string(out->kind) + " has " + std::to_string(end - start) +
+                               " bytes");
     for (std::int64_t k = 0; k < count; ++k) out->values.push_back(getInt32(bytes + start + 4 * k));
     for (std::int64_t k = 0; k < rest / 2; ++k)
         out->cellWaveform.push_back(getInt16(bytes + start + 4 * count + 2 * k));
@@ -177,8 +177,8 @@ std::optional<FileInfo> readHeader(const std::string& path, std::string* error) 
 bool readScans(const std::string& path, const FileInfo& info, std::int64_t first,
                std::int64_t count, std::vector<std::int16_t>* values, std::string* error) {
     if (first < 0 || count < 0 || first + count > info.scans())
-        return fail(error, "scans " + std::to_string(first) + ".." +
-                               std::to_string(first + count) + " are not in the file");
+        return fail(error, "scans " + std::to_string(first) + ".." + std::to_string(first + count) +
+                               " are not in the file");
     std::ifstream in(path, std::ios::binary);
     const std::int64_t n = count * info.channels;
     std::vector<unsigned char> bytes(std::size_t(2 * n));

@@ -13,9 +13,8 @@ using namespace trelvanix::vnx;
 
 namespace {
 
-const char* kStimulusKinds[] = {"pulse train",     "ramp train",    "cell waveform",
-                                "frequency sweep", "Poisson train", "sine",
-                                "noise"};
+const char* kStimulusKinds[] = {"pulse train",   "ramp train", "cell waveform", "frequency sweep",
+                                "Poisson train", "sine",       "noise"};
 
 int usage() {
     std::fprintf(stderr, "usage: vnxinfo FILE [--csv]\n");
@@ -33,8 +32,8 @@ void printHeader(const std::string& path, const FileInfo& info) {
     std::printf("version: %d\n", info.version);
     std::printf("rate: %d samples/s per channel\n", info.scanRate);
     std::printf("channels: %d\n", info.channels);
-    std::printf("date: %04d-%02d-%02d %02d:%02d:%02d\n", info.year, info.month, info.day,
-                info.hour, info.minute, info.second);
+    std::printf("date: %04d-%02d-%02d %02d:%02d:%02d\n", info.year, info.month, info.day, info.hour,
+                info.minute, info.second);
     std::printf("header: %d blocks\n", info.headerBlocks);
     std::printf("samples: %lld (%lld per channel, %.6g s)%s\n",
                 static_cast<long long>(info.samples), static_cast<long long>(info.scans()),
@@ -43,19 +42,19 @@ void printHeader(const std::string& path, const FileInfo& info) {
     std::printf("comment: \"%s\"\n", lineOf(info.comment).c_str());
     for (int i = 0; i < info.channels; ++i) {
         const ChannelInfo& c = info.channel[i];
-        std::printf("channel %d: label \"%s\" unit \"%s\" gain %d scale %.9g V/%s "
-                    "filter %d low %.6g Hz high %.6g Hz window %d size %d\n",
-                    i, lineOf(c.label).c_str(), c.unit.c_str(), c.gainWord, c.scaleFactor,
-                    c.unit.c_str(), c.filter.type, c.filter.lowHz, c.filter.highHz,
-                    c.filter.windowType, c.filter.windowSize);
+        std::printf(
+            "channel %d: label \"%s\" unit \"%s\" gain %d scale %.9g V/%s "
+            "filter %d low %.6g Hz high %.6g Hz window %d size %d\n",
+            i, lineOf(c.label).c_str(), c.unit.c_str(), c.gainWord, c.scaleFactor, c.unit.c_str(),
+            c.filter.type, c.filter.lowHz, c.filter.highHz, c.filter.windowType,
+            c.filter.windowSize);
     }
     if (info.stimulus) {
         const StimulusInfo& s = *info.stimulus;
         const char* kind = s.kind >= 0 && s.kind <= 6 ? kStimulusKinds[s.kind] : "unknown";
         std::printf("stimulus: kind %d (%s) values", s.kind, kind);
         for (std::int32_t v : s.values) std::printf(" %d", v);
-        if (!s.cellWaveform.empty())
-            std::printf(" waveform %zu values", s.cellWaveform.size());
+        if (!s.cellWaveform.empty()) std::printf(" waveform %zu values", s.cellWaveform.size());
         std::printf("\n");
     } else {
         std::printf("stimulus: none\n");
@@ -111,8 +110,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (info->truncated())
-        std::fprintf(stderr, "vnxinfo: %s: truncated: the header declares %d samples, the file "
-                             "holds %lld\n",
+        std::fprintf(stderr,
+                     "vnxinfo: %s: truncated: the header declares %d samples, the file "
+                     "holds %lld\n",
                      path.c_str(), info->declaredSamples, static_cast<long long>(info->samples));
     if (info->samples % info->channels != 0)
         std::fprintf(stderr, "vnxinfo: %s: the last scan is incomplete and is left out\n",

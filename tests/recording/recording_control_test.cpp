@@ -1,7 +1,6 @@
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
 
 #include <cstring>
 #include <fstream>
@@ -38,11 +37,13 @@ void press(int control) {
     if (control == PANEL_STOP) stop(panelHandle, control, EVENT_COMMIT, nullptr, 0, 0);
 }
 
-void setLine(int control, const char* text) { ResetTextBox(panelHandle, control, text); }
+void setLine(int control, const char* text) {
+    ResetTextBox(panelHandle, control, text);
+}
 
 // A disk that takes only so many more bytes: later writes stop part-way, as a full disk does.
 class FullDisk final : public ui::FileSystem {
-public:
+  public:
     std::size_t spaceLeft = SIZE_MAX;
     bool refuseOpen = false;
 
@@ -56,10 +57,11 @@ public:
         return real ? std::make_unique<Stream>(std::move(real), this) : nullptr;
     }
 
-private:
+  private:
     class Stream final : public ui::FileStream {
-    public:
-        Stream(std::unique_ptr<ui::FileStream> real, FullDisk* disk) : real_(std::move(real)), disk_(disk) {}
+      public:
+        Stream(std::unique_ptr<ui::FileStream> real, FullDisk* disk)
+            : real_(std::move(real)), disk_(disk) {}
         std::size_t write(const char* data, std::size_t count, std::string* error) override {
             // Rewriting bytes the file already has needs no new space.
             const long at = real_->seek(0, SEEK_CUR, error);
@@ -72,11 +74,15 @@ private:
             if (written < count) *error = "No space left on device";
             return written;
         }
-        long read(char* data, std::size_t count, std::string* error) override { return real_->read(data, count, error); }
-        long seek(long offset, int origin, std::string* error) override { return real_->seek(offset, origin, error); }
+        long read(char* data, std::size_t count, std::string* error) override {
+            return real_->read(data, count, error);
+        }
+        long seek(long offset, int origin, std::string* error) override {
+            return real_->seek(offset, origin, error);
+        }
         bool close(std::string* error) override { return real_->close(error); }
 
-    private:
+      private:
         std::unique_ptr<ui::FileStream> real_;
         FullDisk* disk_;
     };
@@ -276,7 +282,7 @@ TEST_F(Recording, AFileThatCannotBeCreatedIsReportedAndNothingIsRecorded) {
     popups();
     saveStretch();
     ui::installFileSystem(nullptr);
-    EXPECT_THAT(popups(), HasSubstr("could not be created (" ));
+    EXPECT_THAT(popups(), HasSubstr("could not be created ("));
     EXPECT_EQ(Save_status, 0);
     EXPECT_DOUBLE_EQ(Real_time, 0.0);
     EXPECT_TRUE(dataFiles().empty());

@@ -51,7 +51,8 @@ void RecordingTest::saveStretches(int count) {
     for (int k = 0; k < count; ++k) saveStretch();
 }
 
-std::vector<std::filesystem::path> RecordingTest::dataFiles(const std::filesystem::path& where) const {
+std::vector<std::filesystem::path> RecordingTest::dataFiles(
+    const std::filesystem::path& where) const {
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(where.empty() ? folder : where))
         if (entry.path().extension() == ".vnx") files.push_back(entry.path());

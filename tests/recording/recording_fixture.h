@@ -15,7 +15,7 @@
 namespace trelvanix::testing {
 
 class RecordingTest : public ProgramTest {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -26,7 +26,9 @@ protected:
     void saveStretch();
     void saveStretches(int count);
     // The value of scan j, position i, of stretch k: distinct for every sample.
-    static short stretchValue(int k, int j, int i) { return static_cast<short>(i * 5000 + (k * 97 + j) % 4000); }
+    static short stretchValue(int k, int j, int i) {
+        return static_cast<short>(i * 5000 + (k * 97 + j) % 4000);
+    }
 
     // The .vnx files in the test's folder (or another), sorted by name.
     std::vector<std::filesystem::path> dataFiles(const std::filesystem::path& where = {}) const;

@@ -12,7 +12,7 @@ using namespace trelvanix::testing;
 namespace {
 
 class SaveOptions : public RecordingTest {
-protected:
+  protected:
     void SetUp() override {
         RecordingTest::SetUp();
         ShowSave(0, 0, nullptr, 0);
@@ -34,9 +34,9 @@ TEST_F(SaveOptions, RangesAreCheckedInOrderAndNothingIsStoredOnARefusal) {
     acquire({0, 1, 2});
     EXPECT_EQ(apply(1, -1, 2), error("From channels cannot be less than zero. Try again."));
     EXPECT_EQ(apply(1, 0, 8), error("To channels cannot be greater than seven. Try again."));
-    EXPECT_EQ(apply(1, 3, 2), error("From channels cannot be greater than to channels. Try again."));
-    EXPECT_EQ(apply(2, 1, 5),
-              error("Channel 3 is not acquired. Start acquiring the channel."));
+    EXPECT_EQ(apply(1, 3, 2),
+              error("From channels cannot be greater than to channels. Try again."));
+    EXPECT_EQ(apply(2, 1, 5), error("Channel 3 is not acquired. Start acquiring the channel."));
     EXPECT_EQ(FileFlag[0], 0);
     EXPECT_EQ(FileFlag[1], 0);
     EXPECT_EQ(FromFile1, -1);

@@ -1,8 +1,8 @@
+#include "recording/vnx_format.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
-
-#include "recording/vnx_format.h"
 
 using namespace trelvanix::vnx;
 
@@ -59,7 +59,7 @@ TEST(VnxHeader, TheHeaderGrowsByWholeBlocksAtTheBoundary) {
     HeaderContent h = oneChannel();
     h.channels.resize(8);
     h.commentLines = {std::string(198, 'c')};  // 199 bytes with its line feed
-    const int fixed = 224 + 199 + 56 + 160;     // 639
+    const int fixed = 224 + 199 + 56 + 160;    // 639
     // Labels of 199 bytes each and one shorter one make up the rest.
     for (int i = 0; i < 7; ++i) h.channels[i].label = std::string(199, 'l');
     const int withSeven = fixed + 7 * 199;  // 2032
@@ -178,7 +178,8 @@ TEST(VnxHeader, CellWaveformFollowsItsValuesInCountsAndIsZeroBeyondTheShape) {
     EXPECT_EQ(e.table[kFiltersPosition] - 1, static_cast<int>(start + 4 * 14 + 2 * 1002));
     EXPECT_EQ(wordAt(e.bytes, start + 4 * 11), 8);  // ceil(Cell_array[1002])
     auto value = [&](int k) {
-        return getInt16(reinterpret_cast<const unsigned char*>(e.bytes.data() + start + 56 + 2 * k));
+        return getInt16(
+            reinterpret_cast<const unsigned char*>(e.bytes.data() + start + 56 + 2 * k));
     };
     EXPECT_EQ(value(0), 6553);
     EXPECT_EQ(value(999), -32768);

@@ -1,3 +1,5 @@
+#include "recording/vnx_reader.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -5,18 +7,17 @@
 #include <fstream>
 #include <random>
 
-#include "recording/vnx_reader.h"
-
 using namespace trelvanix::vnx;
 namespace fs = std::filesystem;
 
 namespace {
 
 class VnxReader : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        path_ = fs::temp_directory_path() / ("vnx_reader_" + std::to_string(::getpid()) + "_" +
-                                             ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".vnx");
+        path_ = fs::temp_directory_path() /
+                ("vnx_reader_" + std::to_string(::getpid()) + "_" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".vnx");
     }
     void TearDown() override { fs::remove(path_); }
 
@@ -132,12 +133,12 @@ TEST_F(VnxReader, MalformedTablesGiveClearErrors) {
         const char* says;
     };
     const Case cases[] = {
-        {kHeaderBlocks, 0, "blocks"},          {kHeaderBlocks, 0x7FFFFFFF, "blocks"},
-        {kHeaderBlocks, 5, "truncated"},       {kChannelCount, 9, "9 channels"},
-        {kChannelCount, 0, "0 channels"},      {kScanRate, -4, "sampling rate"},
-        {kCommentLength, 5000, "comment"},     {kCommentLength, -1, "comment"},
+        {kHeaderBlocks, 0, "blocks"},           {kHeaderBlocks, 0x7FFFFFFF, "blocks"},
+        {kHeaderBlocks, 5, "truncated"},        {kChannelCount, 9, "9 channels"},
+        {kChannelCount, 0, "0 channels"},       {kScanRate, -4, "sampling rate"},
+        {kCommentLength, 5000, "comment"},      {kCommentLength, -1, "comment"},
         {kFirstLabelLength + 1, 2000, "label"}, {kUnitsPosition, 1020, "units"},
-        {kFiltersPosition, -7, "filter"},      {kStimulusPresent, 1, "stimulus"},
+        {kFiltersPosition, -7, "filter"},       {kStimulusPresent, 1, "stimulus"},
     };
     for (const Case& c : cases) {
         std::string bytes = fileWith(twoChannels(), {});

@@ -25,14 +25,15 @@ ToolRun vnxinfo(const std::string& args) {
     ToolRun run;
     FILE* pipe = ::popen((std::string(VNXINFO_PROGRAM) + " " + args + " 2>&1").c_str(), "r");
     char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.out.append(chunk, n);
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        run.out.append(chunk, n);
     const int status = ::pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
 
 class Vnxinfo : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         path_ = fs::temp_directory_path() / ("vnxinfo_" + std::to_string(::getpid()) + ".vnx");
         HeaderContent h;
@@ -64,7 +65,8 @@ TEST_F(Vnxinfo, PrintsTheHeaderAndCountsSamplesFromTheSizeOfAnUnfinalisedFile) {
     EXPECT_THAT(run.out, HasSubstr("rate: 1000 samples/s per channel\n"));
     EXPECT_THAT(run.out, HasSubstr("channels: 2\n"));
     EXPECT_THAT(run.out, HasSubstr("date: 2026-05-06 07:08:09\n"));
-    EXPECT_THAT(run.out, HasSubstr("samples: 4 (2 per channel, 0.002 s), counted from the file size\n"));
+    EXPECT_THAT(run.out,
+                HasSubstr("samples: 4 (2 per channel, 0.002 s), counted from the file size\n"));
     EXPECT_THAT(run.out, HasSubstr("comment: \"slice 2\\n\"\n"));
     EXPECT_THAT(run.out, HasSubstr("channel 0: label \"Vm\" unit \"mV\" gain 1 scale 0.001 V/mV"));
     EXPECT_THAT(run.out, HasSubstr("channel 1: label \"\" unit \"V\" gain 0"));
