@@ -15,8 +15,8 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-bool isPattern(const QString& spec) {
-    return spec.contains('*') || spec.contains('?');
+bool isPattern(const QString& fileSpec) {
+    return fileSpec.contains('*') || fileSpec.contains('?');
 }
 
 QString filterFor(const QString& pattern) {
@@ -47,11 +47,11 @@ bool askYesNo(const std::string& title, const std::string& message) {
 
 QStringList nameFiltersFor(const std::string& defaultSpec, const std::string& fileTypeList) {
     QStringList filters;
-    const QString spec = q(defaultSpec).trimmed();
-    if (isPattern(spec)) {
-        filters << filterFor(spec);
-    } else if (!QFileInfo(spec).suffix().isEmpty()) {
-        filters << filterFor("*." + QFileInfo(spec).suffix());  // a default file name
+    const QString fileSpec = q(defaultSpec).trimmed();
+    if (isPattern(fileSpec)) {
+        filters << filterFor(fileSpec);
+    } else if (!QFileInfo(fileSpec).suffix().isEmpty()) {
+        filters << filterFor("*." + QFileInfo(fileSpec).suffix());  // a default file name
     }
     for (const QString& pattern : q(fileTypeList).split(';', Qt::SkipEmptyParts)) {
         const QString filter = filterFor(pattern.trimmed());
@@ -69,12 +69,12 @@ int chooseFile(const ui::FileRequest& request, std::string* path) {
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setNameFilters(nameFiltersFor(request.defaultFileSpec, request.fileTypeList));
-    const QString spec = q(request.defaultFileSpec).trimmed();
-    if (!spec.isEmpty() && !isPattern(spec)) dialog.selectFile(spec);
+    const QString fileSpec = q(request.defaultFileSpec).trimmed();
+    if (!fileSpec.isEmpty() && !isPattern(fileSpec)) dialog.selectFile(fileSpec);
     if (request.buttonLabel == VAL_SELECT_BUTTON)
         dialog.setLabelText(QFileDialog::Accept, "Select");
     if (request.buttonLabel == VAL_OK_BUTTON) dialog.setLabelText(QFileDialog::Accept, "OK");
-    if (request.restrictExtension) dialog.setDefaultSuffix(QFileInfo(spec).suffix());
+    if (request.restrictExtension) dialog.setDefaultSuffix(QFileInfo(fileSpec).suffix());
     if (request.restrictDirectory && !directory.isEmpty()) {
         QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog,
                          [&dialog, directory](const QString& entered) {
