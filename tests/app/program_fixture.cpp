@@ -6,6 +6,7 @@
 #include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/clock/clock.h"
+#include "platform/driver/board_file.h"
 #include "platform/driver/fault_injection.h"
 #include "platform/driver/simulated_board.h"
 #include "platform/ui/model.h"
@@ -40,6 +41,7 @@ void ProgramTest::TearDown() {
     ui::Model::instance().setFrontEnd(nullptr);
     ui::Model::instance().reset();
     ResetSharedState();
+    driver::resetSimulatedBoard();
     std::filesystem::current_path(previousDirectory_);
     std::filesystem::remove_all(folder);
 }
@@ -51,6 +53,13 @@ void ProgramTest::useScript(const std::string& text) {
     script_ = std::make_unique<ui::ScriptRunner>(std::move(std::get<ui::Script>(parsed)));
     script_->setEnding([this](int status) { endStatus_ = status; });
     ui::Model::instance().setScript(script_.get());
+}
+
+void ProgramTest::installBoard(const std::string& boardText) {
+    driver::BoardConfig board;
+    std::string error;
+    ASSERT_TRUE(driver::parseBoardText(boardText, "test board", &board, &error)) << error;
+    ASSERT_GE(driver::installSimulatedBoard(board, &error), 0) << error;
 }
 
 bool ProgramTest::startProgram() { return StartMainPanel() == 0; }

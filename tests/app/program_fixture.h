@@ -23,6 +23,8 @@ protected:
     // Installs a script (its answers and actions); a failed or ended run is recorded in
     // endStatus() instead of ending the process.
     void useScript(const std::string& text);
+    // Replaces the default simulated board with one described by board-file text.
+    void installBoard(const std::string& boardText);
     // Loads the panels and initialises the device as start-up does; false if it failed.
     bool startProgram();
     // Runs pending events and scripted actions until the script has ended or `seconds` of

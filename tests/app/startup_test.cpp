@@ -5,9 +5,7 @@
 #include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/ui/model.h"
-#include "platform/driver/board_file.h"
 #include "platform/driver/fault_injection.h"
-#include "platform/driver/simulated_board.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
@@ -28,13 +26,6 @@ int itemCount() {
     int count = -1;
     GetNumListItems(panelHandle, PANEL_BOARD_GAIN, &count);
     return count;
-}
-
-void useBoard(const std::string& text) {
-    driver::BoardConfig config;
-    std::string error;
-    ASSERT_TRUE(driver::parseBoardText(text, "test board", &config, &error)) << error;
-    ASSERT_GE(driver::installSimulatedBoard(config, &error), 0) << error;
 }
 
 }  // namespace
@@ -70,7 +61,7 @@ TEST_F(Startup, BoardGainListOffersTheBipolarRangesAndSelectsFiveVolts) {
 }
 
 TEST_F(Startup, UnipolarRangesComeBeforeTheListAndAreCounted) {
-    useBoard("ranges 0 10 0 5 -10 10 -2 2 -1 1\n");
+    installBoard("ranges 0 10 0 5 -10 10 -2 2 -1 1\n");
     ASSERT_TRUE(startProgram());
     EXPECT_EQ(AIVRngBipolarOffset, 2);
     ASSERT_EQ(itemCount(), 3);

@@ -1,15 +1,8 @@
 #include "tests/daq/acquisition_fixture.h"
 
-#include <unistd.h>
-
-#include "app/startup.h"
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
-#include "daq/device_init.h"
 #include "platform/clock/clock.h"
-#include "platform/driver/board_file.h"
-#include "platform/driver/fault_injection.h"
-#include "platform/driver/simulated_board.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 
@@ -36,43 +29,13 @@ void WatchingFrontEnd::waitForInput(double until) {
 }
 
 void AcquisitionTest::SetUp() {
-    previousDirectory_ = std::filesystem::current_path();
-    folder = std::filesystem::temp_directory_path() /
-             ("trelvanix_daq_" + std::to_string(::getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    std::filesystem::current_path(folder);
-
-    ResetSharedState();
-    ui::Model::instance().reset();
-    ui::Model::instance().setScript(nullptr);
-    installSimulatedClock();
-    driver::resetSimulatedBoard();
-    driver::clearDriverFaults();
-    DataFolder() = folder.string();
+    ProgramTest::SetUp();
     ui::Model::instance().setFrontEnd(&frontEnd);
-    registerTrelvanixResources();
-}
-
-void AcquisitionTest::TearDown() {
-    ui::Model::instance().setScript(nullptr);
-    ui::Model::instance().setFrontEnd(nullptr);
-    ui::Model::instance().reset();
-    ResetSharedState();
-    driver::resetSimulatedBoard();
-    std::filesystem::current_path(previousDirectory_);
-    std::filesystem::remove_all(folder);
 }
 
 void AcquisitionTest::startProgram(const std::string& boardText) {
-    if (!boardText.empty()) {
-        driver::BoardConfig board;
-        std::string error;
-        ASSERT_TRUE(driver::parseBoardText(boardText, "test board", &board, &error)) << error;
-        ASSERT_GE(driver::installSimulatedBoard(board, &error), 0) << error;
-    }
-    ASSERT_EQ(StartMainPanel(), 0);
+    if (!boardText.empty()) installBoard(boardText);
+    ASSERT_TRUE(ProgramTest::startProgram());
 }
 
 void AcquisitionTest::acquireDuring(const std::string& script) {

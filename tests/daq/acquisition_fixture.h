@@ -16,6 +16,7 @@
 #include "platform/ui/front_end.h"
 #include "platform/ui/model.h"
 #include "platform/ui/script_runner.h"
+#include "tests/app/program_fixture.h"
 
 namespace trelvanix::testing {
 
@@ -40,10 +41,9 @@ class WatchingFrontEnd final : public ui::FrontEnd {
     std::vector<std::pair<int, int>> lampSwitches;
 };
 
-class AcquisitionTest : public ::testing::Test {
+class AcquisitionTest : public ProgramTest {
   protected:
     void SetUp() override;
-    void TearDown() override;
 
     // Starts the program as start-up does, on the default board or the board described.
     void startProgram(const std::string& boardText = "");
@@ -59,11 +59,9 @@ class AcquisitionTest : public ::testing::Test {
 
     WatchingFrontEnd frontEnd;
     std::optional<int> scriptStatus;
-    std::filesystem::path folder;
 
   private:
     std::unique_ptr<ui::ScriptRunner> script_;
-    std::filesystem::path previousDirectory_;
 };
 
 }  // namespace trelvanix::testing
