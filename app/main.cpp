@@ -8,7 +8,6 @@
 
 #include "app/command_line.h"
 #include "app/startup.h"
-#include "resources/trelvanix_uir.h"
 #include "platform/clock/clock.h"
 #include "platform/driver/board_file.h"
 #include "platform/qt/qt_front_end.h"
@@ -16,6 +15,7 @@
 #include "platform/ui/model.h"
 #include "platform/ui/script_runner.h"
 #include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
 
 using namespace trelvanix;
 
@@ -27,8 +27,7 @@ int usageError(const std::string& message) {
 }
 
 // The front end that shows the panels: the Qt window unless --headless is given.
-std::unique_ptr<ui::FrontEnd> chooseFrontEnd(const app::CommandLine& line, int& argc,
-                                             char** argv) {
+std::unique_ptr<ui::FrontEnd> chooseFrontEnd(const app::CommandLine& line, int& argc, char** argv) {
     if (line.headless) return std::make_unique<ui::HeadlessFrontEnd>();
     return qt::makeQtFrontEnd(argc, argv);
 }

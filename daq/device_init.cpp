@@ -33,7 +33,8 @@ namespace {
 
 void chooseDataFolder() {
     if (SetDir(trelvanix::DataFolder().c_str()) == 0) return;
-    if (ConfirmPopup("Warning!", "C:\\data not found. Do you want to set a different directory?") != 1)
+    if (ConfirmPopup("Warning!", "C:\\data not found. Do you want to set a different directory?") !=
+        1)
         return;
     std::string folder;
     if (DirSelectPopup("", "Set directory", 0, 1, &folder) > 0) SetDir(folder.c_str());

@@ -9,10 +9,13 @@ namespace trelvanix {
 
 namespace {
 
-void dim(int control, bool dimmed) { SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, dimmed ? 1 : 0); }
+void dim(int control, bool dimmed) {
+    SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, dimmed ? 1 : 0);
+}
 
 void dimSaveItem(bool dimmed) {
-    SetMenuBarAttribute(GetPanelMenuBar(panelHandle), MENUBAR_FILE_SAVE, ATTR_DIMMED, dimmed ? 1 : 0);
+    SetMenuBarAttribute(GetPanelMenuBar(panelHandle), MENUBAR_FILE_SAVE, ATTR_DIMMED,
+                        dimmed ? 1 : 0);
 }
 
 }  // namespace

@@ -175,8 +175,8 @@ void ResetSharedState() {
     fill(Offset, 0.0);
     fill(Scale_factor, 1.0);
     for (auto& unit : Units) std::strcpy(unit, "V");
-    assign(Colors, {0x0000FF, 0xFF0000, 0x00A000, 0xA0A0A0, 0x000080, 0x800000, 0x008000,
-                    0x000000});
+    assign(Colors,
+           {0x0000FF, 0xFF0000, 0x00A000, 0xA0A0A0, 0x000080, 0x800000, 0x008000, 0x000000});
     GraphHeight = 0;
 
     fill(Filter_type, 0);

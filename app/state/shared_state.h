@@ -15,16 +15,16 @@ extern int ProtocolHandle;
 extern int IntervalpanelHandle;
 
 // Acquisition configuration.
-extern int NumScans;           // samples per second per channel
-extern double Ds;              // sample interval, seconds
+extern int NumScans;  // samples per second per channel
+extern double Ds;     // sample interval, seconds
 extern double Sec_per_stretch;
-extern int Stretches;          // stretches per sweep
+extern int Stretches;  // stretches per sweep
 extern int NumChannels;
 extern int Old_NumChannels;
-extern short ChannelList[8];   // physical channels acquired, ascending; -1 after the last
+extern short ChannelList[8];  // physical channels acquired, ascending; -1 after the last
 extern int Activechannel;
-extern const int CheckID[8];   // main-panel check boxes, by physical channel
-extern const int ChanID[8];    // main-panel label boxes, by physical channel
+extern const int CheckID[8];  // main-panel check boxes, by physical channel
+extern const int ChanID[8];   // main-panel label boxes, by physical channel
 extern const int SampRateID[12];
 extern const double SampRateIDVal[12];  // kilosamples per second
 extern const int MSPerStretchID[13];

@@ -12,7 +12,9 @@ double RealClock::seconds() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - origin_).count();
 }
 
-std::time_t RealClock::calendarTime() const { return std::time(nullptr); }
+std::time_t RealClock::calendarTime() const {
+    return std::time(nullptr);
+}
 
 void RealClock::waitUntil(double when) {
     const double remaining = when - seconds();
@@ -40,7 +42,9 @@ std::unique_ptr<Clock>& sharedClock() {
 }
 }  // namespace
 
-Clock& programClock() { return *sharedClock(); }
+Clock& programClock() {
+    return *sharedClock();
+}
 
 Clock& installClock(std::unique_ptr<Clock> clock) {
     sharedClock() = std::move(clock);
@@ -67,7 +71,9 @@ std::tm localCalendar() {
 
 }  // namespace trelvanix
 
-double Timer() { return trelvanix::programClock().seconds(); }
+double Timer() {
+    return trelvanix::programClock().seconds();
+}
 
 int GetSystemDate(int* month, int* day, int* year) {
     const std::tm t = trelvanix::localCalendar();

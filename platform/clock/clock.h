@@ -10,7 +10,7 @@
 namespace trelvanix {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Seconds since the clock's origin (the program's start for the real clock).
     virtual double seconds() const = 0;
@@ -23,21 +23,21 @@ public:
 
 // Monotonic time from std::chrono::steady_clock; the calendar follows the system clock.
 class RealClock final : public Clock {
-public:
+  public:
     RealClock();
     double seconds() const override;
     std::time_t calendarTime() const override;
     void waitUntil(double when) override;
     bool isSimulated() const override { return false; }
 
-private:
+  private:
     std::chrono::steady_clock::time_point origin_;
 };
 
 // Time that moves only when the program waits: waitUntil jumps straight to the moment the
 // wait would end, so minutes of acquisition run in milliseconds and always the same way.
 class SimulatedClock final : public Clock {
-public:
+  public:
     // The calendar starts at 2026-01-01 12:00:00 UTC unless another epoch time is given.
     explicit SimulatedClock(std::time_t calendarStart = kDefaultCalendarStart);
     double seconds() const override { return now_; }
@@ -49,7 +49,7 @@ public:
 
     static constexpr std::time_t kDefaultCalendarStart = 1767268800;
 
-private:
+  private:
     double now_ = 0.0;
     std::time_t calendarStart_;
 };
@@ -58,7 +58,8 @@ private:
 Clock& programClock();
 // Replaces the shared clock (at start-up, or in tests) and returns the new one.
 Clock& installClock(std::unique_ptr<Clock> clock);
-SimulatedClock& installSimulatedClock(std::time_t calendarStart = SimulatedClock::kDefaultCalendarStart);
+SimulatedClock& installSimulatedClock(
+    std::time_t calendarStart = SimulatedClock::kDefaultCalendarStart);
 
 // Broken-down local calendar time of the shared clock.
 std::tm localCalendar();
@@ -66,7 +67,7 @@ std::tm localCalendar();
 }  // namespace trelvanix
 
 // The toolkit's run-time clock utilities, under their toolkit names.
-double Timer();                                     // seconds from the clock's origin
+double Timer();                                      // seconds from the clock's origin
 int GetSystemDate(int* month, int* day, int* year);  // 0 on success
 int GetSystemTime(int* hours, int* minutes, int* seconds);
 char* DateStr();  // "MM-DD-YYYY" in a static buffer

@@ -10,10 +10,12 @@ namespace trelvanix::ui {
 
 namespace {
 
-std::string systemError() { return std::strerror(errno); }
+std::string systemError() {
+    return std::strerror(errno);
+}
 
 class PosixStream final : public FileStream {
-public:
+  public:
     explicit PosixStream(int fd) : fd_(fd) {}
     ~PosixStream() override {
         if (fd_ >= 0) ::close(fd_);
@@ -56,12 +58,12 @@ public:
         return false;
     }
 
-private:
+  private:
     int fd_;
 };
 
 class PosixFileSystem final : public FileSystem {
-public:
+  public:
     std::unique_ptr<FileStream> open(const std::string& path, int flags,
                                      std::string* error) override {
         const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
@@ -82,7 +84,9 @@ FileSystem& standardFileSystem() {
     return standard;
 }
 
-FileSystem& fileSystem() { return installed ? *installed : standardFileSystem(); }
+FileSystem& fileSystem() {
+    return installed ? *installed : standardFileSystem();
+}
 
 FileSystem* installFileSystem(FileSystem* replacement) {
     FileSystem* previous = installed;

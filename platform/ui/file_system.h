@@ -10,7 +10,7 @@
 namespace trelvanix::ui {
 
 class FileStream {
-public:
+  public:
     virtual ~FileStream() = default;
     // Bytes written; fewer than count when the write failed part-way (error set).
     virtual std::size_t write(const char* data, std::size_t count, std::string* error) = 0;
@@ -23,7 +23,7 @@ public:
 };
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // Opens with POSIX open() flags (O_RDONLY, O_WRONLY|O_CREAT|O_TRUNC, ...); null on failure.
     virtual std::unique_ptr<FileStream> open(const std::string& path, int flags,

@@ -11,7 +11,7 @@ struct FileRequest {
     std::string defaultFileSpec;  // "*.par"
     std::string fileTypeList;     // "*.*"
     std::string title;
-    int buttonLabel = 0;          // VAL_LOAD_BUTTON, VAL_SAVE_BUTTON, ...
+    int buttonLabel = 0;  // VAL_LOAD_BUTTON, VAL_SAVE_BUTTON, ...
     bool restrictDirectory = false;
     bool restrictExtension = false;
     bool allowCancel = true;
@@ -26,7 +26,7 @@ struct DirectoryRequest {
 };
 
 class FrontEnd {
-public:
+  public:
     virtual ~FrontEnd() = default;
 
     // Model changes; the front end shows them (at once or on its next repaint).

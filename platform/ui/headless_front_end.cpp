@@ -8,9 +8,10 @@ namespace trelvanix::ui {
 HeadlessFrontEnd::HeadlessFrontEnd(RunEnding ending) : ending_(std::move(ending)) {}
 
 void HeadlessFrontEnd::unanswered(const char* kind, const std::string& title) {
-    ErrorPrintf("trelvanix: the %s pop-up \"%s\" has no answer: a run without a window needs "
-                "a script that answers it",
-                kind, title.c_str());
+    ErrorPrintf(
+        "trelvanix: the %s pop-up \"%s\" has no answer: a run without a window needs "
+        "a script that answers it",
+        kind, title.c_str());
     ending_(kUnansweredStatus);
 }
 
@@ -39,6 +40,8 @@ int HeadlessFrontEnd::screenshot(int panel, const std::string& path, std::string
     return UIE_NotSupported;
 }
 
-void HeadlessFrontEnd::waitForInput(double until) { programClock().waitUntil(until); }
+void HeadlessFrontEnd::waitForInput(double until) {
+    programClock().waitUntil(until);
+}
 
 }  // namespace trelvanix::ui

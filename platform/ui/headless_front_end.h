@@ -9,7 +9,7 @@
 namespace trelvanix::ui {
 
 class HeadlessFrontEnd final : public FrontEnd {
-public:
+  public:
     // Status a run ends with when a pop-up has no answer.
     static constexpr int kUnansweredStatus = 2;
 
@@ -25,7 +25,7 @@ public:
     bool receivesOperatorInput() const override { return false; }
     void waitForInput(double until) override;
 
-private:
+  private:
     void unanswered(const char* kind, const std::string& title);
     RunEnding ending_;
 };

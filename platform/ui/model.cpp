@@ -117,7 +117,9 @@ void Model::removePanel(int handle) {
     std::erase_if(queue_, [handle](const Event& e) { return e.panel == handle; });
 }
 
-void Model::post(const Event& event) { queue_.push_back(event); }
+void Model::post(const Event& event) {
+    queue_.push_back(event);
+}
 
 void Model::queueDueTimerTicks() {
     const double now = programClock().seconds();

@@ -16,11 +16,11 @@
 namespace trelvanix::ui {
 
 enum class ControlKind {
-    Numeric,     // number entry with range, increment and precision
-    String,      // one line of text
-    TextBox,     // several lines of text
-    Ring,        // drop-down choice of items
-    ListBox,     // list of items, one selected
+    Numeric,  // number entry with range, increment and precision
+    String,   // one line of text
+    TextBox,  // several lines of text
+    Ring,     // drop-down choice of items
+    ListBox,  // list of items, one selected
     CheckBox,
     Toggle,      // on/off switch
     Button,      // command button (commit on press)
@@ -29,7 +29,7 @@ enum class ControlKind {
     TextMsg,     // static label
     Decoration,  // frame that groups controls
     Graph,
-    Timer,       // invisible, ticks on the clock
+    Timer,  // invisible, ticks on the clock
 };
 
 // A control value: int (also colours and flags), double, or text.
@@ -48,7 +48,7 @@ struct Axis {
     int scalingMode = VAL_MANUAL;
     double min = 0.0, max = 10.0;
     int divisions = 10;
-    double labelGain = 1.0;    // labels show value * labelGain + labelOffset (y axis)
+    double labelGain = 1.0;  // labels show value * labelGain + labelOffset (y axis)
     double labelOffset = 0.0;
     std::string name;
     int nameColor = VAL_BLACK;
@@ -98,18 +98,18 @@ struct Control {
     int onColor = VAL_RED;
     int offColor = VAL_GRAY;
     bool blink = false;
-    std::vector<ListItem> items;  // rings and list boxes
-    int index = -1;               // selected item, -1 when there is none
+    std::vector<ListItem> items;     // rings and list boxes
+    int index = -1;                  // selected item, -1 when there is none
     std::vector<std::string> lines;  // text boxes
     std::optional<Graph> graph;      // graphs only
     double interval = 1.0;           // timers
     bool enabled = false;            // timers
     double nextTick = 0.0;           // timers: clock time of the next tick
     std::string callbackName;
-    int sourceLine = 0;              // line in the resource file, for load errors
+    int sourceLine = 0;  // line in the resource file, for load errors
     CtrlCallbackPtr callback = nullptr;
     void* callbackData = nullptr;
-    int mouseX = 0, mouseY = 0;      // last operator click, relative to the control
+    int mouseX = 0, mouseY = 0;  // last operator click, relative to the control
 };
 
 struct MenuItem {
@@ -117,7 +117,7 @@ struct MenuItem {
     std::string name;          // "SAVE"
     std::string constantName;  // menu-bar constant + "_" + name
     std::string label;
-    int menuId = 0;            // the menu it belongs to
+    int menuId = 0;  // the menu it belongs to
     bool checkable = false;
     bool checked = false;
     bool dimmed = false;
@@ -176,7 +176,7 @@ class ScriptedInput;
 
 // The whole toolkit state; one per process.
 class Model {
-public:
+  public:
     static Model& instance();
     // Forgets every panel, menu bar, event and timer (for tests); keeps registrations.
     void reset();
@@ -217,7 +217,7 @@ public:
     bool quitRequested = false;
     int quitCode = 0;
 
-private:
+  private:
     std::map<int, Panel> panels_;
     std::map<int, MenuBar> menuBars_;
     std::deque<Event> queue_;

@@ -42,8 +42,8 @@ const std::variant<ResourceFile, ResourceError>& parsedFile(const std::string& n
 }
 
 template <typename Callback>
-bool bind(const std::map<std::string, Callback>& callbacks, const std::string& name,
-          Callback* out, const std::string& file, int line) {
+bool bind(const std::map<std::string, Callback>& callbacks, const std::string& name, Callback* out,
+          const std::string& file, int line) {
     if (name.empty()) return true;
     const auto it = callbacks.find(name);
     if (it == callbacks.end()) {
@@ -106,11 +106,11 @@ int LoadPanel(int parentPanel, const char* resourceFile, int resourceId) {
     Panel panel = *found;
     panel.parent = parentPanel;
     panel.menuBar = 0;
-    bool bound = bind(r.panelCallbacks, panel.callbackName, &panel.callback, *name,
-                      panel.sourceLine);
+    bool bound =
+        bind(r.panelCallbacks, panel.callbackName, &panel.callback, *name, panel.sourceLine);
     for (Control& control : panel.controls)
-        bound = bound && bind(r.controlCallbacks, control.callbackName, &control.callback,
-                              *name, control.sourceLine);
+        bound = bound && bind(r.controlCallbacks, control.callbackName, &control.callback, *name,
+                              control.sourceLine);
     std::optional<MenuBar> menuBar;
     if (const MenuBar* bar = file.menuBarOf(*found)) {
         menuBar = *bar;

@@ -47,8 +47,8 @@ int FileToArray(const char* path, double* array, int count);
 // --- Byte buffers ---
 // Index in buffer of pattern within buffer[start, start + count) (count -1: up to the
 // terminating zero), the rightmost match when fromRight is set; -1 when there is none.
-int FindPattern(const char* buffer, int start, int count, const char* pattern,
-                int caseSensitive, int fromRight);
+int FindPattern(const char* buffer, int start, int count, const char* pattern, int caseSensitive,
+                int fromRight);
 // Copies count bytes from src + srcIndex to dest + destIndex (the ranges may overlap).
 void CopyBytes(char* dest, int destIndex, const char* src, int srcIndex, int count);
 

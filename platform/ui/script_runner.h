@@ -25,8 +25,19 @@ namespace trelvanix::ui {
 
 struct ScriptCommand {
     enum class Kind {
-        Set, Press, Click, Menu, Close, AnswerFile, AnswerDir, AnswerConfirm, ExpectPopup,
-        Wait, Get, Screenshot, Quit,
+        Set,
+        Press,
+        Click,
+        Menu,
+        Close,
+        AnswerFile,
+        AnswerDir,
+        AnswerConfirm,
+        ExpectPopup,
+        Wait,
+        Get,
+        Screenshot,
+        Quit,
     };
     Kind kind = Kind::Quit;
     std::vector<std::string> args;  // the words after the command (after "answer KIND" and
@@ -49,7 +60,7 @@ std::variant<Script, ScriptError> parseScript(std::string_view text, std::string
 std::variant<Script, std::string> readScriptFile(const std::string& path);
 
 class ScriptRunner final : public ScriptedInput {
-public:
+  public:
     static constexpr int kFailureStatus = 2;
 
     explicit ScriptRunner(Script script);
@@ -67,7 +78,7 @@ public:
     int fileSelectPopup(const FileRequest& request, std::string* path) override;
     int directorySelectPopup(const DirectoryRequest& request, std::string* path) override;
 
-private:
+  private:
     struct Expected {
         std::string title, text;
         int line;

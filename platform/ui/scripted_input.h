@@ -9,7 +9,7 @@
 namespace trelvanix::ui {
 
 class ScriptedInput {
-public:
+  public:
     virtual ~ScriptedInput() = default;
     // Program-clock time of the next scripted action; +infinity when none is scheduled.
     virtual double nextActionTime() const = 0;

@@ -3,7 +3,9 @@
 namespace trelvanix::ui {
 
 namespace {
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
 }  // namespace
 
 SplitLine splitWords(std::string_view line) {
@@ -20,10 +22,18 @@ SplitLine splitWords(std::string_view line) {
                 if (i + 1 >= line.size()) break;
                 const char next = line[++i];
                 switch (next) {
-                    case '"': word += '"'; break;
-                    case '\\': word += '\\'; break;
-                    case 'n': word += '\n'; break;
-                    case 't': word += '\t'; break;
+                    case '"':
+                        word += '"';
+                        break;
+                    case '\\':
+                        word += '\\';
+                        break;
+                    case 'n':
+                        word += '\n';
+                        break;
+                    case 't':
+                        word += '\t';
+                        break;
                     default:
                         result.error = std::string("unknown escape \\") + next + " in quotes";
                         return result;
@@ -57,11 +67,20 @@ std::string quoteWord(std::string_view text) {
     std::string out = "\"";
     for (char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            default: out += c;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                out += c;
         }
     }
     out += '"';

@@ -18,11 +18,11 @@ enum {
     EVENT_NONE = 0,
     EVENT_COMMIT = 1,
     EVENT_VAL_CHANGED = 2,
-    EVENT_LEFT_CLICK = 3,   // eventData1 = y, eventData2 = x, pixels from the control's top-left
+    EVENT_LEFT_CLICK = 3,  // eventData1 = y, eventData2 = x, pixels from the control's top-left
     EVENT_TIMER_TICK = 4,
-    EVENT_CLOSE = 5,        // panel callbacks only
-    EVENT_PANEL_SIZE = 6,   // panel callbacks only
-    EVENT_MENU = 7,         // what GetUserEvent reports after running a menu callback
+    EVENT_CLOSE = 5,       // panel callbacks only
+    EVENT_PANEL_SIZE = 6,  // panel callbacks only
+    EVENT_MENU = 7,        // what GetUserEvent reports after running a menu callback
 };
 
 // Data types of control values and list items.
@@ -60,7 +60,7 @@ enum {
     // Graph attributes.
     ATTR_XDIVISIONS,
     ATTR_YDIVISIONS,
-    ATTR_YAXIS_GAIN,    // the y labels show value * gain + offset
+    ATTR_YAXIS_GAIN,  // the y labels show value * gain + offset
     ATTR_YAXIS_OFFSET,
     ATTR_XNAME,
     ATTR_YNAME,
@@ -181,8 +181,8 @@ int GetTextBoxLine(int panel, int control, int index, std::string* line);
 int GetNumTextBoxLines(int panel, int control, int* count);
 
 // --- Graphs --- (plot handles are positive)
-int PlotWaveform(int panel, int control, const double* y, int count, double yGain,
-                 double yOffset, double initialX, double xIncrement, int color);
+int PlotWaveform(int panel, int control, const double* y, int count, double yGain, double yOffset,
+                 double initialX, double xIncrement, int color);
 int PlotXY(int panel, int control, const double* x, const double* y, int count, int color);
 int PlotY(int panel, int control, const double* y, int count, int color);
 // plotHandle -1 deletes every plot.
@@ -190,8 +190,8 @@ int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh);
 int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, double max);
 int GetAxisScalingMode(int panel, int control, int axis, int* mode, double* min, double* max);
 // The last mouse position over the control, in pixels from its top-left corner.
-int GetRelativeMouseState(int panel, int control, int* x, int* y, int* leftDown,
-                          int* rightDown, int* modifiers);
+int GetRelativeMouseState(int panel, int control, int* x, int* y, int* leftDown, int* rightDown,
+                          int* modifiers);
 
 // --- Menus ---
 int GetPanelMenuBar(int panel);
@@ -226,8 +226,8 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
                     const char* fileTypeList, const char* title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,
                     int allowMakeDirectory, char (&pathName)[N]) {
-    return FileSelectPopupText(defaultDirectory, defaultFileSpec, fileTypeList, title,
-                               buttonLabel, restrictDirectory, restrictExtension, allowCancel,
+    return FileSelectPopupText(defaultDirectory, defaultFileSpec, fileTypeList, title, buttonLabel,
+                               restrictDirectory, restrictExtension, allowCancel,
                                allowMakeDirectory, pathName, N);
 }
 int DirSelectPopup(const char* defaultDirectory, const char* title, int allowCancel,
@@ -237,8 +237,8 @@ int DirSelectPopupText(const char* defaultDirectory, const char* title, int allo
 template <std::size_t N>
 int DirSelectPopup(const char* defaultDirectory, const char* title, int allowCancel,
                    int allowMakeDirectory, char (&pathName)[N]) {
-    return DirSelectPopupText(defaultDirectory, title, allowCancel, allowMakeDirectory,
-                              pathName, N);
+    return DirSelectPopupText(defaultDirectory, title, allowCancel, allowMakeDirectory, pathName,
+                              N);
 }
 
 // --- Printing ---

@@ -97,15 +97,33 @@ int setAttribute(int panel, int control, int attribute, const Value& v) {
     Axis* y = c->graph ? &c->graph->yAxis : nullptr;
     Axis* x = c->graph ? &c->graph->xAxis : nullptr;
     switch (attribute) {
-        case ATTR_DIMMED: c->dimmed = i != 0; break;
-        case ATTR_VISIBLE: c->visible = i != 0; break;
-        case ATTR_LABEL_TEXT: c->label = textOf(v); break;
-        case ATTR_TEXT_COLOR: c->textColor = i; break;
-        case ATTR_LABEL_COLOR: c->labelColor = i; break;
-        case ATTR_FRAME_COLOR: c->frameColor = i; break;
-        case ATTR_ON_COLOR: c->onColor = i; break;
-        case ATTR_OFF_COLOR: c->offColor = i; break;
-        case ATTR_BLINK: c->blink = i != 0; break;
+        case ATTR_DIMMED:
+            c->dimmed = i != 0;
+            break;
+        case ATTR_VISIBLE:
+            c->visible = i != 0;
+            break;
+        case ATTR_LABEL_TEXT:
+            c->label = textOf(v);
+            break;
+        case ATTR_TEXT_COLOR:
+            c->textColor = i;
+            break;
+        case ATTR_LABEL_COLOR:
+            c->labelColor = i;
+            break;
+        case ATTR_FRAME_COLOR:
+            c->frameColor = i;
+            break;
+        case ATTR_ON_COLOR:
+            c->onColor = i;
+            break;
+        case ATTR_OFF_COLOR:
+            c->offColor = i;
+            break;
+        case ATTR_BLINK:
+            c->blink = i != 0;
+            break;
         case ATTR_MIN_VALUE:
             c->minValue = n;
             c->value = coerce(*c, c->value);
@@ -114,8 +132,12 @@ int setAttribute(int panel, int control, int attribute, const Value& v) {
             c->maxValue = n;
             c->value = coerce(*c, c->value);
             break;
-        case ATTR_INCR_VALUE: c->increment = n; break;
-        case ATTR_PRECISION: c->precision = std::clamp(i, 0, 15); break;
+        case ATTR_INCR_VALUE:
+            c->increment = n;
+            break;
+        case ATTR_PRECISION:
+            c->precision = std::clamp(i, 0, 15);
+            break;
         case ATTR_DATA_TYPE:
             if (i < VAL_INTEGER || i > VAL_STRING) return UIE_BadAttributeValue;
             c->dataType = i;
@@ -131,25 +153,52 @@ int setAttribute(int panel, int control, int attribute, const Value& v) {
             if (!c->enabled && i) c->nextTick = trelvanix::programClock().seconds() + c->interval;
             c->enabled = i != 0;
             break;
-        case ATTR_LEFT: c->rect.left = i; break;
-        case ATTR_TOP: c->rect.top = i; break;
-        case ATTR_WIDTH: c->rect.width = std::max(0, i); break;
-        case ATTR_HEIGHT: c->rect.height = std::max(0, i); break;
+        case ATTR_LEFT:
+            c->rect.left = i;
+            break;
+        case ATTR_TOP:
+            c->rect.top = i;
+            break;
+        case ATTR_WIDTH:
+            c->rect.width = std::max(0, i);
+            break;
+        case ATTR_HEIGHT:
+            c->rect.height = std::max(0, i);
+            break;
         case ATTR_CTRL_INDEX:
             return SetCtrlIndex(panel, control, i);
         default:
             if (!c->graph) return UIE_BadAttribute;
             switch (attribute) {
-                case ATTR_XDIVISIONS: x->divisions = std::max(1, i); break;
-                case ATTR_YDIVISIONS: y->divisions = std::max(1, i); break;
-                case ATTR_YAXIS_GAIN: y->labelGain = n; break;
-                case ATTR_YAXIS_OFFSET: y->labelOffset = n; break;
-                case ATTR_XNAME: x->name = textOf(v); break;
-                case ATTR_YNAME: y->name = textOf(v); break;
-                case ATTR_YNAME_COLOR: y->nameColor = i; break;
-                case ATTR_YLABEL_COLOR: y->labelColor = i; break;
-                case ATTR_PLOT_BGCOLOR: c->graph->plotBackground = i; break;
-                default: return UIE_BadAttribute;
+                case ATTR_XDIVISIONS:
+                    x->divisions = std::max(1, i);
+                    break;
+                case ATTR_YDIVISIONS:
+                    y->divisions = std::max(1, i);
+                    break;
+                case ATTR_YAXIS_GAIN:
+                    y->labelGain = n;
+                    break;
+                case ATTR_YAXIS_OFFSET:
+                    y->labelOffset = n;
+                    break;
+                case ATTR_XNAME:
+                    x->name = textOf(v);
+                    break;
+                case ATTR_YNAME:
+                    y->name = textOf(v);
+                    break;
+                case ATTR_YNAME_COLOR:
+                    y->nameColor = i;
+                    break;
+                case ATTR_YLABEL_COLOR:
+                    y->labelColor = i;
+                    break;
+                case ATTR_PLOT_BGCOLOR:
+                    c->graph->plotBackground = i;
+                    break;
+                default:
+                    return UIE_BadAttribute;
             }
     }
     model().controlChanged(panel, control);
@@ -161,48 +210,122 @@ int getAttribute(int panel, int control, int attribute, Value* out) {
     Control* c = findControl(panel, control, &status);
     if (!c) return status;
     switch (attribute) {
-        case ATTR_DIMMED: *out = c->dimmed ? 1 : 0; return 0;
-        case ATTR_VISIBLE: *out = c->visible ? 1 : 0; return 0;
-        case ATTR_LABEL_TEXT: *out = c->label; return 0;
-        case ATTR_TEXT_COLOR: *out = c->textColor; return 0;
-        case ATTR_LABEL_COLOR: *out = c->labelColor; return 0;
-        case ATTR_FRAME_COLOR: *out = c->frameColor; return 0;
-        case ATTR_ON_COLOR: *out = c->onColor; return 0;
-        case ATTR_OFF_COLOR: *out = c->offColor; return 0;
-        case ATTR_BLINK: *out = c->blink ? 1 : 0; return 0;
-        case ATTR_MIN_VALUE: *out = c->minValue; return 0;
-        case ATTR_MAX_VALUE: *out = c->maxValue; return 0;
-        case ATTR_INCR_VALUE: *out = c->increment; return 0;
-        case ATTR_PRECISION: *out = c->precision; return 0;
-        case ATTR_DATA_TYPE: *out = c->dataType; return 0;
-        case ATTR_CONSTANT_NAME: *out = c->constantName; return 0;
-        case ATTR_CTRL_INDEX: *out = c->index; return 0;
-        case ATTR_INTERVAL: *out = c->interval; return 0;
-        case ATTR_ENABLED: *out = c->enabled ? 1 : 0; return 0;
-        case ATTR_LEFT: *out = c->rect.left; return 0;
-        case ATTR_TOP: *out = c->rect.top; return 0;
-        case ATTR_WIDTH: *out = c->rect.width; return 0;
-        case ATTR_HEIGHT: *out = c->rect.height; return 0;
-        default: break;
+        case ATTR_DIMMED:
+            *out = c->dimmed ? 1 : 0;
+            return 0;
+        case ATTR_VISIBLE:
+            *out = c->visible ? 1 : 0;
+            return 0;
+        case ATTR_LABEL_TEXT:
+            *out = c->label;
+            return 0;
+        case ATTR_TEXT_COLOR:
+            *out = c->textColor;
+            return 0;
+        case ATTR_LABEL_COLOR:
+            *out = c->labelColor;
+            return 0;
+        case ATTR_FRAME_COLOR:
+            *out = c->frameColor;
+            return 0;
+        case ATTR_ON_COLOR:
+            *out = c->onColor;
+            return 0;
+        case ATTR_OFF_COLOR:
+            *out = c->offColor;
+            return 0;
+        case ATTR_BLINK:
+            *out = c->blink ? 1 : 0;
+            return 0;
+        case ATTR_MIN_VALUE:
+            *out = c->minValue;
+            return 0;
+        case ATTR_MAX_VALUE:
+            *out = c->maxValue;
+            return 0;
+        case ATTR_INCR_VALUE:
+            *out = c->increment;
+            return 0;
+        case ATTR_PRECISION:
+            *out = c->precision;
+            return 0;
+        case ATTR_DATA_TYPE:
+            *out = c->dataType;
+            return 0;
+        case ATTR_CONSTANT_NAME:
+            *out = c->constantName;
+            return 0;
+        case ATTR_CTRL_INDEX:
+            *out = c->index;
+            return 0;
+        case ATTR_INTERVAL:
+            *out = c->interval;
+            return 0;
+        case ATTR_ENABLED:
+            *out = c->enabled ? 1 : 0;
+            return 0;
+        case ATTR_LEFT:
+            *out = c->rect.left;
+            return 0;
+        case ATTR_TOP:
+            *out = c->rect.top;
+            return 0;
+        case ATTR_WIDTH:
+            *out = c->rect.width;
+            return 0;
+        case ATTR_HEIGHT:
+            *out = c->rect.height;
+            return 0;
+        default:
+            break;
     }
     if (!c->graph) return UIE_BadAttribute;
     const Graph& g = *c->graph;
     switch (attribute) {
-        case ATTR_XDIVISIONS: *out = g.xAxis.divisions; return 0;
-        case ATTR_YDIVISIONS: *out = g.yAxis.divisions; return 0;
-        case ATTR_YAXIS_GAIN: *out = g.yAxis.labelGain; return 0;
-        case ATTR_YAXIS_OFFSET: *out = g.yAxis.labelOffset; return 0;
-        case ATTR_XNAME: *out = g.xAxis.name; return 0;
-        case ATTR_YNAME: *out = g.yAxis.name; return 0;
-        case ATTR_YNAME_COLOR: *out = g.yAxis.nameColor; return 0;
-        case ATTR_YLABEL_COLOR: *out = g.yAxis.labelColor; return 0;
-        case ATTR_PLOT_AREA_TOP: *out = g.plotArea.top; return 0;
-        case ATTR_PLOT_AREA_LEFT: *out = g.plotArea.left; return 0;
-        case ATTR_PLOT_AREA_HEIGHT: *out = g.plotArea.height; return 0;
-        case ATTR_PLOT_AREA_WIDTH: *out = g.plotArea.width; return 0;
-        case ATTR_PLOT_BGCOLOR: *out = g.plotBackground; return 0;
-        case ATTR_NUM_PLOTS: *out = static_cast<int>(g.plots.size()); return 0;
-        default: return UIE_BadAttribute;
+        case ATTR_XDIVISIONS:
+            *out = g.xAxis.divisions;
+            return 0;
+        case ATTR_YDIVISIONS:
+            *out = g.yAxis.divisions;
+            return 0;
+        case ATTR_YAXIS_GAIN:
+            *out = g.yAxis.labelGain;
+            return 0;
+        case ATTR_YAXIS_OFFSET:
+            *out = g.yAxis.labelOffset;
+            return 0;
+        case ATTR_XNAME:
+            *out = g.xAxis.name;
+            return 0;
+        case ATTR_YNAME:
+            *out = g.yAxis.name;
+            return 0;
+        case ATTR_YNAME_COLOR:
+            *out = g.yAxis.nameColor;
+            return 0;
+        case ATTR_YLABEL_COLOR:
+            *out = g.yAxis.labelColor;
+            return 0;
+        case ATTR_PLOT_AREA_TOP:
+            *out = g.plotArea.top;
+            return 0;
+        case ATTR_PLOT_AREA_LEFT:
+            *out = g.plotArea.left;
+            return 0;
+        case ATTR_PLOT_AREA_HEIGHT:
+            *out = g.plotArea.height;
+            return 0;
+        case ATTR_PLOT_AREA_WIDTH:
+            *out = g.plotArea.width;
+            return 0;
+        case ATTR_PLOT_BGCOLOR:
+            *out = g.plotBackground;
+            return 0;
+        case ATTR_NUM_PLOTS:
+            *out = static_cast<int>(g.plots.size());
+            return 0;
+        default:
+            return UIE_BadAttribute;
     }
 }
 
@@ -224,8 +347,10 @@ int insertItem(int panel, int control, int index, const char* label, const Value
     const int at = index == -1 ? count : index;
     c->items.insert(c->items.begin() + at,
                     ListItem{label ? label : "", convertValue(value, c->dataType)});
-    if (c->index < 0) c->index = 0;  // a list that gains its first item selects it
-    else if (at <= c->index) ++c->index;
+    if (c->index < 0)
+        c->index = 0;  // a list that gains its first item selects it
+    else if (at <= c->index)
+        ++c->index;
     model().controlChanged(panel, control);
     return UIE_NoError;
 }
@@ -241,8 +366,12 @@ Control* textBox(int panel, int control, int* status) {
 
 }  // namespace
 
-int SetCtrlVal(int panel, int control, int value) { return setValue(panel, control, value); }
-int SetCtrlVal(int panel, int control, double value) { return setValue(panel, control, value); }
+int SetCtrlVal(int panel, int control, int value) {
+    return setValue(panel, control, value);
+}
+int SetCtrlVal(int panel, int control, double value) {
+    return setValue(panel, control, value);
+}
 int SetCtrlVal(int panel, int control, const char* value) {
     return setValue(panel, control, std::string(value ? value : ""));
 }

@@ -75,8 +75,8 @@ void dataRange(const Graph& g, int axis, double* min, double* max) {
 
 }  // namespace
 
-int PlotWaveform(int panel, int control, const double* y, int count, double yGain,
-                 double yOffset, double initialX, double xIncrement, int color) {
+int PlotWaveform(int panel, int control, const double* y, int count, double yGain, double yOffset,
+                 double initialX, double xIncrement, int color) {
     if (!y || count <= 0) return UIE_BadArgument;
     int status = 0;
     Control* c = graphControl(panel, control, &status);
@@ -166,8 +166,8 @@ int GetAxisScalingMode(int panel, int control, int axis, int* mode, double* min,
     return UIE_NoError;
 }
 
-int GetRelativeMouseState(int panel, int control, int* x, int* y, int* leftDown,
-                          int* rightDown, int* modifiers) {
+int GetRelativeMouseState(int panel, int control, int* x, int* y, int* leftDown, int* rightDown,
+                          int* modifiers) {
     int status = 0;
     Control* c = findControl(panel, control, &status);
     if (!c) return status;

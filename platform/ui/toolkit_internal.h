@@ -5,7 +5,9 @@
 
 namespace trelvanix::ui::detail {
 
-inline Model& model() { return Model::instance(); }
+inline Model& model() {
+    return Model::instance();
+}
 
 // The control, or null when the panel or control does not exist (status set accordingly).
 inline Control* findControl(int panel, int control, int* status) {

@@ -27,15 +27,32 @@ int GetPanelAttribute(int panel, int attribute, int* value) {
     Panel* p = model().panel(panel);
     if (!p) return UIE_BadPanelHandle;
     switch (attribute) {
-        case ATTR_VISIBLE: *value = p->visible; break;
-        case ATTR_LEFT: *value = p->rect.left; break;
-        case ATTR_TOP: *value = p->rect.top; break;
-        case ATTR_WIDTH: *value = p->rect.width; break;
-        case ATTR_HEIGHT: *value = p->rect.height; break;
-        case ATTR_SIZABLE: *value = p->sizable; break;
-        case ATTR_SCALE_CONTENTS_ON_RESIZE: *value = p->scaleContentsOnResize; break;
-        case ATTR_RESOURCE_ID: *value = p->resourceId; break;
-        default: return UIE_BadAttribute;
+        case ATTR_VISIBLE:
+            *value = p->visible;
+            break;
+        case ATTR_LEFT:
+            *value = p->rect.left;
+            break;
+        case ATTR_TOP:
+            *value = p->rect.top;
+            break;
+        case ATTR_WIDTH:
+            *value = p->rect.width;
+            break;
+        case ATTR_HEIGHT:
+            *value = p->rect.height;
+            break;
+        case ATTR_SIZABLE:
+            *value = p->sizable;
+            break;
+        case ATTR_SCALE_CONTENTS_ON_RESIZE:
+            *value = p->scaleContentsOnResize;
+            break;
+        case ATTR_RESOURCE_ID:
+            *value = p->resourceId;
+            break;
+        default:
+            return UIE_BadAttribute;
     }
     return UIE_NoError;
 }
@@ -44,9 +61,14 @@ int GetPanelAttribute(int panel, int attribute, std::string* value) {
     Panel* p = model().panel(panel);
     if (!p) return UIE_BadPanelHandle;
     switch (attribute) {
-        case ATTR_TITLE: *value = p->title; break;
-        case ATTR_CONSTANT_NAME: *value = p->constantName; break;
-        default: return UIE_BadAttribute;
+        case ATTR_TITLE:
+            *value = p->title;
+            break;
+        case ATTR_CONSTANT_NAME:
+            *value = p->constantName;
+            break;
+        default:
+            return UIE_BadAttribute;
     }
     return UIE_NoError;
 }
@@ -55,14 +77,29 @@ int SetPanelAttribute(int panel, int attribute, int value) {
     Panel* p = model().panel(panel);
     if (!p) return UIE_BadPanelHandle;
     switch (attribute) {
-        case ATTR_VISIBLE: p->visible = value != 0; break;
-        case ATTR_LEFT: p->rect.left = value; break;
-        case ATTR_TOP: p->rect.top = value; break;
-        case ATTR_WIDTH: p->rect.width = std::max(1, value); break;
-        case ATTR_HEIGHT: p->rect.height = std::max(1, value); break;
-        case ATTR_SIZABLE: p->sizable = value != 0; break;
-        case ATTR_SCALE_CONTENTS_ON_RESIZE: p->scaleContentsOnResize = value != 0; break;
-        default: return UIE_BadAttribute;
+        case ATTR_VISIBLE:
+            p->visible = value != 0;
+            break;
+        case ATTR_LEFT:
+            p->rect.left = value;
+            break;
+        case ATTR_TOP:
+            p->rect.top = value;
+            break;
+        case ATTR_WIDTH:
+            p->rect.width = std::max(1, value);
+            break;
+        case ATTR_HEIGHT:
+            p->rect.height = std::max(1, value);
+            break;
+        case ATTR_SIZABLE:
+            p->sizable = value != 0;
+            break;
+        case ATTR_SCALE_CONTENTS_ON_RESIZE:
+            p->scaleContentsOnResize = value != 0;
+            break;
+        default:
+            return UIE_BadAttribute;
     }
     model().panelChanged(panel);
     return UIE_NoError;
@@ -88,9 +125,14 @@ int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value) {
     MenuItem* item = model().menuItem(menuBar, menuItem);
     if (!item) return UIE_BadMenuItem;
     switch (attribute) {
-        case ATTR_CHECKED: item->checked = value != 0; break;
-        case ATTR_DIMMED: item->dimmed = value != 0; break;
-        default: return UIE_BadAttribute;
+        case ATTR_CHECKED:
+            item->checked = value != 0;
+            break;
+        case ATTR_DIMMED:
+            item->dimmed = value != 0;
+            break;
+        default:
+            return UIE_BadAttribute;
     }
     model().menuChanged(menuBar);
     return UIE_NoError;
@@ -101,9 +143,14 @@ int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int* value) {
     MenuItem* item = model().menuItem(menuBar, menuItem);
     if (!item) return UIE_BadMenuItem;
     switch (attribute) {
-        case ATTR_CHECKED: *value = item->checked; break;
-        case ATTR_DIMMED: *value = item->dimmed; break;
-        default: return UIE_BadAttribute;
+        case ATTR_CHECKED:
+            *value = item->checked;
+            break;
+        case ATTR_DIMMED:
+            *value = item->dimmed;
+            break;
+        default:
+            return UIE_BadAttribute;
     }
     return UIE_NoError;
 }

@@ -17,16 +17,25 @@ std::string escaped(const char* text) {
     std::string out;
     for (const char* c = text ? text : ""; *c; ++c) {
         switch (*c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            default: out += *c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            default:
+                out += *c;
         }
     }
     return out;
 }
 
-std::string text(const char* s) { return s ? s : ""; }
+std::string text(const char* s) {
+    return s ? s : "";
+}
 
 int copyPath(int status, const std::string& path, char* buffer, std::size_t size) {
     if (status <= 0) return status;
@@ -63,9 +72,15 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
                     const char* fileTypeList, const char* title, int buttonLabel,
                     int restrictDirectory, int restrictExtension, int allowCancel,
                     int allowMakeDirectory, std::string* pathName) {
-    FileRequest request{text(defaultDirectory), text(defaultFileSpec), text(fileTypeList),
-                        text(title), buttonLabel, restrictDirectory != 0,
-                        restrictExtension != 0, allowCancel != 0, allowMakeDirectory != 0};
+    FileRequest request{text(defaultDirectory),
+                        text(defaultFileSpec),
+                        text(fileTypeList),
+                        text(title),
+                        buttonLabel,
+                        restrictDirectory != 0,
+                        restrictExtension != 0,
+                        allowCancel != 0,
+                        allowMakeDirectory != 0};
     std::string path;
     Model& m = model();
     int status = UIE_PopupUnanswered;

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "app/command_line.h"
+
+#include <gtest/gtest.h>
 
 using namespace trelvanix::app;
 
@@ -20,9 +20,11 @@ TEST(CommandLine, ReadsEveryOption) {
 }
 
 TEST(CommandLine, RejectsWhatItCannotRun) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--fast"}, {"--script"}, {"--board", ""},
-          {"--script", "a", "--script", "b"}, {"run.txt"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--fast"},
+                                                 {"--script"},
+                                                 {"--board", ""},
+                                                 {"--script", "a", "--script", "b"},
+                                                 {"run.txt"}}) {
         const auto parsed = parseCommandLine(args);
         ASSERT_TRUE(std::holds_alternative<CommandLineError>(parsed)) << args[0];
         EXPECT_FALSE(std::get<CommandLineError>(parsed).message.empty());

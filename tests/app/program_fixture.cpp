@@ -62,7 +62,9 @@ void ProgramTest::installBoard(const std::string& boardText) {
     ASSERT_GE(driver::installSimulatedBoard(board, &error), 0) << error;
 }
 
-bool ProgramTest::startProgram() { return StartMainPanel() == 0; }
+bool ProgramTest::startProgram() {
+    return StartMainPanel() == 0;
+}
 
 void ProgramTest::runFor(double seconds) {
     const double until = Timer() + seconds;

@@ -16,7 +16,7 @@
 namespace trelvanix::testing {
 
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -35,7 +35,7 @@ protected:
     // A folder of this test, made current at start; also the data folder.
     std::filesystem::path folder;
 
-private:
+  private:
     std::unique_ptr<ui::ScriptRunner> script_;
     std::unique_ptr<ui::HeadlessFrontEnd> frontEnd_;
     std::optional<int> endStatus_;

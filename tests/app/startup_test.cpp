@@ -4,8 +4,8 @@
 
 #include "app/state/shared_state.h"
 #include "daq/device_init.h"
-#include "platform/ui/model.h"
 #include "platform/driver/fault_injection.h"
+#include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
@@ -116,10 +116,10 @@ TEST_F(Startup, ExistingDataFolderBecomesCurrentWithoutAQuestion) {
 }
 
 class SaveItem : public ProgramTest {
-protected:
+  protected:
     void choose() {
-        ui::Model::instance().post(ui::Event{ui::Event::Target::Menu, panelHandle,
-                                             MENUBAR_FILE_SAVE, EVENT_MENU, 0, 0});
+        ui::Model::instance().post(
+            ui::Event{ui::Event::Target::Menu, panelHandle, MENUBAR_FILE_SAVE, EVENT_MENU, 0, 0});
         ProcessSystemEvents();
     }
     int checked() {

@@ -48,9 +48,13 @@ std::vector<std::string> programEnvironment() {
 
 }  // namespace
 
-std::filesystem::path dataFolder() { return chosenDataFolder(); }
+std::filesystem::path dataFolder() {
+    return chosenDataFolder();
+}
 
-void useDataFolder(const std::filesystem::path& folder) { chosenDataFolder() = folder; }
+void useDataFolder(const std::filesystem::path& folder) {
+    chosenDataFolder() = folder;
+}
 
 ProgramRun runProgram(const std::vector<std::string>& args) {
     const auto outPath = scratch("stdout"), errPath = scratch("stderr");

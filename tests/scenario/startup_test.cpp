@@ -29,8 +29,9 @@ TEST(Startup, ACommandOnAPanelNotLoadedFails) {
 }
 
 TEST(Startup, AWrongExpectationFails) {
-    const ProgramRun run = runScript("expect popup \"About Trelvanix\" \"Version 9\"\n"
-                                     "menu MENUBAR_HELP_ABOUT\n");
+    const ProgramRun run = runScript(
+        "expect popup \"About Trelvanix\" \"Version 9\"\n"
+        "menu MENUBAR_HELP_ABOUT\n");
     EXPECT_EQ(run.status, 2);
     EXPECT_THAT(run.err, HasSubstr(":1: expected popup \"About Trelvanix\" \"Version 9\""));
 }

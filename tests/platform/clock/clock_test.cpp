@@ -8,7 +8,7 @@
 using namespace trelvanix;
 
 class SimulatedClockTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();

@@ -10,12 +10,16 @@ using ::testing::HasSubstr;
 
 namespace {
 
-int Pressed(int, int, int, void*, int, int) { return 0; }
-int Closed(int, int, void*, int, int) { return 0; }
+int Pressed(int, int, int, void*, int, int) {
+    return 0;
+}
+int Closed(int, int, void*, int, int) {
+    return 0;
+}
 void Chosen(int, int, void*, int) {}
 
 class ResourceLoader : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Model::instance().reset();
         registerControlCallback("Pressed", &Pressed);

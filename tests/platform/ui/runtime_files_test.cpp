@@ -1,13 +1,13 @@
-#include <gtest/gtest.h>
+#include "platform/ui/runtime_files.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/ui/file_system.h"
-#include "platform/ui/runtime_files.h"
 
 using namespace trelvanix::ui;
 namespace fs = std::filesystem;
@@ -16,7 +16,7 @@ namespace {
 
 // Passes calls on to the real files, failing the ones a test asks for.
 class FailingFileSystem final : public FileSystem {
-public:
+  public:
     bool failOpen = false;
     std::size_t spaceLeft = SIZE_MAX;  // bytes the "disk" still takes
     bool shortWrites = false;          // each write stores only half of what it is given
@@ -31,9 +31,9 @@ public:
         return real ? std::make_unique<Stream>(std::move(real), this) : nullptr;
     }
 
-private:
+  private:
     class Stream final : public FileStream {
-    public:
+      public:
         Stream(std::unique_ptr<FileStream> real, FailingFileSystem* owner)
             : real_(std::move(real)), owner_(owner) {}
         std::size_t write(const char* data, std::size_t count, std::string* error) override {
@@ -52,19 +52,18 @@ private:
         }
         bool close(std::string* error) override { return real_->close(error); }
 
-    private:
+      private:
         std::unique_ptr<FileStream> real_;
         FailingFileSystem* owner_;
     };
 };
 
 class RuntimeFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("trelvanix_runtime_" + std::string(::testing::UnitTest::GetInstance()
-                                                       ->current_test_info()
-                                                       ->name()));
+               ("trelvanix_runtime_" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }

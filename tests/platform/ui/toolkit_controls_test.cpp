@@ -6,7 +6,7 @@
 using namespace trelvanix::ui::testing;
 
 class ToolkitControls : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         resetToolkit();
         panel = loadTestPanel();

@@ -20,7 +20,7 @@ Event commit(int panel, int control) {
 
 // A script that presses the button once, at a given time.
 class PressAt : public ScriptedInput {
-public:
+  public:
     PressAt(int panel, double when) : panel_(panel), when_(when) {}
     double nextActionTime() const override {
         return done_ ? std::numeric_limits<double>::infinity() : when_;
@@ -35,7 +35,7 @@ public:
     int fileSelectPopup(const FileRequest&, std::string*) override { return 0; }
     int directorySelectPopup(const DirectoryRequest&, std::string*) override { return 0; }
 
-private:
+  private:
     int panel_;
     double when_;
     bool done_ = false;
@@ -56,7 +56,7 @@ int pollWhileRunning(int panel, int control, int event, void*, int, int) {
 }  // namespace
 
 class ToolkitEvents : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         resetToolkit();
         panel = loadTestPanel();

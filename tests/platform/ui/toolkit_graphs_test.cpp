@@ -10,7 +10,7 @@ using namespace trelvanix::ui;
 using namespace trelvanix::ui::testing;
 
 class ToolkitGraphs : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         resetToolkit();
         panel = loadTestPanel();
