@@ -1,7 +1,7 @@
 #pragma once
 // FFTW plans for real transforms of one length, with their own aligned buffers, created once
-// per length and kept for the life of the process (planning with FFTW_MEASURE is slow, running
-// a plan is fast). The cache takes no lock: the routines run on one thread only.
+// per length and kept for the life of the process, so no call after the first allocates. The
+// cache takes no lock: the routines run on one thread only.
 
 #include <fftw3.h>
 
