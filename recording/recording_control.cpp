@@ -181,6 +181,9 @@ int record(int panel, int control, int event, void* callbackData, int eventData1
     Real_time = 0.0;
     Record = 1;
     FirstTime = 1;
+    // An interval-saving pause that Stop ended may still be marked; a timed recording has no
+    // pauses, and record_stop would take it for one and leave the file open.
+    Skipping = 0;
     trelvanix::ShowRecordingState();
     if (InjectHandle > 0) {
         SetCtrlAttribute(InjectHandle, INJECT_RECORD, ATTR_DIMMED, 1);

@@ -147,6 +147,29 @@ TEST_F(Recording, ARecordingStoppedBeforeItsFirstStretchLeavesNoFileAndTouchesNo
     EXPECT_EQ(text, "earlier data");
 }
 
+TEST_F(Recording, ARecordingStartedRightAfterAPauseWasStoppedIsClosedAndFinalised) {
+    acquire({0});
+    Saving_interval = 0.2;
+    Save_status = 1;  // interval saving, as the save-interval dialog starts it
+    saveStretches(2);
+    Real_time = 0.0;  // the loop ends the period and starts the pause
+    Skipping = 1;
+    saveStretch();
+    press(PANEL_STOP);  // during the pause: saving ends, acquisition goes on
+    ASSERT_EQ(Acquiring, 1);
+
+    press(PANEL_RECORD);
+    saveStretches(3);
+    press(PANEL_STOP);
+    EXPECT_EQ(Record, 0);
+    EXPECT_EQ(Fd, -1);
+    const auto files = dataFiles();
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].filename(), "2026_01_01_12_00_00-2.vnx");
+    EXPECT_EQ(header(files[0]).declaredSamples, 1200);
+    EXPECT_EQ(header(files[1]).declaredSamples, 800);  // the period as planned
+}
+
 TEST_F(Recording, ANameTakenInTheSameSecondGetsAFreshOneWithTheSameDateAndTime) {
     acquire({0});
     press(PANEL_RECORD);
