@@ -27,15 +27,22 @@ void blinkLamp() {
     if (Count % 4 == 3) SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 1);
 }
 
+// Whether `seconds` summed stretch by stretch have reached `limit`, counted in whole samples:
+// ten stretches of 0.1 s add up to slightly less than 1.0, and must still make 1 s.
+bool reachedInSamples(double seconds, double limit) {
+    return static_cast<long long>(seconds * NumScans + 0.5) >=
+           static_cast<long long>(NumScans * limit + 0.5);
+}
+
 // Interval saving: a saving period that has written `Saving_interval` seconds turns into a
 // pause, and a pause of `Skip_interval` seconds back into a period (a zero pause at once).
 void advanceIntervalSaving(AcquisitionRun& run) {
     if (Record != 0) return;
-    if (Real_time >= Saving_interval && Skipping == 0) {
+    if (reachedInSamples(Real_time, Saving_interval) && Skipping == 0) {
         Real_time = 0.0;
         Skipping = 1;
     }
-    if (Skipping == 1 && run.SkipClock >= Skip_interval) {
+    if (Skipping == 1 && reachedInSamples(run.SkipClock, Skip_interval)) {
         Skipping = 0;
         run.SkipClock = 0.0;
     }
@@ -116,9 +123,7 @@ int32 processStretch(AcquisitionRun& run) {
 
     advanceIntervalSaving(run);
     // A timed recording ends before the stretch during which its length is found reached.
-    if (Record == 1 && static_cast<long long>(Real_time * NumScans + 0.5) >=
-                           static_cast<long long>(NumScans * SaveTime + 0.5))
-        SaveStop();
+    if (Record == 1 && reachedInSamples(Real_time, SaveTime)) SaveStop();
     if (Save_status != 0) SaveAll();
     if (Skipping == 1) run.SkipClock += Sec_per_stretch;
 

@@ -9,6 +9,7 @@
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/ui/toolkit.h"
+#include "recording/vnx_reader.h"
 #include "resources/trelvanix_uir.h"
 #include "tests/daq/acquisition_fixture.h"
 
@@ -184,6 +185,25 @@ TEST_F(AcquisitionTest, ATimedRecordingIsNotCutIntoSavingPeriods) {
     EXPECT_EQ(skippingSeen, (std::vector<int>{0}));
     EXPECT_EQ(dataFiles(folder), 1);
     EXPECT_GT(Real_time, 2.0);
+}
+
+// Ten stretches of 0.1 s make a saving period of 1 s, although their sum falls just short of
+// 1.0: each period's file holds exactly the samples its header planned.
+TEST_F(AcquisitionTest, ASavingPeriodHoldsExactlyItsPlannedSamples) {
+    startProgram();
+    Save_status = 1;
+    FirstTime = 1;
+    Saving_interval = 1.0;
+    Skip_interval = 1.0;
+    acquireDuring("wait 3.5\npress PANEL STOP\n");
+    ASSERT_EQ(dataFiles(folder), 2);
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::string error;
+        const auto info = trelvanix::vnx::readHeader(entry.path().string(), &error);
+        ASSERT_TRUE(info) << error;
+        EXPECT_EQ(info->declaredSamples, 4000) << entry.path();
+        EXPECT_EQ(info->samples, 4000) << entry.path();
+    }
 }
 
 }  // namespace
