@@ -31,7 +31,8 @@ void scale_change() {
     double length = 0.0;
     GetCtrlVal(panelHandle, PANEL_SWEEP, &length);
     // A sweep holds at least the stretch being drawn, or the loop would have nothing to end.
-    Stretches = std::max(1, static_cast<int>(length / Sec_per_stretch));
+    // The tolerance keeps a whole multiple whole: 0.7 / 0.1 comes out as 6.999999999999999.
+    Stretches = std::max(1, static_cast<int>(length / Sec_per_stretch + 1e-9));
     SetAxisScalingMode(panelHandle, PANEL_GRAPH, VAL_XAXIS, VAL_MANUAL, 0.0, length);
     int matching = -1;
     for (int i = 0; i < 9; ++i)

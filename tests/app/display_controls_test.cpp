@@ -161,6 +161,11 @@ TEST_F(DisplayControls, ASweepLengthOffTheMenuTruncatesAndChecksNoItem) {
     EXPECT_EQ(Stretches, 40);
     EXPECT_TRUE(checked(MENUBAR_SWEEP_N_40));
 
+    // A whole multiple whose quotient falls just short of a whole number in floating point.
+    SetCtrlVal(panelHandle, PANEL_SWEEP, 0.7);
+    commit(SetTime, PANEL_SWEEP);
+    EXPECT_EQ(Stretches, 7);
+
     // Shorter than one stretch: the sweep still holds the stretch being drawn.
     SetCtrlVal(panelHandle, PANEL_SWEEP, 0.05);
     commit(SetTime, PANEL_SWEEP);
