@@ -27,7 +27,7 @@ class VnxFile:
                           VnxDataWarning, stacklevel=3)
         shape = (h.scans, h.channel_count)
         if h.scans == 0:
-            self.samples = np.zeros(shape, dtype="<i2")  # an empty file cannot be mapped
+            self.samples = np.zeros(shape, dtype="<i2")  # no complete scan: nothing to map
         else:
             self.samples = np.memmap(self.path, dtype="<i2", mode="r", offset=h.data_offset,
                                      shape=shape)

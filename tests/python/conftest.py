@@ -1,6 +1,7 @@
-"""Recordings made by the real program (headless, simulated time) for the Python reader's tests,
-and vnxinfo's view of a file to compare the reader with. The programs come from the build:
-TRELVANIX_PROGRAM and VNXINFO_PROGRAM (set by the ctest definition)."""
+"""Recordings made by the real program (headless, simulated time) for the Python reader's tests:
+one channel, eight channels, units, scale factors and filters, a two-file split, and copies
+given a stimulus section. The program comes from the build (TRELVANIX_PROGRAM, set by the
+ctest definition)."""
 
 import os
 import subprocess
