@@ -14,6 +14,7 @@ import trelvanix_vnx
 from trelvanix_vnx import VnxDataWarning, VnxFormatError
 from vnx_files import csv_text, info_text, run_vnxinfo, set_word, word
 
+
 def test_every_field_and_sample_agrees_with_vnxinfo(recording):
     f = trelvanix_vnx.read(recording)
     assert isinstance(f.samples, np.memmap)
