@@ -82,6 +82,9 @@ void drawPreview(const AssembledStimulus& built) {
     if (WF_buffer)
         PlotWaveform(InjectHandle, INJECT_GRAPH, WF_buffer, built.previewCount, 1.0, 0.0, 0.0,
                      built.msPerValue, VAL_BLUE);
+    // The time axis spans the whole stimulus.
+    SetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_XAXIS, VAL_MANUAL, 0.0,
+                       TotalTime > 0.0 ? TotalTime : 1.0);
     SetCtrlVal(InjectHandle, INJECT_LENGTH, static_cast<int>(TotalTime));
 }
 
