@@ -42,7 +42,7 @@ struct StimulusParameters {
     int cellPhase = 0;  // 0 none, 1 start each period at its maximum, 2 at its minimum
     // Zap: the sweep settings, the sweep length without its leads (ZAP_DURATION) and the shape.
     ZapSettings zap;
-    double zapSweepDuration = 5000.0;
+    double zapSweepDuration = 100000.0;
     int zapCellShape = 0;
     // Sine: duty cycle stepped over the bursts, period read from its centre, baseline locked.
     int sineSweepDuty = 0, sineCentre = 0, sineLockBaseline = 0;

@@ -20,7 +20,7 @@ TEST(StimulusPanel, EachKindPreviewsItsChangedStimulus) {
         "get INJECT LENGTH\n"
         "set INJECT WAVEFORM 1\n"
         "set RAMP MS2 300\n"
-        "press RAMP CLOSE\n"
+        "close RAMP\n"
         "get INJECT LENGTH\n"
         // No cell waveform is loaded: the preview stays that of the last stimulus.
         "set INJECT WAVEFORM 2\n"
