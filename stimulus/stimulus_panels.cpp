@@ -1,6 +1,7 @@
 // The panel side of the stimulus: reading the sub-panels into the parameters, assembling
 // WF_buffer with its preview, and writing the parameters back.
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/state/shared_state.h"
@@ -78,14 +79,20 @@ void showNoiseFields(int h, int kind) {
 }
 
 void drawPreview(const AssembledStimulus& built) {
+    SetCtrlVal(InjectHandle, INJECT_LENGTH, static_cast<int>(TotalTime));
     DeleteGraphPlot(InjectHandle, INJECT_GRAPH, -1, VAL_IMMEDIATE_DRAW);
     if (WF_buffer)
         PlotWaveform(InjectHandle, INJECT_GRAPH, WF_buffer, built.previewCount, 1.0, 0.0, 0.0,
                      built.msPerValue, VAL_BLUE);
-    // The time axis spans the whole stimulus.
+    // The time axis spans the whole stimulus; the value axis leaves a margin, so a pulse's
+    // top and its zero baseline do not vanish into the graph's frame.
     SetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_XAXIS, VAL_MANUAL, 0.0,
                        TotalTime > 0.0 ? TotalTime : 1.0);
-    SetCtrlVal(InjectHandle, INJECT_LENGTH, static_cast<int>(TotalTime));
+    if (!WF_buffer || built.previewCount < 1) return;
+    const auto [low, high] = std::minmax_element(WF_buffer, WF_buffer + built.previewCount);
+    const double margin = *high > *low ? 0.1 * (*high - *low) : 1.0;
+    SetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_LEFT_YAXIS, VAL_MANUAL, *low - margin,
+                       *high + margin);
 }
 
 }  // namespace
