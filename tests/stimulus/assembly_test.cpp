@@ -221,17 +221,6 @@ TEST(Assembly, OrnsteinUhlenbeckIsLaidOutAtTenValuesPerMillisecond) {
     EXPECT_EQ(countEqual(v, 4000, 4500, 0.0), 500);
 }
 
-TEST(Assembly, NoiseDependsOnItsSeedOnly) {
-    StimulusParameters p = kind(kNoise);
-    p.noiseKind = 1;
-    p.duration = 100;
-    const auto a = valuesOf(AssembleStimulus(p, StimulusSources{.noiseSeed = 1}));
-    const auto b = valuesOf(AssembleStimulus(p, StimulusSources{.noiseSeed = 2}));
-    const auto c = valuesOf(AssembleStimulus(p, StimulusSources{.noiseSeed = 1}));
-    EXPECT_NE(a, b);
-    EXPECT_EQ(a, c);
-}
-
 TEST(Assembly, ImpossibleValuesAreRefusedWithAReason) {
     StimulusParameters poisson = kind(kPoisson);
     poisson.frequency = 0.0;

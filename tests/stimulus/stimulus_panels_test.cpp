@@ -150,15 +150,6 @@ TEST_F(StimulusPanels, NoiseDiffersFromOneAssemblyToTheNext) {
     EXPECT_EQ(Num_wf_points, 60000);
 }
 
-TEST_F(StimulusPanels, CellKindWithoutAWaveformKeepsThePreviewAndLength) {
-    chooseKind(kPulse);
-    chooseKind(kCell);
-    EXPECT_EQ(Num_wf_points, 6000);  // zeros: 5000 ms period and the pre- and post-time
-    EXPECT_EQ(buffer()[2500], 0.0);
-    EXPECT_EQ(TotalTime_in_sec, 1.2);
-    EXPECT_EQ(preview().size(), 1200u);
-}
-
 TEST_F(StimulusPanels, SubPanelsCarryEveryProtocolNameAndTheFixedStepIdentifiers) {
     const char* names[] = {"PULSE_MV1",
                            "PULSE_MV2",
