@@ -1,0 +1,244 @@
+// The injection panel and the stimulus sub-panels inside the program.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/state/shared_state.h"
+#include "platform/ui/model.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+#include "stimulus/stimulus.h"
+#include "tests/app/program_fixture.h"
+
+using namespace trelvanix;
+using ::testing::HasSubstr;
+
+namespace {
+
+class StimulusPanels : public trelvanix::testing::ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ResetStimulusState();
+        ASSERT_TRUE(startProgram());
+        inject(0, 0, nullptr, 0);
+        for (int h : Handle) ASSERT_GT(h, 0);
+    }
+    void TearDown() override {
+        ResetStimulusState();
+        ProgramTest::TearDown();
+    }
+
+    void chooseKind(int kind) {
+        SetCtrlVal(InjectHandle, INJECT_WAVEFORM, kind);
+        Set_waveform(InjectHandle, INJECT_WAVEFORM, EVENT_COMMIT, nullptr, 0, 0);
+    }
+    std::vector<double> buffer() const { return {WF_buffer, WF_buffer + Num_wf_points}; }
+    // The points of the preview's one plot.
+    std::vector<double> preview() const {
+        const ui::Control* graph = ui::Model::instance().control(InjectHandle, INJECT_GRAPH);
+        if (!graph || graph->graph->plots.size() != 1) return {};
+        return graph->graph->plots.front().y;
+    }
+    int intOf(int panel, int control) const {
+        int value = 0;
+        GetCtrlVal(panel, control, &value);
+        return value;
+    }
+    double doubleOf(int panel, int control) const {
+        double value = 0;
+        GetCtrlVal(panel, control, &value);
+        return value;
+    }
+};
+
+TEST_F(StimulusPanels, ChoosingTheDefaultPulseBuildsAndPreviewsIt) {
+    int dimmed = 0;
+    chooseKind(kPulse);
+    EXPECT_EQ(Num_wf_points, 1200);
+    EXPECT_EQ(TotalTime_in_sec, 1.2);
+    EXPECT_EQ(buffer()[550], 1000.0);
+    EXPECT_EQ(preview().size(), 1200u);
+    EXPECT_EQ(intOf(InjectHandle, INJECT_LENGTH), 1200);
+    GetCtrlAttribute(InjectHandle, INJECT_START, ATTR_DIMMED, &dimmed);
+    EXPECT_EQ(dimmed, 0);
+
+    // A new step length, then the Close button: rebuilt and hidden.
+    SetCtrlVal(Handle[kPulse], PULSE_MS1, 250.0);
+    ClosePulse(Handle[kPulse], PULSE_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(Num_wf_points, 1350);
+    EXPECT_EQ(preview().size(), 1350u);
+    EXPECT_FALSE(ui::Model::instance().panel(Handle[kPulse])->visible);
+
+    chooseKind(kNoStimulus);
+    EXPECT_TRUE(preview().empty());
+    GetCtrlAttribute(InjectHandle, INJECT_START, ATTR_DIMMED, &dimmed);
+    EXPECT_EQ(dimmed, 1);
+}
+
+TEST_F(StimulusPanels, UpdateParametersWritesTheFixedSweepAndNoiseDurations) {
+    ::testing::internal::CaptureStdout();
+    chooseKind(kZap);
+    EXPECT_EQ(intOf(Handle[kZap], ZAP_DURATION), 100000);
+    chooseKind(kPoisson);
+    chooseKind(kNoise);
+    EXPECT_EQ(intOf(Handle[kNoise], NOISE_DURATION), 5000);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_THAT(out, HasSubstr("ZAP PARAMETERS WERE UPDATED \nHello from Get_wf_pars \n"
+                               "ZAP WAVEFORM WAS CHOSEN \n"));
+    EXPECT_THAT(out, HasSubstr("POISSON PARAMETERS WERE UPDATED \n"));
+    // The noise kind shows only its own fields.
+    EXPECT_EQ(Duration, 5000);
+    int dimmed = 0;
+    GetCtrlAttribute(Handle[kNoise], NOISE_TAU, ATTR_DIMMED, &dimmed);
+    EXPECT_EQ(dimmed, 1);
+}
+
+TEST_F(StimulusPanels, SineCorrectionsAreWrittenBackAndTheBaselineLocks) {
+    chooseKind(kSine);
+    SetCtrlVal(Handle[kSine], SINE_PHASE, 360.0);
+    SetCtrlVal(Handle[kSine], SINE_DUTY_CYCLE, 1.0);
+    SetCtrlVal(Handle[kSine], SINE_DURATION, 100);
+    updateWaveform(Handle[kSine], SINE_UPDATE, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(doubleOf(Handle[kSine], SINE_PHASE), 0.0);
+    EXPECT_EQ(doubleOf(Handle[kSine], SINE_DUTY_CYCLE), 0.5);
+
+    SetCtrlVal(Handle[kSine], SINE_LOCK_BASELINE, 1);
+    LockSineBaseline2Amp(Handle[kSine], SINE_LOCK_BASELINE, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(doubleOf(Handle[kSine], SINE_BASELINE), 1000.0);
+    EXPECT_EQ(buffer()[500], 1000.0);  // sin 0 lifted by the amplitude
+    SetCtrlVal(Handle[kSine], SINE_LOCK_BASELINE, 0);
+    LockSineBaseline2Amp(Handle[kSine], SINE_LOCK_BASELINE, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(doubleOf(Handle[kSine], SINE_BASELINE), 0.0);
+}
+
+TEST_F(StimulusPanels, ARefusedAssemblyIsReportedAndKeepsThePreviousStimulus) {
+    chooseKind(kPulse);
+    const std::vector<double> before = buffer();
+    const double* block = WF_buffer;
+    StimulusValueLimit() = 1000;  // the longer stimulus cannot be allocated
+    SetCtrlVal(Handle[kPulse], PULSE_MS1, 250.0);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(InitializeGlobals(), -1);
+    EXPECT_THAT(::testing::internal::GetCapturedStdout(),
+                HasSubstr("popup \"Error!\" \"Not enough memory for a stimulus of 1350 values; "
+                          "the previous stimulus is kept.\""));
+    EXPECT_EQ(WF_buffer, block);
+    EXPECT_EQ(buffer(), before);
+    EXPECT_EQ(TotalTime_in_sec, 1.2);
+    EXPECT_EQ(preview().size(), 1200u);
+}
+
+TEST_F(StimulusPanels, NoiseDiffersFromOneAssemblyToTheNext) {
+    chooseKind(kNoise);
+    const std::vector<double> first = buffer();
+    updateWaveform(Handle[kNoise], NOISE_UPDATE, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(first.size(), buffer().size());
+    EXPECT_NE(first, buffer());
+
+    // Ornstein-Uhlenbeck noise plays at 10 values per millisecond.
+    SetCtrlVal(Handle[kNoise], NOISE_KIND, 2);
+    updateWaveform(Handle[kNoise], NOISE_UPDATE, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(Samples_per_sec_in_wfm, 10000.0);
+    EXPECT_EQ(Num_wf_points, 60000);
+    EXPECT_EQ(TotalTime_in_sec, 6.0);
+    // The noise's Close button hides without rebuilding.
+    SetCtrlVal(Handle[kNoise], NOISE_KIND, 0);
+    CloseNoise(Handle[kNoise], NOISE_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(Num_wf_points, 60000);
+}
+
+TEST_F(StimulusPanels, SubPanelsCarryEveryProtocolNameAndTheFixedStepIdentifiers) {
+    const char* names[] = {"PULSE_MV1",
+                           "PULSE_MV2",
+                           "PULSE_MV3",
+                           "PULSE_MV4",
+                           "PULSE_MV5",
+                           "PULSE_MS1",
+                           "PULSE_MS2",
+                           "PULSE_MS3",
+                           "PULSE_MS4",
+                           "PULSE_MS5",
+                           "PULSE_REPEATS",
+                           "PULSE_INTERBURST",
+                           "PULSE_NUM_BURSTS",
+                           "PULSE_BASELINE",
+                           "PULSE_INTERBASELINE",
+                           "CELL_INTERBASELINE",
+                           "CELL_MIN",
+                           "CELL_MAX",
+                           "CELL_INTERBURST",
+                           "CELL_DC",
+                           "CELL_NUM_BURST",
+                           "CELL_REPEATS",
+                           "CELL_DUR",
+                           "CELL_AMP",
+                           "CELL_BASELINE",
+                           "CELL_TEXTMSG",
+                           "CELL_PHASE",
+                           "POISSON_INTERBASELINE",
+                           "POISSON_BASELINE",
+                           "POISSON_TOTALDURATION",
+                           "POISSON_INTERBURST",
+                           "POISSON_FREQUENCY",
+                           "POISSON_NUM_BURSTS",
+                           "POISSON_AMPLITUDE",
+                           "POISSON_DURATION",
+                           "POISSON_TEXTMSG",
+                           "POISSON_TEXTMSG_2",
+                           "RAMP_MV5",
+                           "RAMP_INTERBASELINE",
+                           "RAMP_MS5",
+                           "RAMP_MV4",
+                           "RAMP_MS4",
+                           "RAMP_MV3",
+                           "RAMP_MS3",
+                           "RAMP_MV2",
+                           "RAMP_MS2",
+                           "RAMP_MV1",
+                           "RAMP_MS1",
+                           "RAMP_BASELINE",
+                           "RAMP_INTERBURST",
+                           "RAMP_CLOSE",
+                           "RAMP_NUM_BURSTS",
+                           "RAMP_REPEATS",
+                           "RAMP_TEXTMSG",
+                           "RAMP_TEXTMSG_2",
+                           "ZAP_INTERBASELINE",
+                           "ZAP_BASELINE",
+                           "ZAP_INTERBURST",
+                           "ZAP_NUM_BURSTS",
+                           "ZAP_REPEATS",
+                           "ZAP_AMPLITUDE",
+                           "ZAP_DURATION",
+                           "SINE_DURATION",
+                           "SINE_AMPLITUDE",
+                           "SINE_REPEATS",
+                           "SINE_INTERBURST",
+                           "SINE_NUM_BURSTS",
+                           "SINE_BASELINE",
+                           "SINE_INTERBASELINE",
+                           "SINE_PHASE"};
+    EXPECT_EQ(std::size(names), 70u);
+    ui::Model& model = ui::Model::instance();
+    for (const std::string name : names) {
+        const std::string panel = name.substr(0, name.find('_'));
+        ui::Panel* p = model.panelByConstantName(panel);
+        ASSERT_NE(p, nullptr) << panel;
+        EXPECT_NE(p->findByName(name.substr(panel.size() + 1)), nullptr) << name;
+    }
+    const int steps[] = {PULSE_MV1, PULSE_MV2, PULSE_MV3, PULSE_MV4, PULSE_MV5,
+                         PULSE_MS1, PULSE_MS2, PULSE_MS3, PULSE_MS4, PULSE_MS5,
+                         RAMP_MV1,  RAMP_MV2,  RAMP_MV3,  RAMP_MV4,  RAMP_MV5,
+                         RAMP_MS1,  RAMP_MS2,  RAMP_MS3,  RAMP_MS4,  RAMP_MS5};
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(steps[k], Pulse_amp_idx[k]);
+        EXPECT_EQ(steps[5 + k], Pulse_dur_idx[k]);
+        EXPECT_EQ(steps[10 + k], Ramp_amp_idx[k]);
+        EXPECT_EQ(steps[15 + k], Ramp_dur_idx[k]);
+    }
+}
+
+}  // namespace
