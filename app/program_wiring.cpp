@@ -1,7 +1,9 @@
 #include "app/program_wiring.h"
 
+#include "app/state/panel_states.h"
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
+#include "recording/recording.h"
 #include "recording/saving_stage.h"
 
 namespace trelvanix {
@@ -30,6 +32,7 @@ void assembleAcquisitionStages() {
 
 void WireProgram() {
     assembleAcquisitionStages();
+    SetRecordingEnd(record_stop);
 }
 
 }  // namespace trelvanix
