@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/acquisition_settings.h"
 #include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/clock/clock.h"
@@ -9,13 +10,21 @@
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 
+namespace {
+// The folder last chosen is the default of the next choice; empty until one is chosen.
+std::string chosenFolder;
+}  // namespace
+
+void trelvanix::ForgetChosenDataFolder() {
+    chosenFolder.clear();
+}
+
 void SetDirectory(int menuBar, int menuItem, void* callbackData, int panel) {
-    // The folder last chosen is the default of the next choice.
-    static std::string folder = trelvanix::DataFolder();
+    const std::string folder = chosenFolder.empty() ? trelvanix::DataFolder() : chosenFolder;
     std::string chosen;
     if (DirSelectPopup(folder.c_str(), "Select Directory", 1, 1, &chosen) > 0) {
         if (SetDir(chosen.c_str()) == 0)
-            folder = chosen;
+            chosenFolder = chosen;
         else
             MessagePopup("Error!", ("Cannot make " + chosen + " the data directory.").c_str());
     }

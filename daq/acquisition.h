@@ -1,8 +1,9 @@
 #pragma once
 // The acquisition loop: Acquire starts a run that reads the ticked channels stretch by
-// stretch, converts each stretch to counts, hands it to recording, converts it back to volts,
-// filters, scales and draws it, until `Acquiring` is cleared. Also the channel scan, the
-// save-interval dialog and the record-time control whose values the loop obeys.
+// stretch and passes each stretch through the stages the program assembled (daq/stage.h):
+// counts, saving, volts, display filter and scaling, drawing, until `Acquiring` is cleared. Also
+// the channel scan, the save-interval dialog and the record-time control whose values the loop
+// obeys.
 
 #include "platform/driver/daqmx.h"
 
@@ -32,3 +33,9 @@ int ok_click(int panel, int control, int event, void* callbackData, int eventDat
 int Cancel(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int SetSaveTime(int panel, int control, int event, void* callbackData, int eventData1,
                 int eventData2);
+
+namespace trelvanix {
+// The acquisition engine as the program starts: no task, no run in progress, every stage's
+// per-run blocks released, the data folder its default.
+void ResetAcquisitionState();
+}  // namespace trelvanix

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "app/program_state.h"
 #include "app/startup.h"
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
@@ -52,14 +53,11 @@ int stopAcquiring(int, int, int event, void*, int, int) {
 
 // A freshly started program on the given front end and clock.
 void startProgram(ui::FrontEnd* frontEnd, bool simulatedTime) {
-    ResetSharedState();
-    ui::Model::instance().reset();
+    ResetProgramState();
     if (simulatedTime)
         installSimulatedClock();
     else
         installClock(std::make_unique<RealClock>());
-    driver::resetSimulatedBoard();
-    driver::clearDriverFaults();
     DataFolder() = scratchFolder().string();
     ui::Model::instance().setFrontEnd(frontEnd);
     registerTrelvanixResources();

@@ -50,6 +50,11 @@ bool isBlank(char c) {
 
 }  // namespace
 
+void ForgetOpenFiles() {
+    openFiles().clear();
+    lastError.clear();
+}
+
 const std::string& lastFileError() {
     return lastError;
 }
