@@ -13,6 +13,9 @@
 #include "tests/platform/ui/failing_file_system.h"
 #include "tests/recording/recording_fixture.h"
 
+// The callbacks the resource file names, as the panels call them.
+using namespace trelvanix::callbacks;
+
 using namespace trelvanix;
 using namespace trelvanix::testing;
 using ::testing::HasSubstr;
