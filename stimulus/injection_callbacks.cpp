@@ -19,22 +19,26 @@ int rebuildAndHide(int panel, int event) {
 
 }  // namespace
 
+int LoadStimulusSubPanels() {
+    if (Handle[kPulse] != 0) return 0;
+    struct SubPanel {
+        int kind, resource;
+    };
+    constexpr SubPanel kLoadOrder[] = {{kPulse, PULSE}, {kCell, CELL}, {kRamp, RAMP},
+                                       {kSine, SINE},   {kZap, ZAP},   {kPoisson, POISSON},
+                                       {kNoise, NOISE}};
+    for (const SubPanel& sub : kLoadOrder) {
+        const int handle = LoadPanel(0, "trelvanix.uir", sub.resource);
+        if (handle < 0) return -1;
+        Handle[sub.kind] = handle;
+    }
+    return 0;
+}
+
 namespace trelvanix::callbacks {
 
 void inject(int menuBar, int menuItem, void* callbackData, int panel) {
-    if (Handle[kPulse] == 0) {
-        struct SubPanel {
-            int kind, resource;
-        };
-        constexpr SubPanel kLoadOrder[] = {{kPulse, PULSE}, {kCell, CELL}, {kRamp, RAMP},
-                                           {kSine, SINE},   {kZap, ZAP},   {kPoisson, POISSON},
-                                           {kNoise, NOISE}};
-        for (const SubPanel& sub : kLoadOrder) {
-            const int handle = LoadPanel(0, "trelvanix.uir", sub.resource);
-            if (handle < 0) return;
-            Handle[sub.kind] = handle;
-        }
-    }
+    if (LoadStimulusSubPanels() < 0) return;
     DisplayPanel(InjectHandle);
 }
 

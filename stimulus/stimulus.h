@@ -47,5 +47,7 @@ double Get_wf_pars();
 // assembly (its reason shown to the operator) keeps the previous buffer. Returns 0 when a
 // stimulus was built, -1 when refused.
 int InitializeGlobals();
+// Loads the seven sub-panels on first use; 0, or -1 when one could not be loaded.
+int LoadStimulusSubPanels();
 // Writes the parameters into the injection panel and the current kind's sub-panel.
 void UpdateParameters();
