@@ -167,6 +167,13 @@ int CloseCellFilter(int panel, int control, int event, void* callbackData, int e
     return 0;
 }
 
+// Closing the filter panel's window does what its Close button does.
+int CellFilterWindowClose(int panel, int event, void* callbackData, int eventData1,
+                          int eventData2) {
+    if (event == EVENT_CLOSE) HidePanel(CellFilterHandle);
+    return 0;
+}
+
 int Filter(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     if (filter() == 0) InitializeGlobals();

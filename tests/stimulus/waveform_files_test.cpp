@@ -242,8 +242,13 @@ TEST_F(WaveformFiles, TheFilterPanelAppliesOneFilterAndRefusesBadDesigns) {
     EXPECT_THAT(out, HasSubstr("popup \"Error!\" \"The filter order 0 is below 1."));
     EXPECT_EQ(shape(), expected);
 
-    CloseCellFilter(CellFilterHandle, CELLFILTER_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+    // The Close button and the window's close box both hide the panel.
     int visible = 1;
+    CloseCellFilter(CellFilterHandle, CELLFILTER_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+    GetPanelAttribute(CellFilterHandle, ATTR_VISIBLE, &visible);
+    EXPECT_EQ(visible, 0);
+    Show_Filter(cell, CELL_FILTER, EVENT_COMMIT, nullptr, 0, 0);
+    CellFilterWindowClose(CellFilterHandle, EVENT_CLOSE, nullptr, 0, 0);
     GetPanelAttribute(CellFilterHandle, ATTR_VISIBLE, &visible);
     EXPECT_EQ(visible, 0);
 }
