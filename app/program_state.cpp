@@ -10,6 +10,7 @@
 #include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
 #include "recording/recording.h"
+#include "stimulus/waveform_files.h"
 
 namespace trelvanix {
 
@@ -22,6 +23,7 @@ void ResetProgramState() {
     TimeHandle = -1;
     MoveSig = 0;
     ForgetChosenDataFolder();
+    ResetWaveformFileState();
 
     ui::Model& model = ui::Model::instance();
     model.setScript(nullptr);
