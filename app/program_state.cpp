@@ -4,12 +4,15 @@
 #include "app/display_controls.h"
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
+#include "daq/analog_output.h"
 #include "platform/driver/fault_injection.h"
 #include "platform/driver/simulated_board.h"
 #include "platform/ui/file_system.h"
 #include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
 #include "recording/recording.h"
+#include "stimulus/injection.h"
+#include "stimulus/stimulus.h"
 #include "stimulus/waveform_files.h"
 
 namespace trelvanix {
@@ -17,6 +20,9 @@ namespace trelvanix {
 void ResetProgramState() {
     ResetAcquisitionState();
     ResetRecordingState();
+    ResetInjectionState();
+    ResetStimulusState();
+    ResetAnalogOutputState();
     ResetSharedState();
 
     TimerSetHandle = -1;
