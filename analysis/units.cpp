@@ -8,7 +8,7 @@
 #include <string>
 
 #include "analysis/display_filters.h"
-#include "app/display_controls.h"
+#include "app/state/panel_states.h"
 #include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"

@@ -1,14 +1,15 @@
 #pragma once
 // The sweep display of the main panel: gain and offset of the active channel, the y axis in
 // its unit, its colour, the sweep length and single-sweep mode. The callbacks that drive
-// these are declared with the panel constants in "resources/trelvanix_uir.h".
+// these are declared with the panel constants in "resources/trelvanix_uir.h". The y axis's
+// labelling (setYAxisScale) is with the main panel's states, which the units share.
+
+#include "app/state/panel_states.h"
 
 // When set, a click in the sweep graph moves the active trace's latest point (not its zero
 // level) to the clicked height.
 extern int MoveSig;
 
-// Labels the sweep graph's y axis as value * gain - offset.
-void setYAxisScale(double gain, double offset);
 // Gain_Factor and Offset of channel `index` from the display-gain and offset controls.
 void setGainOffset(int index);
 // Makes the channel whose label box is `control` active, when that channel is acquired.

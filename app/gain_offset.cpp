@@ -36,11 +36,6 @@ bool latestVolts(int ch, double gain, double* volts) {
 
 }  // namespace
 
-void setYAxisScale(double gain, double offset) {
-    SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_YAXIS_GAIN, gain);
-    SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_YAXIS_OFFSET, -offset);
-}
-
 void setGainOffset(int index) {
     double gain = 1.0, percent = 0.0;
     GetCtrlVal(panelHandle, PANEL_GAIN, &gain);

@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/program_wiring.h"
 #include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/ui/toolkit.h"
@@ -8,6 +9,7 @@
 namespace trelvanix {
 
 int StartMainPanel() {
+    WireProgram();
     panelHandle = LoadPanel(0, "trelvanix.uir", PANEL);
     if (panelHandle < 0) return -1;
     InjectHandle = LoadPanel(0, "trelvanix.uir", INJECT);

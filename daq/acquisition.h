@@ -1,7 +1,7 @@
 #pragma once
 // The acquisition loop: Acquire starts a run that reads the ticked channels stretch by
-// stretch, converts each stretch to counts, hands it to recording, converts it back to volts,
-// filters, scales and draws it, until `Acquiring` is cleared. Also the channel scan, the
+// stretch and passes each stretch through the stages the program assembled (daq/stage.h):
+// counts, saving, volts, display filter and scaling, drawing, until `Acquiring` is cleared. Also the channel scan, the
 // save-interval dialog and the record-time control whose values the loop obeys.
 
 #include "platform/driver/daqmx.h"

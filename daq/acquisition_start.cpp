@@ -8,6 +8,7 @@
 #include "daq/acquisition.h"
 #include "daq/acquisition_run.h"
 #include "daq/device_init.h"
+#include "daq/stage.h"
 #include "daq/stretch_conversion.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
@@ -60,19 +61,19 @@ namespace trelvanix::daq {
 
 int32 StartRun(AcquisitionRun& run) {
     Preparations();
-    run.n = BufferSize / NumChannels;
-    run.channels = NumChannels;
-    for (int i = 0; i < 8; ++i) run.channelList[i] = ChannelList[i];
-    run.ReadBuffer.assign(static_cast<std::size_t>(BufferSize), 0.0);
+    RunLayout& layout = run.layout;
+    layout.n = BufferSize / NumChannels;
+    layout.channels = NumChannels;
+    for (int i = 0; i < 8; ++i) layout.channelList[i] = ChannelList[i];
 
     int32 status = DAQmxCreateTask("Vanix_AnalogIn_Task", &AI_Task);
     if (status < 0) return status;
-    for (int i = 0; i < run.channels; ++i) {
-        const int ch = run.channelList[i];
+    for (int i = 0; i < layout.channels; ++i) {
+        const int ch = layout.channelList[i];
         const int pair = rangePairOf(ch);
         const double low = AIVoltageRanges[2 * pair], high = AIVoltageRanges[2 * pair + 1];
         run.RangeSpan[ch] = high - low;
-        run.countsPerVolt[i] = double(1 << run.CountBits) / run.RangeSpan[ch];
+        layout.countsPerVolt[i] = double(1 << run.CountBits) / run.RangeSpan[ch];
         char name[32];
         std::snprintf(name, sizeof name, "Dev1/ai%d", ch);
         status = DAQmxCreateAIVoltageChan(AI_Task, name, "", DAQmx_Val_RSE, low, high,
@@ -85,17 +86,9 @@ int32 StartRun(AcquisitionRun& run) {
     // The restart a recorded stimulus asked for is under way.
     if (AutoSave == 1) AutoSave = 0;
 
-    const std::size_t n = static_cast<std::size_t>(run.n);
-    run.FilterWork.assign(static_cast<std::size_t>(run.channels),
-                          std::vector<double>(n + kStartWindowSize, 0.0));
-    for (int i = 0; i < 8; ++i) run.WorkWindowSize[i] = kStartWindowSize;
-    run.FilterOut.assign(n + 2 * kStartWindowSize - 1, 0.0);
-
     Timer_start = Timer();
     Acquiring = 1;
-    Skipping = 0;
-    run.SkipClock = 0.0;
-    Real_time = 0.0;
+    AcquisitionStages().runStart(layout);
     status = DAQmxStartTask(AI_Task);
     if (status < 0) return status;
     run.rate = NumScans;
@@ -114,6 +107,7 @@ void EndRun(AcquisitionRun& run, int32 status) {
         DAQmxStopTask(AI_Task);
         DAQmxClearTask(AI_Task);
     }
+    AcquisitionStages().runEnd();
     run = AcquisitionRun{};
 }
 

@@ -1,7 +1,7 @@
 // When data files are opened, written, rolled over and finalised: timed recording (Record),
 // interval saving (the Save item) and recorded stimuli share these procedures. The
-// acquisition loop calls SaveAll once per stretch while saving, and SaveStop at the end of a
-// timed recording.
+// saving stage (saving_stage.h) calls SaveAll once per stretch while saving, and SaveStop at
+// the end of a timed recording.
 
 #include <algorithm>
 #include <cmath>

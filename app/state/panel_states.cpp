@@ -2,12 +2,13 @@
 
 #include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
-#include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
 
 namespace trelvanix {
 
 namespace {
+
+void (*recordingEnd)() = nullptr;
 
 void dim(int control, bool dimmed) {
     SetCtrlAttribute(panelHandle, control, ATTR_DIMMED, dimmed ? 1 : 0);
@@ -52,7 +53,7 @@ void ShowSettingsChangedState(bool afterChannelScan) {
     dim(PANEL_STOP, true);
     dim(PANEL_HOLD, true);
     if (afterChannelScan) dim(PANEL_BOARD_GAIN_DISPLAY, false);
-    if (Record || Save_status) record_stop();
+    if ((Record || Save_status) && recordingEnd != nullptr) recordingEnd();
     dim(PANEL_RECORD, true);
 }
 
@@ -63,4 +64,13 @@ void ShowRecordingState() {
     dim(PANEL_RECORD, true);
 }
 
+void SetRecordingEnd(void (*endRecording)()) {
+    recordingEnd = endRecording;
+}
+
 }  // namespace trelvanix
+
+void setYAxisScale(double gain, double offset) {
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_YAXIS_GAIN, gain);
+    SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_YAXIS_OFFSET, -offset);
+}

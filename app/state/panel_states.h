@@ -12,9 +12,16 @@ void ShowAcquiringState();
 void ShowStoppedState();
 // Acquiring = 0 and single-sweep mode left; Acquire enabled; Stop, hold and Record dimmed;
 // after a channel scan the board-gain display is enabled too. A recording in progress is
-// ended (record_stop).
+// ended through the recording end set below.
 void ShowSettingsChangedState(bool afterChannelScan);
 // Saving lamp on; Save menu item dimmed; Stop enabled; Record dimmed.
 void ShowRecordingState();
 
+// What ends a recording in progress when the settings change (recording's record_stop). The
+// program's wiring sets it; recording sits above this layer, so the state cannot call it.
+void SetRecordingEnd(void (*endRecording)());
+
 }  // namespace trelvanix
+
+// Labels the sweep graph's y axis as value * gain - offset.
+void setYAxisScale(double gain, double offset);

@@ -1,0 +1,117 @@
+#include "daq/stretch_stages.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/state/shared_state.h"
+#include "daq/acquisition.h"
+#include "daq/stretch_conversion.h"
+#include "platform/analysis/analysis.h"
+#include "platform/driver/daqmx.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+namespace trelvanix::daq {
+
+void ReadConvertStage::onRunStart(const RunLayout& layout) {
+    ReadBuffer.assign(static_cast<std::size_t>(layout.n) * layout.channels, 0.0);
+}
+
+std::int32_t ReadConvertStage::onStretch(StretchContext& stretch) {
+    const RunLayout& layout = stretch.layout;
+    int32 read = 0;
+    const int32 status = DAQmxReadAnalogF64(AI_Task, layout.n, kReadTimeout,
+                                            DAQmx_Val_GroupByScanNumber, ReadBuffer.data(),
+                                            static_cast<uInt32>(ReadBuffer.size()), &read, nullptr);
+    if (status < 0) return status;
+    ConvertStretch(ReadBuffer.data(), layout.n, layout.channels, layout.countsPerVolt,
+                   stretch.counts, stretch.groupedCounts);
+    return 0;
+}
+
+void ReadConvertStage::onRunEnd() {
+    ReadBuffer = {};
+}
+
+std::int32_t ElapsedTimeStage::onStretch(StretchContext& stretch) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%d", static_cast<int>(stretch.now - Timer_start));
+    SetCtrlVal(panelHandle, PANEL_ELAPSED, text);
+    return 0;
+}
+
+void DisplayValuesStage::onRunStart(const RunLayout& layout) {
+    const std::size_t n = static_cast<std::size_t>(layout.n);
+    FilterWork.assign(static_cast<std::size_t>(layout.channels),
+                      std::vector<double>(n + kStartWindowSize, 0.0));
+    for (int& size : WorkWindowSize) size = kStartWindowSize;
+    FilterOut.assign(n + 2 * kStartWindowSize - 1, 0.0);
+}
+
+std::int32_t DisplayValuesStage::onStretch(StretchContext& stretch) {
+    const RunLayout& layout = stretch.layout;
+    std::memcpy(stretch.counts, stretch.groupedCounts,
+                sizeof(std::int16_t) * static_cast<std::size_t>(layout.n) * layout.channels);
+    for (int i = 0; i < layout.channels; ++i) scalePosition(stretch, i);
+    return 0;
+}
+
+void DisplayValuesStage::scalePosition(const StretchContext& stretch, int i) {
+    const int ch = stretch.layout.channelList[i];
+    const std::size_t n = static_cast<std::size_t>(stretch.layout.n);
+    const int W = std::max(Window_size[ch], 1);
+    const double voltsPerCount = VoltsPerCount(GainList[ch]);
+
+    if (W != WorkWindowSize[i]) {
+        FilterWork[i].resize(n + W);
+        WorkWindowSize[i] = W;
+    }
+    if (FilterOut.size() < n + 2 * W - 1) FilterOut.resize(n + 2 * W - 1);
+    double* work = FilterWork[i].data();
+    double* out = FilterOut.data();
+
+    const std::int16_t* counts = stretch.counts + i * n;
+    for (std::size_t j = 0; j < n; ++j) {
+        const double volts = voltsPerCount * counts[j];
+        work[W + j] = volts;
+        out[W + j] = volts;
+    }
+    // Output W + j is the current sample and the W - 1 before it, weighted by the taps.
+    if (Filter_type[ch] != 0 && Coef[ch] != nullptr && Window_size[ch] >= 1)
+        Convolve(Coef[ch], W, work, static_cast<int>(n) + W, out);
+
+    double* shown = stretch.display[i];
+    for (std::size_t j = 0; j < n; ++j)
+        shown[j] = DisplayValue(out[W + j], Offset[ch], Gain_Factor[ch]);
+    std::copy(work + n, work + n + W, work);
+}
+
+void DisplayValuesStage::onRunEnd() {
+    FilterWork = {};
+    FilterOut = {};
+}
+
+std::int32_t DrawingStage::onStretch(StretchContext& stretch) {
+    const RunLayout& layout = stretch.layout;
+    ++Count;
+    if (Vanix_Mode != 1 || Hold_status == 0) {
+        if (ClearOnNextStretch) {
+            DeleteGraphPlot(panelHandle, PANEL_GRAPH, -1, VAL_IMMEDIATE_DRAW);
+            ClearOnNextStretch = 0;
+        }
+        for (int i = 0; i < layout.channels; ++i)
+            PlotWaveform(panelHandle, PANEL_GRAPH, stretch.display[i], layout.n, 1.0, 0.0,
+                         Count * Sec_per_stretch, Ds, Colors[layout.channelList[i]]);
+    }
+    if (Count >= Stretches - 1) {
+        Count = -1;
+        if (Vanix_Mode == 1)
+            Hold_status = 1;
+        else
+            ClearOnNextStretch = 1;
+    }
+    return 0;
+}
+
+}  // namespace trelvanix::daq
