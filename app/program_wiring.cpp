@@ -1,5 +1,6 @@
 #include "app/program_wiring.h"
 
+#include "analysis/spectrum_stage.h"
 #include "app/state/panel_states.h"
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
@@ -17,6 +18,7 @@ void assembleAcquisitionStages() {
     static recording::SavingStage saving;
     static daq::ElapsedTimeStage elapsedTime;
     static daq::DisplayValuesStage displayValues;
+    static spectrum::SpectrumStage spectrum;
     static daq::DrawingStage drawing;
 
     daq::StageList& stages = daq::AcquisitionStages();
@@ -25,6 +27,7 @@ void assembleAcquisitionStages() {
     stages.add(saving);
     stages.add(elapsedTime);
     stages.add(displayValues);
+    stages.add(spectrum);
     stages.add(drawing);
 }
 
