@@ -119,8 +119,8 @@ void EnableFilterControls() {
     dim(UNITS_WINDOW_SIZE, kind == kNone);
 }
 
-int filter_type(int panel, int control, int event, void* callbackData, int eventData1,
-                int eventData2) {
+int trelvanix::callbacks::filter_type(int panel, int control, int event, void* callbackData,
+                                      int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) EnableFilterControls();
     return 0;
 }

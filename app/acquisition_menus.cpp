@@ -28,7 +28,8 @@ void showSweepLength() {
 
 }  // namespace
 
-void Set_SamplingRate(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::Set_SamplingRate(int menuBar, int menuItem, void* callbackData,
+                                            int panel) {
     const int i = indexOf(SampRateID, menuItem);
     if (i < 0) return;
     if (!trelvanix::MenuItemChecked(menuItem)) {
@@ -40,7 +41,8 @@ void Set_SamplingRate(int menuBar, int menuItem, void* callbackData, int panel) 
     trelvanix::ShowSettingsChangedState(false);
 }
 
-void Set_Dt_Per_Stretch(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::Set_Dt_Per_Stretch(int menuBar, int menuItem, void* callbackData,
+                                              int panel) {
     const int i = indexOf(MSPerStretchID, menuItem);
     if (i < 0) return;
     if (!trelvanix::MenuItemChecked(menuItem)) {
@@ -51,7 +53,7 @@ void Set_Dt_Per_Stretch(int menuBar, int menuItem, void* callbackData, int panel
     trelvanix::ShowSettingsChangedState(false);
 }
 
-void Set_Stretches(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::Set_Stretches(int menuBar, int menuItem, void* callbackData, int panel) {
     const int i = indexOf(StretchID, menuItem);
     if (i < 0 || trelvanix::MenuItemChecked(menuItem)) return;
     trelvanix::CheckOnlyMenuItem(StretchID, menuItem);

@@ -7,6 +7,11 @@
 extern int TimerSetHandle;
 extern int TimeHandle;
 
+namespace trelvanix {
+// The data-folder choice forgotten: the next choice starts from DataFolder again.
+void ForgetChosenDataFolder();
+}  // namespace trelvanix
+
 // After a channel check box changed: rescans the channels and, when the box was unticked,
 // makes the highest ticked channel active.
 void channelChecked(int control);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/acquisition_settings.h"
 #include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/clock/clock.h"
@@ -9,21 +10,29 @@
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 
-void SetDirectory(int menuBar, int menuItem, void* callbackData, int panel) {
-    // The folder last chosen is the default of the next choice.
-    static std::string folder = trelvanix::DataFolder();
+namespace {
+// The folder last chosen is the default of the next choice; empty until one is chosen.
+std::string chosenFolder;
+}  // namespace
+
+void trelvanix::ForgetChosenDataFolder() {
+    chosenFolder.clear();
+}
+
+void trelvanix::callbacks::SetDirectory(int menuBar, int menuItem, void* callbackData, int panel) {
+    const std::string folder = chosenFolder.empty() ? trelvanix::DataFolder() : chosenFolder;
     std::string chosen;
     if (DirSelectPopup(folder.c_str(), "Select Directory", 1, 1, &chosen) > 0) {
         if (SetDir(chosen.c_str()) == 0)
-            folder = chosen;
+            chosenFolder = chosen;
         else
             MessagePopup("Error!", ("Cannot make " + chosen + " the data directory.").c_str());
     }
     SetDateAndTime();
 }
 
-int ResetTime(int panel, int control, int event, void* callbackData, int eventData1,
-              int eventData2) {
+int trelvanix::callbacks::ResetTime(int panel, int control, int event, void* callbackData,
+                                    int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) Timer_start = Timer();
     return 0;
 }

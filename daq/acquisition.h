@@ -1,8 +1,9 @@
 #pragma once
 // The acquisition loop: Acquire starts a run that reads the ticked channels stretch by
 // stretch and passes each stretch through the stages the program assembled (daq/stage.h):
-// counts, saving, volts, display filter and scaling, drawing, until `Acquiring` is cleared. Also the channel scan, the
-// save-interval dialog and the record-time control whose values the loop obeys.
+// counts, saving, volts, display filter and scaling, drawing, until `Acquiring` is cleared. Also
+// the channel scan, the save-interval dialog and the record-time control whose values the loop
+// obeys.
 
 #include "platform/driver/daqmx.h"
 
@@ -10,9 +11,6 @@
 // end of a run.
 extern TaskHandle AI_Task;
 
-// Acquire button (commit): runs acquisition, and runs it again at once for as long as a
-// recorded stimulus asks for a restart (`AutoSave`).
-int Acquire(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 // Puts the main panel into its acquiring state and runs the loop until it ends. A stretch
 // holding fewer than 2 samples per channel, or an acquired channel whose input range is not
 // known, is refused with an "Error!" pop-up before anything changes.
@@ -27,8 +25,19 @@ void Preparations();
 // ticked); a running acquisition is stopped.
 void GetNumChs();
 
+namespace trelvanix::callbacks {
+// Acquire button (commit): runs acquisition, and runs it again at once for as long as a
+// recorded stimulus asks for a restart (`AutoSave`).
+int Acquire(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 // Save-interval dialog OK and Cancel buttons, and the record-time control (commit).
 int ok_click(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int Cancel(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int SetSaveTime(int panel, int control, int event, void* callbackData, int eventData1,
                 int eventData2);
+}  // namespace trelvanix::callbacks
+
+namespace trelvanix {
+// The acquisition engine as the program starts: no task, no run in progress, every stage's
+// per-run blocks released, the data folder its default.
+void ResetAcquisitionState();
+}  // namespace trelvanix

@@ -24,6 +24,8 @@ constexpr int kExtendedErrorSize = 2048;
 // the loop may fall far behind (a long pop-up) without losing a stretch.
 constexpr unsigned long long kBufferSecondsPerChannel = 20;
 
+bool acquireRunning = false;  // Acquire is on the stack
+
 // The range pair chosen for a physical channel, or -1 when the device has none there.
 int rangePairOf(int channel) {
     const int pair = AIVRngBipolarOffset + AILimitsIndex[channel];
@@ -152,15 +154,22 @@ void dataAcquire() {
     Acquire_With_no_trigger();
 }
 
-int Acquire(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::Acquire(int panel, int control, int event, void* callbackData,
+                                  int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     // Callbacks run inside the loop; a second run there would take the first one's task.
-    static bool running = false;
-    if (running) return 0;
-    running = true;
+    if (acquireRunning) return 0;
+    acquireRunning = true;
     FirstTime = Save_status;
     dataAcquire();
     while (AutoSave == 1) dataAcquire();
-    running = false;
+    acquireRunning = false;
     return 0;
+}
+
+void trelvanix::ResetAcquisitionState() {
+    AI_Task = nullptr;
+    acquireRunning = false;
+    daq::AcquisitionStages().runEnd();
+    DataFolder() = DefaultDataFolder();
 }

@@ -13,17 +13,19 @@
 
 namespace trelvanix {
 
-std::string& DataFolder() {
-    static std::string folder = [] {
-        // A lab whose data live elsewhere (and the scenario tests) name the folder here.
-        if (const char* chosen = std::getenv("TRELVANIX_DATA_FOLDER"); chosen && *chosen)
-            return std::string(chosen);
+std::string DefaultDataFolder() {
+    // A lab whose data live elsewhere (and the scenario tests) name the folder here.
+    if (const char* chosen = std::getenv("TRELVANIX_DATA_FOLDER"); chosen && *chosen)
+        return std::string(chosen);
 #ifdef _WIN32
-        return std::string("\\data");
+    return std::string("\\data");
 #else
-        return std::string("/data");
+    return std::string("/data");
 #endif
-    }();
+}
+
+std::string& DataFolder() {
+    static std::string folder = DefaultDataFolder();
     return folder;
 }
 

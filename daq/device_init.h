@@ -14,4 +14,6 @@ namespace trelvanix {
 // The folder made current at start-up: "data" at the root of the file system (of the current
 // drive on Windows), or the folder named by the environment variable TRELVANIX_DATA_FOLDER.
 std::string& DataFolder();
+// That folder as the program first sees it, before anything changed DataFolder.
+std::string DefaultDataFolder();
 }  // namespace trelvanix

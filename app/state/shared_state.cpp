@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <iterator>
 
+#include "resources/trelvanix_uir.h"
+
 int panelHandle;
 int InjectHandle;
 int Handle[7];
@@ -21,14 +23,27 @@ int NumChannels;
 int Old_NumChannels;
 short ChannelList[8];
 int Activechannel;
-const int CheckID[8] = {22, 20, 18, 16, 14, 12, 10, 8};
-const int ChanID[8] = {21, 19, 17, 15, 13, 11, 9, 7};
-const int SampRateID[12] = {40, 41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51};
+// The identifier tables come from the constants generated from trelvanix.uir.
+const int CheckID[8] = {PANEL_CHECK_0, PANEL_CHECK_1, PANEL_CHECK_2, PANEL_CHECK_3,
+                        PANEL_CHECK_4, PANEL_CHECK_5, PANEL_CHECK_6, PANEL_CHECK_7};
+const int ChanID[8] = {PANEL_LABEL_0, PANEL_LABEL_1, PANEL_LABEL_2, PANEL_LABEL_3,
+                       PANEL_LABEL_4, PANEL_LABEL_5, PANEL_LABEL_6, PANEL_LABEL_7};
+const int SampRateID[12] = {MENUBAR_RATE_KS_0_1, MENUBAR_RATE_KS_0_25, MENUBAR_RATE_KS_0_5,
+                            MENUBAR_RATE_KS_1,   MENUBAR_RATE_KS_2,    MENUBAR_RATE_KS_2_5,
+                            MENUBAR_RATE_KS_3,   MENUBAR_RATE_KS_4,    MENUBAR_RATE_KS_5,
+                            MENUBAR_RATE_KS_10,  MENUBAR_RATE_KS_20,   MENUBAR_RATE_KS_50};
 const double SampRateIDVal[12] = {0.1, 0.25, 0.5, 1, 2, 2.5, 3, 4, 5, 10, 20, 50};
-const int MSPerStretchID[13] = {25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37};
+const int MSPerStretchID[13] = {
+    MENUBAR_STRETCH_S_0_001, MENUBAR_STRETCH_S_0_002, MENUBAR_STRETCH_S_0_005,
+    MENUBAR_STRETCH_S_0_01,  MENUBAR_STRETCH_S_0_02,  MENUBAR_STRETCH_S_0_05,
+    MENUBAR_STRETCH_S_0_1,   MENUBAR_STRETCH_S_0_2,   MENUBAR_STRETCH_S_0_5,
+    MENUBAR_STRETCH_S_1,     MENUBAR_STRETCH_S_2,     MENUBAR_STRETCH_S_5,
+    MENUBAR_STRETCH_S_10};
 const double MSPerStretchIDVal[13] = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1,
                                       0.2,   0.5,   1,     2,    5,    10};
-const int StretchID[9] = {14, 15, 16, 17, 18, 19, 20, 21, 22};
+const int StretchID[9] = {MENUBAR_SWEEP_N_1,  MENUBAR_SWEEP_N_2,   MENUBAR_SWEEP_N_5,
+                          MENUBAR_SWEEP_N_10, MENUBAR_SWEEP_N_20,  MENUBAR_SWEEP_N_40,
+                          MENUBAR_SWEEP_N_50, MENUBAR_SWEEP_N_100, MENUBAR_SWEEP_N_200};
 const int StretchIDVal[9] = {1, 2, 5, 10, 20, 40, 50, 100, 200};
 
 double AIVoltageRanges[128];

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include "app/program_state.h"
 #include "app/startup.h"
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
@@ -30,6 +31,9 @@
 #include "platform/ui/script_runner.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+
+// The callbacks the resource file names, as the panels call them.
+using namespace trelvanix::callbacks;
 
 using namespace trelvanix;
 
@@ -52,14 +56,11 @@ int stopAcquiring(int, int, int event, void*, int, int) {
 
 // A freshly started program on the given front end and clock.
 void startProgram(ui::FrontEnd* frontEnd, bool simulatedTime) {
-    ResetSharedState();
-    ui::Model::instance().reset();
+    ResetProgramState();
     if (simulatedTime)
         installSimulatedClock();
     else
         installClock(std::make_unique<RealClock>());
-    driver::resetSimulatedBoard();
-    driver::clearDriverFaults();
     DataFolder() = scratchFolder().string();
     ui::Model::instance().setFrontEnd(frontEnd);
     registerTrelvanixResources();

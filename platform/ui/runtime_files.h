@@ -65,3 +65,6 @@ long SetFilePtr(int handle, long offset, int origin);
 // Returns 0, or a negative status when the data could not be committed; the handle is
 // released either way.
 int CloseFile(int handle);
+// Releases every open handle without committing it and forgets the last error: the runtime
+// files as the program starts.
+void ForgetOpenFiles();

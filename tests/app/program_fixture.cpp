@@ -2,12 +2,12 @@
 
 #include <unistd.h>
 
+#include "app/program_state.h"
 #include "app/startup.h"
 #include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/clock/clock.h"
 #include "platform/driver/board_file.h"
-#include "platform/driver/fault_injection.h"
 #include "platform/driver/simulated_board.h"
 #include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
@@ -24,12 +24,8 @@ void ProgramTest::SetUp() {
     std::filesystem::create_directories(folder);
     std::filesystem::current_path(folder);
 
-    ResetSharedState();
-    ui::Model::instance().reset();
-    ui::Model::instance().setScript(nullptr);
+    ResetProgramState();
     installSimulatedClock();
-    driver::resetSimulatedBoard();
-    driver::clearDriverFaults();
     DataFolder() = folder.string();
     frontEnd_ = std::make_unique<ui::HeadlessFrontEnd>([this](int status) { endStatus_ = status; });
     ui::Model::instance().setFrontEnd(frontEnd_.get());
@@ -37,11 +33,8 @@ void ProgramTest::SetUp() {
 }
 
 void ProgramTest::TearDown() {
-    ui::Model::instance().setScript(nullptr);
     ui::Model::instance().setFrontEnd(nullptr);
-    ui::Model::instance().reset();
-    ResetSharedState();
-    driver::resetSimulatedBoard();
+    ResetProgramState();
     std::filesystem::current_path(previousDirectory_);
     std::filesystem::remove_all(folder);
 }

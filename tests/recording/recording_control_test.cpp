@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,7 +10,11 @@
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "tests/platform/ui/failing_file_system.h"
 #include "tests/recording/recording_fixture.h"
+
+// The callbacks the resource file names, as the panels call them.
+using namespace trelvanix::callbacks;
 
 using namespace trelvanix;
 using namespace trelvanix::testing;
@@ -42,51 +45,7 @@ void setLine(int control, const char* text) {
 }
 
 // A disk that takes only so many more bytes: later writes stop part-way, as a full disk does.
-class FullDisk final : public ui::FileSystem {
-  public:
-    std::size_t spaceLeft = SIZE_MAX;
-    bool refuseOpen = false;
-
-    std::unique_ptr<ui::FileStream> open(const std::string& path, int flags,
-                                         std::string* error) override {
-        if (refuseOpen && (flags & O_CREAT)) {
-            *error = "Permission denied";
-            return nullptr;
-        }
-        auto real = ui::standardFileSystem().open(path, flags, error);
-        return real ? std::make_unique<Stream>(std::move(real), this) : nullptr;
-    }
-
-  private:
-    class Stream final : public ui::FileStream {
-      public:
-        Stream(std::unique_ptr<ui::FileStream> real, FullDisk* disk)
-            : real_(std::move(real)), disk_(disk) {}
-        std::size_t write(const char* data, std::size_t count, std::string* error) override {
-            // Rewriting bytes the file already has needs no new space.
-            const long at = real_->seek(0, SEEK_CUR, error);
-            const long end = real_->seek(0, SEEK_END, error);
-            real_->seek(at, SEEK_SET, error);
-            const std::size_t fresh = at + long(count) > end ? at + count - end : 0;
-            const std::size_t allowed = count - fresh + std::min(fresh, disk_->spaceLeft);
-            const std::size_t written = real_->write(data, allowed, error);
-            disk_->spaceLeft -= std::min(disk_->spaceLeft, written - (count - fresh));
-            if (written < count) *error = "No space left on device";
-            return written;
-        }
-        long read(char* data, std::size_t count, std::string* error) override {
-            return real_->read(data, count, error);
-        }
-        long seek(long offset, int origin, std::string* error) override {
-            return real_->seek(offset, origin, error);
-        }
-        bool close(std::string* error) override { return real_->close(error); }
-
-      private:
-        std::unique_ptr<ui::FileStream> real_;
-        FullDisk* disk_;
-    };
-};
+using FullDisk = ui::testing::FailingFileSystem;
 
 class Recording : public RecordingTest {};
 
@@ -298,7 +257,7 @@ TEST_F(Recording, AFullDiskStopsTheRecordingAndTheHeaderCountsWhatTheFileHolds) 
 
 TEST_F(Recording, AFileThatCannotBeCreatedIsReportedAndNothingIsRecorded) {
     FullDisk disk;
-    disk.refuseOpen = true;
+    disk.failCreate = true;
     ui::installFileSystem(&disk);
     acquire({0});
     press(PANEL_RECORD);

@@ -10,14 +10,12 @@ namespace trelvanix::testing {
 
 void RecordingTest::SetUp() {
     ProgramTest::SetUp();
-    ResetRecordingState();
     ASSERT_TRUE(startProgram());
     ::testing::internal::CaptureStdout();
 }
 
 void RecordingTest::TearDown() {
     ::testing::internal::GetCapturedStdout();
-    ResetRecordingState();
     ProgramTest::TearDown();
 }
 

@@ -20,6 +20,8 @@ using namespace trelvanix::ui;
 
 namespace {
 
+constexpr const char* kCallbackNamespace = "trelvanix::callbacks";
+
 struct Callbacks {
     std::set<std::string> control, panel, menu;
 };
@@ -62,7 +64,9 @@ std::string header(const ResourceFile& file, const std::string& source) {
         out << '\n';
     }
     const Callbacks callbacks = callbacksOf(file);
-    out << "// Callbacks the resource file names.\n";
+    // Under their resource-file names, in their own namespace: names such as stop or close
+    // would otherwise meet the C library's.
+    out << "// Callbacks the resource file names.\nnamespace " << kCallbackNamespace << " {\n";
     for (const std::string& name : callbacks.control)
         out << "int " << name
             << "(int panel, int control, int event, void* callbackData, int eventData1, "
@@ -72,6 +76,7 @@ std::string header(const ResourceFile& file, const std::string& source) {
             << "(int panel, int event, void* callbackData, int eventData1, int eventData2);\n";
     for (const std::string& name : callbacks.menu)
         out << "void " << name << "(int menuBar, int menuItem, void* callbackData, int panel);\n";
+    out << "}  // namespace " << kCallbackNamespace << "\n";
     out << "\n// Registers the resource file under \""
         << std::filesystem::path(source).filename().string()
         << "\" and every callback it names.\nvoid registerTrelvanixResources();\n";
@@ -96,11 +101,14 @@ std::string registry(const ResourceFile& file, const std::string& text,
         << "    registerResourceText(" << quoteWord(fileName) << ", kResourceText);\n";
     const Callbacks callbacks = callbacksOf(file);
     for (const std::string& name : callbacks.control)
-        out << "    registerControlCallback(\"" << name << "\", &" << name << ");\n";
+        out << "    registerControlCallback(\"" << name << "\", &" << kCallbackNamespace
+            << "::" << name << ");\n";
     for (const std::string& name : callbacks.panel)
-        out << "    registerPanelCallback(\"" << name << "\", &" << name << ");\n";
+        out << "    registerPanelCallback(\"" << name << "\", &" << kCallbackNamespace
+            << "::" << name << ");\n";
     for (const std::string& name : callbacks.menu)
-        out << "    registerMenuCallback(\"" << name << "\", &" << name << ");\n";
+        out << "    registerMenuCallback(\"" << name << "\", &" << kCallbackNamespace
+            << "::" << name << ");\n";
     out << "}\n";
     return out.str();
 }

@@ -35,10 +35,7 @@ TEST(SharedState, ResetRestoresInitialValuesAndFreesBlocks) {
     EXPECT_EQ(Ramp_dur_idx[0], 12);
 }
 
-TEST(SharedState, ConstantTablesMatchTheMainPanelAndMenus) {
-    EXPECT_EQ(CheckID[0], 22);
-    EXPECT_EQ(ChanID[7], 7);
-    EXPECT_EQ(SampRateID[11], 51);
+TEST(SharedState, MenuValueTablesHoldTheOfferedSettings) {
     EXPECT_DOUBLE_EQ(SampRateIDVal[5], 2.5);
     EXPECT_DOUBLE_EQ(MSPerStretchIDVal[6], 0.1);
     EXPECT_EQ(StretchIDVal[7], 100);

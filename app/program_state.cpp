@@ -1,0 +1,35 @@
+#include "app/program_state.h"
+
+#include "app/acquisition_settings.h"
+#include "app/display_controls.h"
+#include "app/state/shared_state.h"
+#include "daq/acquisition.h"
+#include "platform/driver/fault_injection.h"
+#include "platform/driver/simulated_board.h"
+#include "platform/ui/file_system.h"
+#include "platform/ui/model.h"
+#include "platform/ui/runtime_files.h"
+#include "recording/recording.h"
+
+namespace trelvanix {
+
+void ResetProgramState() {
+    ResetAcquisitionState();
+    ResetRecordingState();
+    ResetSharedState();
+
+    TimerSetHandle = -1;
+    TimeHandle = -1;
+    MoveSig = 0;
+    ForgetChosenDataFolder();
+
+    ui::Model& model = ui::Model::instance();
+    model.setScript(nullptr);
+    model.reset();
+    ForgetOpenFiles();
+    ui::installFileSystem(nullptr);
+    driver::resetSimulatedBoard();
+    driver::clearDriverFaults();
+}
+
+}  // namespace trelvanix
