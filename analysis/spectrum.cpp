@@ -37,14 +37,12 @@ void SpectrumProcessor::configure(int length, int samplesPerSecond,
                                   const SpectrumOptions& options) {
     length_ = length;
     samplesPerSecond_ = samplesPerSecond;
-    real_.assign(length, 0.0);
     imaginary_.assign(length, 0.0);
     frequencies_.assign(points(), 0.0);
     shown_.assign(points(), 0.0);
     fillFrequencies();
     options_ = SpectrumOptions{};
-    window_.clear();
-    history_.clear();
+    configured_ = false;
     setOptions(options);
     clearAverage();
 }
@@ -56,7 +54,7 @@ void SpectrumProcessor::release() {
 void SpectrumProcessor::setOptions(const SpectrumOptions& wanted) {
     SpectrumOptions options = wanted;
     options.averaged = std::max(options.averaged, 1);
-    if (options == options_ && !history_.empty()) return;
+    if (options == options_ && configured_) return;
     options_ = options;
     if (options_.hannWindow) {
         // Periodic Hann: the window of an L-point transform repeats every L values.
@@ -66,7 +64,9 @@ void SpectrumProcessor::setOptions(const SpectrumOptions& wanted) {
     } else {
         window_.clear();
     }
-    history_.assign(options_.averaged, std::vector<double>(points(), 0.0));
+    history_.assign(options_.averaged > 1 ? options_.averaged : 0,
+                    std::vector<double>(points(), 0.0));
+    configured_ = true;
     clearAverage();
 }
 
@@ -87,26 +87,26 @@ void SpectrumProcessor::clearAverage() {
     historyCount_ = 0;
 }
 
-int SpectrumProcessor::compute(const double* values) {
+int SpectrumProcessor::compute(double* values) {
     if (length_ < 4) return 0;
-    if (window_.empty())
-        std::copy(values, values + length_, real_.begin());
-    else
-        for (int i = 0; i < length_; ++i) real_[i] = values[i] * window_[i];
-    ReFFT(real_.data(), imaginary_.data(), length_);
+    if (!window_.empty())
+        for (int i = 0; i < length_; ++i) values[i] *= window_[i];
+    ReFFT(values, imaginary_.data(), length_);
 
-    std::vector<double>& newest = history_[historyNext_];
+    // Without averaging the power goes straight to what is shown.
+    const bool averaging = options_.averaged > 1;
+    std::vector<double>& newest = averaging ? history_[historyNext_] : shown_;
     for (int k = 1; k <= points(); ++k)
-        newest[k - 1] = real_[k] * real_[k] + imaginary_[k] * imaginary_[k];
-    historyNext_ = (historyNext_ + 1) % options_.averaged;
-    historyCount_ = std::min(historyCount_ + 1, options_.averaged);
-
-    // The mean of the spectra held, summed afresh so that no running error builds up.
-    std::copy(history_[0].begin(), history_[0].end(), shown_.begin());
-    for (int h = 1; h < historyCount_; ++h)
-        for (int p = 0; p < points(); ++p) shown_[p] += history_[h][p];
-    if (historyCount_ > 1)
+        newest[k - 1] = values[k] * values[k] + imaginary_[k] * imaginary_[k];
+    if (averaging) {
+        historyNext_ = (historyNext_ + 1) % options_.averaged;
+        historyCount_ = std::min(historyCount_ + 1, options_.averaged);
+        // The mean of the spectra held, summed afresh so that no running error builds up.
+        std::copy(history_[0].begin(), history_[0].end(), shown_.begin());
+        for (int h = 1; h < historyCount_; ++h)
+            for (int p = 0; p < points(); ++p) shown_[p] += history_[h][p];
         for (double& p : shown_) p /= historyCount_;
+    }
 
     if (options_.decibels) {
         const double highest = *std::max_element(shown_.begin(), shown_.end());

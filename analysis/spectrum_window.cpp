@@ -90,7 +90,7 @@ void releaseBuffer() {
 
 }  // namespace
 
-void ShowFourier(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::ShowFourier(int menuBar, int menuItem, void* callbackData, int panel) {
     if (!panelLoaded()) {
         const int loaded = LoadPanel(0, "trelvanix.uir", SPECTRUM);
         if (loaded < 0) return;
@@ -99,14 +99,14 @@ void ShowFourier(int menuBar, int menuItem, void* callbackData, int panel) {
     DisplayPanel(FourierHandle);
 }
 
-int CancelFourier(int panel, int control, int event, void* callbackData, int eventData1,
-                  int eventData2) {
+int trelvanix::callbacks::CancelFourier(int panel, int control, int event, void* callbackData,
+                                        int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) HidePanel(FourierHandle);
     return 0;
 }
 
-int StartFourierTr(int panel, int control, int event, void* callbackData, int eventData1,
-                   int eventData2) {
+int trelvanix::callbacks::StartFourierTr(int panel, int control, int event, void* callbackData,
+                                         int eventData1, int eventData2) {
     if (event != EVENT_COMMIT || Acquiring != 1 || StartFourier != 0) return 0;
     DataCount = 0;
     double milliseconds = 0.0;
@@ -152,8 +152,8 @@ int StartFourierTr(int panel, int control, int event, void* callbackData, int ev
     return 0;
 }
 
-int StopFourier(int panel, int control, int event, void* callbackData, int eventData1,
-                int eventData2) {
+int trelvanix::callbacks::StopFourier(int panel, int control, int event, void* callbackData,
+                                      int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     if (StartFourier == 1) releaseBuffer();
     StartFourier = 0;
@@ -163,8 +163,8 @@ int StopFourier(int panel, int control, int event, void* callbackData, int event
     return 0;
 }
 
-int SetFourierGraph(int panel, int control, int event, void* callbackData, int eventData1,
-                    int eventData2) {
+int trelvanix::callbacks::SetFourierGraph(int panel, int control, int event, void* callbackData,
+                                          int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     double xMin = 0.0, xMax = 0.0, yMin = 0.0, yMax = 0.0;
     GetCtrlVal(FourierHandle, SPECTRUM_XMIN, &xMin);
@@ -225,4 +225,8 @@ void ResumeSpectrumCollection(const short* channelList, int channels) {
 
 void PauseSpectrumCollection() {
     showCollecting(false);
+}
+
+void ResetSpectrumWindow() {
+    collection() = Collection{};
 }

@@ -25,3 +25,7 @@ void ResumeSpectrumCollection(const short* channelList, int channels);
 // At the end of an acquisition run, however it ended: the collection waits for the next run
 // with its buffer kept; its lamp goes out.
 void PauseSpectrumCollection();
+
+// Forgets the collection under way (its working arrays and channel), as at program start;
+// FourierData and the counts are the shared state's to reset.
+void ResetSpectrumWindow();

@@ -1,5 +1,6 @@
 #include "app/program_state.h"
 
+#include "analysis/spectrum_window.h"
 #include "app/acquisition_settings.h"
 #include "app/display_controls.h"
 #include "app/state/shared_state.h"
@@ -16,6 +17,7 @@ namespace trelvanix {
 void ResetProgramState() {
     ResetAcquisitionState();
     ResetRecordingState();
+    ResetSpectrumWindow();
     ResetSharedState();
 
     TimerSetHandle = -1;

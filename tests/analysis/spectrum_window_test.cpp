@@ -18,6 +18,8 @@
 
 using namespace trelvanix;
 using namespace trelvanix::testing;
+// The callbacks the resource file names, as the panels call them.
+using namespace trelvanix::callbacks;
 
 namespace {
 
