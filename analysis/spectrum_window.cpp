@@ -3,6 +3,7 @@
 
 #include "analysis/spectrum_window.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -199,15 +200,14 @@ void CollectSpectrumValues(const double* shown, int n, int ch) {
     if (StartFourier != 1 || FourierData == nullptr) return;
     // Displayed values are (volts + offset) / gain; the spectrum is of what the sweep's axis
     // reads for them, the channel's volts in its own unit, whatever the display zoom.
-    const double gain = Gain_Factor[ch], offset = Offset[ch];
     const double scale = Scale_factor[ch] != 0.0 ? Scale_factor[ch] : 1.0;
-    for (int j = 0; j < n; ++j) {
-        FourierData[DataCount++] = (shown[j] * gain - offset) / scale;
-        if (DataCount >= LengthForAnalysis) {
-            DoFourierTr();
-            return;
-        }
-    }
+    const double unitsPerShown = Gain_Factor[ch] / scale, shift = Offset[ch] / scale;
+    const int taken = std::clamp(LengthForAnalysis - DataCount, 0, std::max(n, 0));
+    double* next = FourierData + DataCount;
+    for (int j = 0; j < taken; ++j) next[j] = shown[j] * unitsPerShown - shift;
+    DataCount += taken;
+    // The values after a full buffer are not collected.
+    if (DataCount >= LengthForAnalysis) DoFourierTr();
 }
 
 void ResumeSpectrumCollection(const short* channelList, int channels) {

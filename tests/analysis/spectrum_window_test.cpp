@@ -231,7 +231,7 @@ TEST_F(SpectrumWindow, TheStageCollectsTheChannelUpToAFullBufferInItsUnit) {
 
     ASSERT_EQ(stage.onStretch(stretch), 0);
     EXPECT_EQ(DataCount, 400);
-    EXPECT_DOUBLE_EQ(FourierData[7], (shown[7] * 2.0 - 0.5) / 0.001);
+    EXPECT_NEAR(FourierData[7], (shown[7] * 2.0 - 0.5) / 0.001, 1e-9);
     stage.onStretch(stretch);
     EXPECT_EQ(DataCount, 0) << "the 288 values after the full buffer are not collected";
     ASSERT_EQ(graph().plots.size(), 1u);
