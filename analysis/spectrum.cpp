@@ -54,8 +54,11 @@ void SpectrumProcessor::release() {
 void SpectrumProcessor::setOptions(const SpectrumOptions& wanted) {
     SpectrumOptions options = wanted;
     options.averaged = std::max(options.averaged, 1);
-    if (options == options_ && configured_) return;
+    // Decibels only change how the average is shown; the average itself goes on.
+    const bool sameAverage =
+        options.averaged == options_.averaged && options.hannWindow == options_.hannWindow;
     options_ = options;
+    if (sameAverage && configured_) return;
     if (options_.hannWindow) {
         // Periodic Hann: the window of an L-point transform repeats every L values.
         window_.resize(length_);

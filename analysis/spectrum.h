@@ -18,7 +18,6 @@ struct SpectrumOptions {
     int averaged = 1;         // spectra averaged, the newest with the ones before it
     bool hannWindow = false;  // a periodic Hann window before the transform
     bool decibels = false;    // power as 10 log10(power / 1 unit squared)
-    bool operator==(const SpectrumOptions&) const = default;
 };
 
 struct Peak {
@@ -37,7 +36,8 @@ class SpectrumProcessor {
     void configure(int length, int samplesPerSecond, const SpectrumOptions& options);
     // Frees the working arrays.
     void release();
-    // New options take effect at once; the average starts over when they change.
+    // New options take effect at once; the average starts over when the count of spectra or
+    // the window changes.
     void setOptions(const SpectrumOptions& options);
     // A new sampling rate moves the frequency axis; the average starts over.
     void setSampleRate(int samplesPerSecond);

@@ -50,9 +50,13 @@ SpectrumOptions optionsShown() {
     return options;
 }
 
+std::string unitOf(int ch) {
+    return ch >= 0 && ch < 8 ? Units[ch] : "V";
+}
+
 // The power axis names the collected channel's unit squared.
 void titlePowerAxis(int ch, bool decibels) {
-    const std::string unit = ch >= 0 && ch < 8 ? Units[ch] : "V";
+    const std::string unit = unitOf(ch);
     const std::string title =
         decibels ? "Power (dB re 1 " + unit + "\u00B2)" : "Power (" + unit + "\u00B2)";
     SetCtrlAttribute(FourierHandle, SPECTRUM_GRAPH, ATTR_YNAME, title.c_str());
@@ -64,7 +68,7 @@ void showPeak(const SpectrumProcessor& processor, int ch) {
     std::string text;
     if (wanted == 1) {
         const auto peak = processor.peak();
-        const std::string unit = ch >= 0 && ch < 8 ? Units[ch] : "V";
+        const std::string unit = unitOf(ch);
         char line[96];
         if (processor.options().decibels)
             std::snprintf(line, sizeof line, "%.3f Hz, %.2f dB", peak.frequency, peak.power);

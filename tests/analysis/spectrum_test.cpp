@@ -82,13 +82,26 @@ TEST(SpectrumProcessor, WindowsAveragesAndGivesDecibelsAsADirectComputation) {
         EXPECT_NEAR(processor.power()[k - 1], mean, 1e-9 * mean + 1e-12) << "bin " << k;
     }
 
+    // Decibels of the same average: the last two spectra before and a fresh one.
     processor.setOptions({.averaged = 3, .hannWindow = true, .decibels = true});
     auto first = blocks[0];
     processor.compute(first.data());
-    for (int k = 1; k < n / 2; ++k)
-        EXPECT_NEAR(processor.power()[k - 1], 10.0 * std::log10(directPower(windowed[0], k)), 1e-9)
-            << "only the spectrum since the change, bin " << k;
+    for (int k = 1; k < n / 2; ++k) {
+        const double mean = (directPower(windowed[2], k) + directPower(windowed[3], k) +
+                             directPower(windowed[0], k)) /
+                            3.0;
+        EXPECT_NEAR(processor.power()[k - 1], 10.0 * std::log10(mean), 1e-9) << "bin " << k;
+    }
     EXPECT_NEAR(processor.peak().frequency, 5.0 * 1000.0 / n, 1e-12);
+
+    // A new count of spectra starts the average over.
+    processor.setOptions({.averaged = 2, .hannWindow = true});
+    auto second = blocks[1];
+    processor.compute(second.data());
+    for (int k = 1; k < n / 2; ++k)
+        EXPECT_NEAR(processor.power()[k - 1], directPower(windowed[1], k),
+                    1e-9 * directPower(windowed[1], k) + 1e-12)
+            << "only the spectrum since the change, bin " << k;
 
     // A constant input has no power away from 0 Hz; its decibels stay finite.
     std::vector<double> constant(n, 2.0);
