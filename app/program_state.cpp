@@ -1,5 +1,6 @@
 #include "app/program_state.h"
 
+#include "analysis/spectrum_window.h"
 #include "app/acquisition_settings.h"
 #include "app/display_controls.h"
 #include "app/state/shared_state.h"
@@ -23,6 +24,7 @@ void ResetProgramState() {
     ResetInjectionState();
     ResetStimulusState();
     ResetAnalogOutputState();
+    ResetSpectrumWindow();
     ResetSharedState();
 
     TimerSetHandle = -1;

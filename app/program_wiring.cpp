@@ -1,5 +1,6 @@
 #include "app/program_wiring.h"
 
+#include "analysis/spectrum_stage.h"
 #include "app/state/panel_states.h"
 #include "daq/acquisition.h"
 #include "daq/stage.h"
@@ -21,6 +22,7 @@ void assembleAcquisitionStages() {
     static recording::SavingStage saving;
     static daq::ElapsedTimeStage elapsedTime;
     static daq::DisplayValuesStage displayValues;
+    static spectrum::SpectrumStage spectrum;
     static daq::DrawingStage drawing;
 
     daq::StageList& stages = daq::AcquisitionStages();
@@ -30,6 +32,7 @@ void assembleAcquisitionStages() {
     stages.add(saving);
     stages.add(elapsedTime);
     stages.add(displayValues);
+    stages.add(spectrum);
     stages.add(drawing);
 }
 
