@@ -9,6 +9,7 @@
 #include "platform/ui/file_system.h"
 #include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
+#include "protocol/protocol.h"
 #include "recording/recording.h"
 
 namespace trelvanix {
@@ -17,6 +18,7 @@ void ResetProgramState() {
     ResetAcquisitionState();
     ResetRecordingState();
     ResetSharedState();
+    ResetProtocolState();
 
     TimerSetHandle = -1;
     TimeHandle = -1;

@@ -3,6 +3,7 @@
 #include "app/state/panel_states.h"
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
+#include "protocol/protocol_step_stage.h"
 #include "recording/recording.h"
 #include "recording/saving_stage.h"
 
@@ -13,6 +14,7 @@ namespace {
 // The acquisition loop's stages. Each is placed by its StageOrder key, so a new subsystem's
 // stage (stimulus end, protocol step, spectrum) is one more line here.
 void assembleAcquisitionStages() {
+    static protocol::ProtocolStepStage protocolStep;
     static daq::ReadConvertStage readConvert;
     static recording::SavingStage saving;
     static daq::ElapsedTimeStage elapsedTime;
@@ -21,6 +23,7 @@ void assembleAcquisitionStages() {
 
     daq::StageList& stages = daq::AcquisitionStages();
     stages.clear();
+    stages.add(protocolStep);
     stages.add(readConvert);
     stages.add(saving);
     stages.add(elapsedTime);
