@@ -115,8 +115,8 @@ void load_file() {
     if (underscore == std::string::npos || underscore == 0) {
         const std::string message =
             "The protocol file names no parameter of the form "
-            "PANEL_CONTROL (found \"" +
-            name + "\").";
+            "PANEL_CONTROL (found " +
+            name + ").";
         MessagePopup("Error!", message.c_str());
         return;
     }
@@ -135,19 +135,19 @@ void load_file() {
         MessagePopup("Error!", "The value type in the protocol file is longer than 9 characters.");
         return;
     }
-    copyWord(Load_data_type, type);
-    if (!isKnownType(Load_data_type)) {
+    if (!isKnownType(type.c_str())) {
+        copyWord(Load_data_type, type);
         if (count) Num_lines = *count;
         MessagePopup("Error!", "Data type not defined. Contact programmer.");
         return;
     }
     if (!count || *count < 1 || *count > kMaxSteps) {
-        Load_data_type[0] = '\0';
         MessagePopup("Error!",
                      "The protocol file does not give its number of values (1 to "
                      "1000000).");
         return;
     }
+    copyWord(Load_data_type, type);
     Num_lines = *count;
     // Values are read as real numbers for a "DOUBLE" protocol, so a hand-written 0.5 is 0.5.
     const int missing = std::strcmp(Load_data_type, "DOUBLE") == 0
