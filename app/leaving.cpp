@@ -1,5 +1,6 @@
 // The ways out: the Quit button and menu item end the process; closing the main window only
-// ends a recording, so a stray click cannot stop an experiment.
+// ends a recording, so a stray click cannot stop an experiment. Leaving never leaves a
+// stimulus playing: the outputs go to 0 V before the process ends.
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "stimulus/injection.h"
 
 namespace {
 
@@ -22,11 +24,13 @@ namespace {
 int Quit(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     if (Record || Save_status) record_stop();
+    trelvanix::StopStimulusOnExit();
     endProcess();
 }
 
 void Quit_(int menuBar, int menuItem, void* callbackData, int panel) {
     if (Record || Save_status) record_stop();
+    trelvanix::StopStimulusOnExit();
     endProcess();
 }
 

@@ -4,6 +4,7 @@
 #include "app/display_controls.h"
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
+#include "daq/analog_output.h"
 #include "platform/driver/fault_injection.h"
 #include "platform/driver/simulated_board.h"
 #include "platform/ui/file_system.h"
@@ -11,12 +12,17 @@
 #include "platform/ui/runtime_files.h"
 #include "protocol/protocol.h"
 #include "recording/recording.h"
+#include "stimulus/injection.h"
+#include "stimulus/stimulus.h"
 
 namespace trelvanix {
 
 void ResetProgramState() {
     ResetAcquisitionState();
     ResetRecordingState();
+    ResetInjectionState();
+    ResetStimulusState();
+    ResetAnalogOutputState();
     ResetSharedState();
     ResetProtocolState();
 

@@ -1,11 +1,14 @@
 #include "app/program_wiring.h"
 
 #include "app/state/panel_states.h"
+#include "daq/acquisition.h"
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
 #include "protocol/protocol_step_stage.h"
 #include "recording/recording.h"
 #include "recording/saving_stage.h"
+#include "stimulus/injection.h"
+#include "stimulus/stimulus_end_stage.h"
 
 namespace trelvanix {
 
@@ -14,6 +17,7 @@ namespace {
 // The acquisition loop's stages. Each is placed by its StageOrder key, so a new subsystem's
 // stage (stimulus end, protocol step, spectrum) is one more line here.
 void assembleAcquisitionStages() {
+    static StimulusEndStage stimulusEnd;
     static protocol::ProtocolStepStage protocolStep;
     static daq::ReadConvertStage readConvert;
     static recording::SavingStage saving;
@@ -23,6 +27,7 @@ void assembleAcquisitionStages() {
 
     daq::StageList& stages = daq::AcquisitionStages();
     stages.clear();
+    stages.add(stimulusEnd);
     stages.add(protocolStep);
     stages.add(readConvert);
     stages.add(saving);
@@ -36,6 +41,10 @@ void assembleAcquisitionStages() {
 void WireProgram() {
     assembleAcquisitionStages();
     SetRecordingEnd(record_stop);
+    // A recorded stimulus starts with the acquisition restart it asked for and stops when its
+    // saving period ends.
+    SetRecordedStimulusStart(StartRecordedStimulus);
+    recording::SetRecordedStimulusStop(Stop_inject);
 }
 
 }  // namespace trelvanix

@@ -25,6 +25,7 @@ constexpr int kExtendedErrorSize = 2048;
 constexpr unsigned long long kBufferSecondsPerChannel = 20;
 
 bool acquireRunning = false;  // Acquire is on the stack
+void (*recordedStimulusStart)() = nullptr;
 
 // The range pair chosen for a physical channel, or -1 when the device has none there.
 int rangePairOf(int channel) {
@@ -85,8 +86,12 @@ int32 StartRun(AcquisitionRun& run) {
     status = DAQmxCfgSampClkTiming(AI_Task, "", NumScans, DAQmx_Val_Rising, DAQmx_Val_ContSamps,
                                    kBufferSecondsPerChannel * NumScans * NumChannels);
     if (status < 0) return status;
-    // The restart a recorded stimulus asked for is under way.
-    if (AutoSave == 1) AutoSave = 0;
+    // The restart a recorded stimulus asked for is under way: its output starts now, just
+    // before the input task, and saving begins with this run.
+    if (AutoSave == 1) {
+        if (recordedStimulusStart) recordedStimulusStart();
+        AutoSave = 0;
+    }
 
     Timer_start = Timer();
     Acquiring = 1;
@@ -164,6 +169,10 @@ int Acquire(int panel, int control, int event, void* callbackData, int eventData
     while (AutoSave == 1) dataAcquire();
     acquireRunning = false;
     return 0;
+}
+
+void trelvanix::SetRecordedStimulusStart(void (*startStimulus)()) {
+    recordedStimulusStart = startStimulus;
 }
 
 void trelvanix::ResetAcquisitionState() {

@@ -31,7 +31,7 @@ void save_prt();
 
 namespace trelvanix {
 
-// Starts the stimulus of a step that Run applied (Injection is already 1).
+// Starts the stimulus of a step that Run applied (Injection is already 1): Run_inject.
 void StartStepStimulus();
 
 // Puts the protocol module back to its state at start: nothing loaded, editor not loaded.
