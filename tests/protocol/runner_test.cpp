@@ -87,7 +87,14 @@ TEST_F(ProtocolRunner, AOneStepProtocolEndsAtOnceWithItsOnlyStep) {
     chooseKind(kPulse);
     loadProtocol(writeFile("one.prt", "1 PULSE_MS1 DOUBLE 1 \n250"));
     SetCtrlVal(ProtocolHandle, PROTOCOL_PAUSE, 2.5);
+    SetCtrlVal(InjectHandle, INJECT_CONVERSION, 1000.0);
+    const double started = Timer();
     press(ProtocolHandle, PROTOCOL_RUN, run_protocol);
+    // One stimulus with the new step length played to its end (nothing is acquired).
+    EXPECT_EQ(Num_wf_points, 1350);
+    EXPECT_GE(Timer() - started, 1.35);
+    EXPECT_EQ(Injection, 0);
+    EXPECT_EQ(popups(), "");
     EXPECT_EQ(Run_time, 2.5);
     EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MS1), 250.0);
     EXPECT_EQ(Protocol, 0);
