@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/state/shared_state.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
@@ -268,6 +270,19 @@ TEST_F(ProtocolRunner, TheLoopStepWaitsForThePauseAfterTheStimulusEnded) {
     Injection = 1;
     stage.onStretch(stretch);
     EXPECT_EQ(Line, 2);
+}
+
+TEST_F(ProtocolRunner, TheExampleProtocolsLoadWithTheirKinds) {
+    const std::string examples = TRELVANIX_PROTOCOL_EXAMPLES;
+    chooseKind(kPulse);
+    loadProtocol(examples + "pulse_amplitudes.prt");
+    EXPECT_THAT(Double_values, ElementsAre(-40.0, -20.0, 0.0, 20.0, 40.0));
+    EXPECT_EQ(Control_id, PULSE_MV1);
+    chooseKind(kSine);
+    loadProtocol(examples + "sine_phases.prt");
+    EXPECT_THAT(Double_values, ElementsAre(0.0, 90.0, 180.0, 270.0));
+    EXPECT_EQ(Control_id, SINE_PHASE);
+    EXPECT_EQ(popups(), "");
 }
 
 }  // namespace
