@@ -119,8 +119,8 @@ void EnableFilterControls() {
     dim(UNITS_WINDOW_SIZE, kind == kNone);
 }
 
-int filter_type(int panel, int control, int event, void* callbackData, int eventData1,
-                int eventData2) {
+int trelvanix::callbacks::filter_type(int panel, int control, int event, void* callbackData,
+                                      int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) EnableFilterControls();
     return 0;
 }
@@ -147,4 +147,9 @@ void FilterData(int kind, double upper, double lower, int ch) {
     if (status < 0) return reportRefusedDesign(ch, status);
     delete[] Coef[ch];
     Coef[ch] = coefficients.release();
+}
+
+void RedesignFilters() {
+    for (int ch = 0; ch < 8; ++ch)
+        if (Filter_type[ch] != kNone) FilterData(Filter_type[ch], Fhp[ch], Flp[ch], ch);
 }

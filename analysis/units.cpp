@@ -126,7 +126,7 @@ void displayUnits(int ch) {
     SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_YNAME, Units[ch]);
 }
 
-void Show_units(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::Show_units(int menuBar, int menuItem, void* callbackData, int panel) {
     if (UnitsHandle == 0) {
         const int loaded = LoadPanel(0, "trelvanix.uir", UNITS);
         if (loaded < 0) return;
@@ -140,21 +140,22 @@ void Show_units(int menuBar, int menuItem, void* callbackData, int panel) {
     DisplayPanel(UnitsHandle);
 }
 
-int Apply(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::Apply(int panel, int control, int event, void* callbackData,
+                                int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) applySelectedChannel();
     return 0;
 }
 
-int CloseUnits(int panel, int control, int event, void* callbackData, int eventData1,
-               int eventData2) {
+int trelvanix::callbacks::CloseUnits(int panel, int control, int event, void* callbackData,
+                                     int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     // A refused unit keeps the panel open, so the edit is not lost silently.
     if (applySelectedChannel()) HidePanel(UnitsHandle);
     return 0;
 }
 
-int Update_channel(int panel, int control, int event, void* callbackData, int eventData1,
-                   int eventData2) {
+int trelvanix::callbacks::Update_channel(int panel, int control, int event, void* callbackData,
+                                         int eventData1, int eventData2) {
     if (event != EVENT_VAL_CHANGED) return 0;
     const int ch = selectedChannel();
     update_units(ch);
@@ -163,14 +164,14 @@ int Update_channel(int panel, int control, int event, void* callbackData, int ev
     return 0;
 }
 
-int Text_Units(int panel, int control, int event, void* callbackData, int eventData1,
-               int eventData2) {
+int trelvanix::callbacks::Text_Units(int panel, int control, int event, void* callbackData,
+                                     int eventData1, int eventData2) {
     if (event == EVENT_VAL_CHANGED) showScaleFactorLabel(prefixShown() + baseShown());
     return 0;
 }
 
-int text_units(int panel, int control, int event, void* callbackData, int eventData1,
-               int eventData2) {
+int trelvanix::callbacks::text_units(int panel, int control, int event, void* callbackData,
+                                     int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) showScaleFactorLabel(prefixShown() + baseShown());
     return 0;
 }

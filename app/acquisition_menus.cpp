@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "analysis/display_filters.h"
 #include "app/menu_groups.h"
 #include "app/state/panel_states.h"
 #include "app/state/shared_state.h"
@@ -28,19 +29,23 @@ void showSweepLength() {
 
 }  // namespace
 
-void Set_SamplingRate(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::Set_SamplingRate(int menuBar, int menuItem, void* callbackData,
+                                            int panel) {
     const int i = indexOf(SampRateID, menuItem);
     if (i < 0) return;
     if (!trelvanix::MenuItemChecked(menuItem)) {
         trelvanix::CheckOnlyMenuItem(SampRateID, menuItem);
         NumScans = static_cast<int>(1000.0 * SampRateIDVal[i]);
         Ds = 1.0 / NumScans;
+        // Coefficients are designed for one rate: at another they filter other frequencies.
+        RedesignFilters();
     }
     // Even the rate already in force stops acquisition, as the operator asked for a restart.
     trelvanix::ShowSettingsChangedState(false);
 }
 
-void Set_Dt_Per_Stretch(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::Set_Dt_Per_Stretch(int menuBar, int menuItem, void* callbackData,
+                                              int panel) {
     const int i = indexOf(MSPerStretchID, menuItem);
     if (i < 0) return;
     if (!trelvanix::MenuItemChecked(menuItem)) {
@@ -51,7 +56,7 @@ void Set_Dt_Per_Stretch(int menuBar, int menuItem, void* callbackData, int panel
     trelvanix::ShowSettingsChangedState(false);
 }
 
-void Set_Stretches(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::Set_Stretches(int menuBar, int menuItem, void* callbackData, int panel) {
     const int i = indexOf(StretchID, menuItem);
     if (i < 0 || trelvanix::MenuItemChecked(menuItem)) return;
     trelvanix::CheckOnlyMenuItem(StretchID, menuItem);

@@ -31,8 +31,8 @@ void channel(int control) {
     }
 }
 
-int ActiveChannel(int panel, int control, int event, void* callbackData, int eventData1,
-                  int eventData2) {
+int trelvanix::callbacks::ActiveChannel(int panel, int control, int event, void* callbackData,
+                                        int eventData1, int eventData2) {
     if (event == EVENT_LEFT_CLICK) channel(control);
     return 0;
 }
@@ -53,16 +53,16 @@ void setColorsAccording2Channel(int index) {
     SetCtrlAttribute(panelHandle, CheckID[index], ATTR_TEXT_COLOR, color);
 }
 
-int SetChColor(int panel, int control, int event, void* callbackData, int eventData1,
-               int eventData2) {
+int trelvanix::callbacks::SetChColor(int panel, int control, int event, void* callbackData,
+                                     int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     GetCtrlVal(panelHandle, PANEL_COLOR, &Colors[Activechannel]);
     setColorsAccording2Channel(Activechannel);
     return 0;
 }
 
-int Board_gain(int panel, int control, int event, void* callbackData, int eventData1,
-               int eventData2) {
+int trelvanix::callbacks::Board_gain(int panel, int control, int event, void* callbackData,
+                                     int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     int index = -1;
     float gain = 0.0f;

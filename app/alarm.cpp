@@ -9,7 +9,7 @@
 int TimerSetHandle = -1;
 int TimeHandle = -1;
 
-void SetTimer(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::SetTimer(int menuBar, int menuItem, void* callbackData, int panel) {
     if (TimerSetHandle == -1) {
         const int loaded = LoadPanel(0, "trelvanix.uir", TIMESET);
         if (loaded < 0) return;
@@ -23,8 +23,8 @@ void SetTimer(int menuBar, int menuItem, void* callbackData, int panel) {
     DisplayPanel(TimerSetHandle);
 }
 
-int OkTimeSet(int panel, int control, int event, void* callbackData, int eventData1,
-              int eventData2) {
+int trelvanix::callbacks::OkTimeSet(int panel, int control, int event, void* callbackData,
+                                    int eventData1, int eventData2) {
     if (event != EVENT_COMMIT || Acquiring == 0) return 0;
     double seconds = 0.0;
     GetCtrlVal(TimerSetHandle, TIMESET_INTERVAL, &seconds);
@@ -33,22 +33,22 @@ int OkTimeSet(int panel, int control, int event, void* callbackData, int eventDa
     return 0;
 }
 
-int HideTimeSet(int panel, int control, int event, void* callbackData, int eventData1,
-                int eventData2) {
+int trelvanix::callbacks::HideTimeSet(int panel, int control, int event, void* callbackData,
+                                      int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) HidePanel(TimerSetHandle);
     return 0;
 }
 
-int TimerCallback(int panel, int control, int event, void* callbackData, int eventData1,
-                  int eventData2) {
+int trelvanix::callbacks::TimerCallback(int panel, int control, int event, void* callbackData,
+                                        int eventData1, int eventData2) {
     if (event != EVENT_TIMER_TICK) return 0;
     SetCtrlAttribute(panelHandle, PANEL_ALARM, ATTR_ENABLED, 0);
     if (TimeHandle != -1) DisplayPanel(TimeHandle);
     return 0;
 }
 
-int HideTimeUp(int panel, int control, int event, void* callbackData, int eventData1,
-               int eventData2) {
+int trelvanix::callbacks::HideTimeUp(int panel, int control, int event, void* callbackData,
+                                     int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) HidePanel(TimeHandle);
     return 0;
 }

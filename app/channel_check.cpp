@@ -25,8 +25,8 @@ void channelChecked(int control) {
     displayUnits(Activechannel);
 }
 
-int CheckChs(int panel, int control, int event, void* callbackData, int eventData1,
-             int eventData2) {
+int trelvanix::callbacks::CheckChs(int panel, int control, int event, void* callbackData,
+                                   int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     if (Acquiring == 1) {
         Acquiring = 0;

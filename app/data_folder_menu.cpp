@@ -19,7 +19,7 @@ void trelvanix::ForgetChosenDataFolder() {
     chosenFolder.clear();
 }
 
-void SetDirectory(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::SetDirectory(int menuBar, int menuItem, void* callbackData, int panel) {
     const std::string folder = chosenFolder.empty() ? trelvanix::DataFolder() : chosenFolder;
     std::string chosen;
     if (DirSelectPopup(folder.c_str(), "Select Directory", 1, 1, &chosen) > 0) {
@@ -31,8 +31,8 @@ void SetDirectory(int menuBar, int menuItem, void* callbackData, int panel) {
     SetDateAndTime();
 }
 
-int ResetTime(int panel, int control, int event, void* callbackData, int eventData1,
-              int eventData2) {
+int trelvanix::callbacks::ResetTime(int panel, int control, int event, void* callbackData,
+                                    int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) Timer_start = Timer();
     return 0;
 }

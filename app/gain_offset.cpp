@@ -47,13 +47,14 @@ void setGainOffset(int index) {
     setYAxisScale(gain / Scale_factor[index], Offset[index] / Scale_factor[index]);
 }
 
-int SetGO0(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::SetGO0(int panel, int control, int event, void* callbackData,
+                                 int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) setGainOffset(Activechannel);
     return 0;
 }
 
-int GetPositions(int panel, int control, int event, void* callbackData, int eventData1,
-                 int eventData2) {
+int trelvanix::callbacks::GetPositions(int panel, int control, int event, void* callbackData,
+                                       int eventData1, int eventData2) {
     if (event != EVENT_COMMIT || GraphHeight <= 0) return 0;
     const int a = Activechannel;
     const double gain = Gain_Factor[a];
@@ -72,8 +73,8 @@ int GetPositions(int panel, int control, int event, void* callbackData, int even
     return 0;
 }
 
-int SetYDivisions(int panel, int control, int event, void* callbackData, int eventData1,
-                  int eventData2) {
+int trelvanix::callbacks::SetYDivisions(int panel, int control, int event, void* callbackData,
+                                        int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     int divisions = 10;
     GetCtrlVal(panelHandle, PANEL_YDIVS, &divisions);
@@ -81,7 +82,7 @@ int SetYDivisions(int panel, int control, int event, void* callbackData, int eve
     return 0;
 }
 
-void MoveSignal(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::MoveSignal(int menuBar, int menuItem, void* callbackData, int panel) {
     int checked = 0;
     GetMenuBarAttribute(menuBar, menuItem, ATTR_CHECKED, &checked);
     MoveSig = checked ? 0 : 1;

@@ -21,20 +21,22 @@ namespace {
 
 }  // namespace
 
-int Quit(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::Quit(int panel, int control, int event, void* callbackData,
+                               int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     if (Record || Save_status) record_stop();
     trelvanix::StopStimulusOnExit();
     endProcess();
 }
 
-void Quit_(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::Quit_(int menuBar, int menuItem, void* callbackData, int panel) {
     if (Record || Save_status) record_stop();
     trelvanix::StopStimulusOnExit();
     endProcess();
 }
 
-int close(int panel, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::close(int panel, int event, void* callbackData, int eventData1,
+                                int eventData2) {
     if (event == EVENT_CLOSE && (Record || Save_status)) record_stop();
     if (event == EVENT_PANEL_SIZE)
         GetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_PLOT_AREA_HEIGHT, &GraphHeight);

@@ -36,7 +36,7 @@ void askForSavingInterval(int menuBar, int item) {
 
 }  // namespace
 
-void Save(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::Save(int menuBar, int menuItem, void* callbackData, int panel) {
     int checked = 0;
     GetMenuBarAttribute(menuBar, menuItem, ATTR_CHECKED, &checked);
     if (checked)

@@ -40,19 +40,21 @@ void scale_change() {
     trelvanix::CheckOnlyMenuItem(StretchID, matching);
 }
 
-int SetTime(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::SetTime(int panel, int control, int event, void* callbackData,
+                                  int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) scale_change();
     return 0;
 }
 
-int forward(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::forward(int panel, int control, int event, void* callbackData,
+                                  int eventData1, int eventData2) {
     if (event != EVENT_LEFT_CLICK) return -1;
     setSweepLength(timeAxisMaximum() / 2.0);
     return 0;
 }
 
-int backward(int panel, int control, int event, void* callbackData, int eventData1,
-             int eventData2) {
+int trelvanix::callbacks::backward(int panel, int control, int event, void* callbackData,
+                                   int eventData1, int eventData2) {
     if (event != EVENT_LEFT_CLICK) return -1;
     setSweepLength(2.0 * timeAxisMaximum());
     return 0;
@@ -74,12 +76,14 @@ void hold() {
     }
 }
 
-int pause(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::pause(int panel, int control, int event, void* callbackData,
+                                int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) hold();
     return 0;
 }
 
-int Refresh(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::Refresh(int panel, int control, int event, void* callbackData,
+                                  int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) Count = -1;
     return 0;
 }

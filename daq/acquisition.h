@@ -11,9 +11,6 @@
 // end of a run.
 extern TaskHandle AI_Task;
 
-// Acquire button (commit): runs acquisition, and runs it again at once for as long as a
-// recorded stimulus asks for a restart (`AutoSave`).
-int Acquire(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 // Puts the main panel into its acquiring state and runs the loop until it ends. A stretch
 // holding fewer than 2 samples per channel, or an acquired channel whose input range is not
 // known, is refused with an "Error!" pop-up before anything changes.
@@ -28,11 +25,16 @@ void Preparations();
 // ticked); a running acquisition is stopped.
 void GetNumChs();
 
+namespace trelvanix::callbacks {
+// Acquire button (commit): runs acquisition, and runs it again at once for as long as a
+// recorded stimulus asks for a restart (`AutoSave`).
+int Acquire(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 // Save-interval dialog OK and Cancel buttons, and the record-time control (commit).
 int ok_click(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int Cancel(int panel, int control, int event, void* callbackData, int eventData1, int eventData2);
 int SetSaveTime(int panel, int control, int event, void* callbackData, int eventData1,
                 int eventData2);
+}  // namespace trelvanix::callbacks
 
 namespace trelvanix {
 // Starts the output of a recorded stimulus: a run restarted for it (`AutoSave`) calls this once

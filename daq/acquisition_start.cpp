@@ -159,7 +159,8 @@ void dataAcquire() {
     Acquire_With_no_trigger();
 }
 
-int Acquire(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::Acquire(int panel, int control, int event, void* callbackData,
+                                  int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     // Callbacks run inside the loop; a second run there would take the first one's task.
     if (acquireRunning) return 0;

@@ -6,8 +6,8 @@
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 
-int ok_click(int panel, int control, int event, void* callbackData, int eventData1,
-             int eventData2) {
+int trelvanix::callbacks::ok_click(int panel, int control, int event, void* callbackData,
+                                   int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     GetCtrlVal(panel, INTERVAL_SAVING, &Saving_interval);
     GetCtrlVal(panel, INTERVAL_PAUSE, &Skip_interval);
@@ -18,7 +18,8 @@ int ok_click(int panel, int control, int event, void* callbackData, int eventDat
     return 0;
 }
 
-int Cancel(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::Cancel(int panel, int control, int event, void* callbackData,
+                                 int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 0);
     SetMenuBarAttribute(GetPanelMenuBar(panelHandle), MENUBAR_FILE_SAVE, ATTR_CHECKED, 0);
@@ -26,8 +27,8 @@ int Cancel(int panel, int control, int event, void* callbackData, int eventData1
     return 0;
 }
 
-int SetSaveTime(int panel, int control, int event, void* callbackData, int eventData1,
-                int eventData2) {
+int trelvanix::callbacks::SetSaveTime(int panel, int control, int event, void* callbackData,
+                                      int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     GetCtrlVal(panel, control, &SaveTime);
     return 0;

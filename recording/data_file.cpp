@@ -98,8 +98,14 @@ vnx::HeaderContent headerFor(const std::vector<int>& physical) {
     const int nch = static_cast<int>(physical.size());
     h.scanRate = NumScans;
     h.plannedSamples = Record ? -1 : vnx::truncWord(Saving_interval * NumScans * nch);
-    GetSystemDate(&h.month, &h.day, &h.year);
-    GetSystemTime(&h.hour, &h.minute, &h.second);
+    // Date and time from one reading of the clock, so they always belong together.
+    const std::tm now = localCalendar();
+    h.year = now.tm_year + 1900;
+    h.month = now.tm_mon + 1;
+    h.day = now.tm_mday;
+    h.hour = now.tm_hour;
+    h.minute = now.tm_min;
+    h.second = now.tm_sec;
     h.commentLines = commentLines();
     for (int ch : physical) {
         vnx::ChannelHeader c;
@@ -129,12 +135,27 @@ int& handleOf(Slot slot) {
     return slot == kFirstFile ? Fd : Ft;
 }
 
+namespace {
+
+// The slot's handle, in step with Fd or Ft: a handle that was put into the global from
+// outside (or closed there and cleared) is what the slot holds from now on.
+FileHandle& ownedHandle(Slot slot) {
+    FileHandle& owned = openFiles[slot].handle;
+    if (owned.get() != handleOf(slot)) {
+        owned.release();
+        owned = FileHandle(handleOf(slot));
+    }
+    return owned;
+}
+
+}  // namespace
+
 const OpenDataFile& dataFile(Slot slot) {
     return openFiles[slot];
 }
 
 int writeStretch(Slot slot) {
-    const int handle = handleOf(slot);
+    const int handle = ownedHandle(slot).get();
     if (handle <= 0 || !HalfBuffer || NumChannels <= 0) return 0;
     const int scans = BufferSize / NumChannels;
     const auto& positions = openFiles[slot].positions;
@@ -152,7 +173,7 @@ int writeStretch(Slot slot) {
 }
 
 int finaliseAndClose(Slot slot) {
-    int& handle = handleOf(slot);
+    const int handle = ownedHandle(slot).get();
     if (handle <= 0) return 0;
     OpenDataFile& file = openFiles[slot];
     // The file's size says what it holds, even after a write that failed part-way.
@@ -168,23 +189,26 @@ int finaliseAndClose(Slot slot) {
 }
 
 int closeDataFile(Slot slot) {
-    int& handle = handleOf(slot);
-    if (handle <= 0) return 0;
-    const int status = CloseFile(handle);
-    handle = -1;
+    FileHandle& handle = ownedHandle(slot);
+    if (!handle.isOpen()) return 0;
+    const int status = handle.close();
+    handleOf(slot) = -1;
     valuesWritten[slot] = 0;
     return status;
 }
 
 void discardDataFile(Slot slot) {
-    if (handleOf(slot) <= 0) return;
+    if (!ownedHandle(slot).isOpen()) return;
     closeDataFile(slot);
     std::error_code ignored;
     std::filesystem::remove(openFiles[slot].path, ignored);
 }
 
 void forgetDataFiles() {
-    for (OpenDataFile& file : openFiles) file = OpenDataFile{};
+    for (OpenDataFile& file : openFiles) {
+        file.handle.release();
+        file = OpenDataFile{};
+    }
     valuesWritten[0] = valuesWritten[1] = 0;
 }
 
@@ -204,9 +228,10 @@ int open_this_file(const char* name, int kind) {
 
     const int handle = OpenFile(name, VAL_READ_WRITE, VAL_TRUNCATE, VAL_BINARY);
     if (handle < 0) return handle;
-    handleOf(slot) = handle;
     openFiles[slot] =
         OpenDataFile{name, positions, header.table, static_cast<int>(header.bytes.size())};
+    openFiles[slot].handle = FileHandle(handle);
+    handleOf(slot) = handle;
     valuesWritten[slot] = 0;
 
     // Everything up to the filter section, the filter section, then the padding.

@@ -1,11 +1,13 @@
 #pragma once
-// The writer's view of the open data files: for each of the two handles (Fd, Ft) the file's
+// The writer's view of the open data files: for each of the two slots the file's handle, its
 // path, its channels and the fixed table it was created with, kept until the file is closed
-// so that the finalisation rewrites the file's own table.
+// so that the finalisation rewrites the file's own table. The slot owns its handle; the
+// globals Fd and Ft show it, and a handle put into them from outside is taken over.
 
 #include <string>
 #include <vector>
 
+#include "recording/file_handle.h"
 #include "recording/vnx_format.h"
 
 namespace trelvanix::recording {
@@ -17,6 +19,7 @@ struct OpenDataFile {
     std::vector<int> positions;  // position in ChannelList of each channel of the file
     vnx::FixedTable table{};
     int headerBytes = 0;
+    FileHandle handle;
 };
 
 // The handle of a slot: Fd or Ft.
@@ -33,7 +36,7 @@ int finaliseAndClose(Slot slot);
 int closeDataFile(Slot slot);
 // Closes the slot's file and deletes it (a file set that could not be completed).
 void discardDataFile(Slot slot);
-// Forgets every open file without touching it (tests).
+// Forgets every open file without touching it: their handles are given up, not closed.
 void forgetDataFiles();
 
 }  // namespace trelvanix::recording

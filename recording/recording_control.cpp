@@ -175,7 +175,8 @@ void endOperation() {
     trelvanix::ShowStoppedState();
 }
 
-int record(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::record(int panel, int control, int event, void* callbackData,
+                                 int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     Save_status = 1;
     Real_time = 0.0;
@@ -194,12 +195,13 @@ int record(int panel, int control, int event, void* callbackData, int eventData1
     return 0;
 }
 
-int stop(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::stop(int panel, int control, int event, void* callbackData,
+                               int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) endOperation();
     return 0;
 }
 
-void Print_(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::Print_(int menuBar, int menuItem, void* callbackData, int panel) {
     if (PrintPanel(panelHandle, "", 1, VAL_FULL_PANEL, 1) < 0)
         MessagePopup("Error!", "The main panel could not be printed.");
 }

@@ -44,7 +44,7 @@ std::string defaultDirectory() {
 
 }  // namespace
 
-void ShowSave(int menuBar, int menuItem, void* callbackData, int panel) {
+void trelvanix::callbacks::ShowSave(int menuBar, int menuItem, void* callbackData, int panel) {
     if (SaveHandle < 0) {
         const int loaded = LoadPanel(0, "trelvanix.uir", SAVEOPT);
         if (loaded < 0) return;
@@ -53,13 +53,14 @@ void ShowSave(int menuBar, int menuItem, void* callbackData, int panel) {
     DisplayPanel(SaveHandle);
 }
 
-int OkSave(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::OkSave(int panel, int control, int event, void* callbackData,
+                                 int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) HidePanel(SaveHandle);
     return 0;
 }
 
-int ApplySave(int panel, int control, int event, void* callbackData, int eventData1,
-              int eventData2) {
+int trelvanix::callbacks::ApplySave(int panel, int control, int event, void* callbackData,
+                                    int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) save_options();
     return 0;
 }
@@ -77,8 +78,8 @@ void save_options() {
     FileFlag[file - 1] = 1;
 }
 
-int removeOption(int panel, int control, int event, void* callbackData, int eventData1,
-                 int eventData2) {
+int trelvanix::callbacks::removeOption(int panel, int control, int event, void* callbackData,
+                                       int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     int file = 0;
     GetCtrlVal(SaveHandle, SAVEOPT_REMOVE_FILE, &file);
@@ -90,7 +91,8 @@ int removeOption(int panel, int control, int event, void* callbackData, int even
     return 0;
 }
 
-int SetDire(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+int trelvanix::callbacks::SetDire(int panel, int control, int event, void* callbackData,
+                                  int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     int file = 0;
     GetCtrlVal(SaveHandle, SAVEOPT_FILE, &file);

@@ -19,6 +19,8 @@ int rebuildAndHide(int panel, int event) {
 
 }  // namespace
 
+namespace trelvanix::callbacks {
+
 void inject(int menuBar, int menuItem, void* callbackData, int panel) {
     if (Handle[kPulse] == 0) {
         struct SubPanel {
@@ -113,3 +115,5 @@ int StimulusWindowClose(int panel, int event, void* callbackData, int eventData1
         if (Handle[kind] == panel) return kCloseOfKind[kind](panel, 0, EVENT_COMMIT, nullptr, 0, 0);
     return 0;
 }
+
+}  // namespace trelvanix::callbacks

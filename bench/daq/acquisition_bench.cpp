@@ -32,6 +32,9 @@
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 
+// The callbacks the resource file names, as the panels call them.
+using namespace trelvanix::callbacks;
+
 using namespace trelvanix;
 
 namespace {

@@ -26,7 +26,8 @@ int failure(int status, std::string why) {
 }
 
 std::map<int, std::unique_ptr<FileStream>>& openFiles() {
-    static std::map<int, std::unique_ptr<FileStream>> files;
+    // Never destroyed: owners of static storage may close their handles while the process exits.
+    static auto& files = *new std::map<int, std::unique_ptr<FileStream>>;
     return files;
 }
 

@@ -88,119 +88,137 @@ int currentValue(int panel, int control, Value* out) {
     return UIE_NoError;
 }
 
+int rounded(const Value& v) {
+    return static_cast<int>(std::lround(numberOf(v)));
+}
+
+// How an attribute is read and written: one entry per attribute, used by both Get and Set.
+// A null `set` makes the attribute read-only; graph attributes exist on graphs only.
+struct AttributeAccess {
+    int attribute;
+    bool graphOnly;
+    Value (*get)(const Control&);
+    int (*set)(Control&, const Value&);  // returns 0, or a negative status for a bad value
+};
+
+// clang-format off
+const AttributeAccess kAttributes[] = {
+    {ATTR_DIMMED, false, [](const Control& c) -> Value { return c.dimmed ? 1 : 0; },
+     [](Control& c, const Value& v) { c.dimmed = rounded(v) != 0; return 0; }},
+    {ATTR_VISIBLE, false, [](const Control& c) -> Value { return c.visible ? 1 : 0; },
+     [](Control& c, const Value& v) { c.visible = rounded(v) != 0; return 0; }},
+    {ATTR_LABEL_TEXT, false, [](const Control& c) -> Value { return c.label; },
+     [](Control& c, const Value& v) { c.label = textOf(v); return 0; }},
+    {ATTR_TEXT_COLOR, false, [](const Control& c) -> Value { return c.textColor; },
+     [](Control& c, const Value& v) { c.textColor = rounded(v); return 0; }},
+    {ATTR_LABEL_COLOR, false, [](const Control& c) -> Value { return c.labelColor; },
+     [](Control& c, const Value& v) { c.labelColor = rounded(v); return 0; }},
+    {ATTR_FRAME_COLOR, false, [](const Control& c) -> Value { return c.frameColor; },
+     [](Control& c, const Value& v) { c.frameColor = rounded(v); return 0; }},
+    {ATTR_ON_COLOR, false, [](const Control& c) -> Value { return c.onColor; },
+     [](Control& c, const Value& v) { c.onColor = rounded(v); return 0; }},
+    {ATTR_OFF_COLOR, false, [](const Control& c) -> Value { return c.offColor; },
+     [](Control& c, const Value& v) { c.offColor = rounded(v); return 0; }},
+    {ATTR_BLINK, false, [](const Control& c) -> Value { return c.blink ? 1 : 0; },
+     [](Control& c, const Value& v) { c.blink = rounded(v) != 0; return 0; }},
+    {ATTR_MIN_VALUE, false, [](const Control& c) -> Value { return c.minValue; },
+     [](Control& c, const Value& v) {
+         c.minValue = numberOf(v);
+         c.value = coerce(c, c.value);
+         return 0;
+     }},
+    {ATTR_MAX_VALUE, false, [](const Control& c) -> Value { return c.maxValue; },
+     [](Control& c, const Value& v) {
+         c.maxValue = numberOf(v);
+         c.value = coerce(c, c.value);
+         return 0;
+     }},
+    {ATTR_INCR_VALUE, false, [](const Control& c) -> Value { return c.increment; },
+     [](Control& c, const Value& v) { c.increment = numberOf(v); return 0; }},
+    {ATTR_PRECISION, false, [](const Control& c) -> Value { return c.precision; },
+     [](Control& c, const Value& v) { c.precision = std::clamp(rounded(v), 0, 15); return 0; }},
+    {ATTR_DATA_TYPE, false, [](const Control& c) -> Value { return c.dataType; },
+     [](Control& c, const Value& v) {
+         const int type = rounded(v);
+         if (type < VAL_INTEGER || type > VAL_STRING) return int{UIE_BadAttributeValue};
+         c.dataType = type;
+         c.value = convertValue(c.value, type);
+         for (ListItem& item : c.items) item.value = convertValue(item.value, type);
+         return 0;
+     }},
+    {ATTR_CONSTANT_NAME, false, [](const Control& c) -> Value { return c.constantName; },
+     nullptr},
+    // Set through SetCtrlIndex, which checks the index and announces the change itself.
+    {ATTR_CTRL_INDEX, false, [](const Control& c) -> Value { return c.index; }, nullptr},
+    {ATTR_INTERVAL, false, [](const Control& c) -> Value { return c.interval; },
+     [](Control& c, const Value& v) {
+         const double seconds = numberOf(v);
+         if (!(seconds > 0)) return int{UIE_BadAttributeValue};
+         c.interval = seconds;
+         c.nextTick = trelvanix::programClock().seconds() + seconds;
+         return 0;
+     }},
+    {ATTR_ENABLED, false, [](const Control& c) -> Value { return c.enabled ? 1 : 0; },
+     [](Control& c, const Value& v) {
+         const bool enabled = rounded(v) != 0;
+         if (!c.enabled && enabled) c.nextTick = trelvanix::programClock().seconds() + c.interval;
+         c.enabled = enabled;
+         return 0;
+     }},
+    {ATTR_LEFT, false, [](const Control& c) -> Value { return c.rect.left; },
+     [](Control& c, const Value& v) { c.rect.left = rounded(v); return 0; }},
+    {ATTR_TOP, false, [](const Control& c) -> Value { return c.rect.top; },
+     [](Control& c, const Value& v) { c.rect.top = rounded(v); return 0; }},
+    {ATTR_WIDTH, false, [](const Control& c) -> Value { return c.rect.width; },
+     [](Control& c, const Value& v) { c.rect.width = std::max(0, rounded(v)); return 0; }},
+    {ATTR_HEIGHT, false, [](const Control& c) -> Value { return c.rect.height; },
+     [](Control& c, const Value& v) { c.rect.height = std::max(0, rounded(v)); return 0; }},
+    {ATTR_XDIVISIONS, true, [](const Control& c) -> Value { return c.graph->xAxis.divisions; },
+     [](Control& c, const Value& v) { c.graph->xAxis.divisions = std::max(1, rounded(v)); return 0; }},
+    {ATTR_YDIVISIONS, true, [](const Control& c) -> Value { return c.graph->yAxis.divisions; },
+     [](Control& c, const Value& v) { c.graph->yAxis.divisions = std::max(1, rounded(v)); return 0; }},
+    {ATTR_YAXIS_GAIN, true, [](const Control& c) -> Value { return c.graph->yAxis.labelGain; },
+     [](Control& c, const Value& v) { c.graph->yAxis.labelGain = numberOf(v); return 0; }},
+    {ATTR_YAXIS_OFFSET, true, [](const Control& c) -> Value { return c.graph->yAxis.labelOffset; },
+     [](Control& c, const Value& v) { c.graph->yAxis.labelOffset = numberOf(v); return 0; }},
+    {ATTR_XNAME, true, [](const Control& c) -> Value { return c.graph->xAxis.name; },
+     [](Control& c, const Value& v) { c.graph->xAxis.name = textOf(v); return 0; }},
+    {ATTR_YNAME, true, [](const Control& c) -> Value { return c.graph->yAxis.name; },
+     [](Control& c, const Value& v) { c.graph->yAxis.name = textOf(v); return 0; }},
+    {ATTR_YNAME_COLOR, true, [](const Control& c) -> Value { return c.graph->yAxis.nameColor; },
+     [](Control& c, const Value& v) { c.graph->yAxis.nameColor = rounded(v); return 0; }},
+    {ATTR_YLABEL_COLOR, true, [](const Control& c) -> Value { return c.graph->yAxis.labelColor; },
+     [](Control& c, const Value& v) { c.graph->yAxis.labelColor = rounded(v); return 0; }},
+    {ATTR_PLOT_BGCOLOR, true, [](const Control& c) -> Value { return c.graph->plotBackground; },
+     [](Control& c, const Value& v) { c.graph->plotBackground = rounded(v); return 0; }},
+    {ATTR_PLOT_AREA_TOP, true, [](const Control& c) -> Value { return c.graph->plotArea.top; },
+     nullptr},
+    {ATTR_PLOT_AREA_LEFT, true, [](const Control& c) -> Value { return c.graph->plotArea.left; },
+     nullptr},
+    {ATTR_PLOT_AREA_HEIGHT, true,
+     [](const Control& c) -> Value { return c.graph->plotArea.height; }, nullptr},
+    {ATTR_PLOT_AREA_WIDTH, true,
+     [](const Control& c) -> Value { return c.graph->plotArea.width; }, nullptr},
+    {ATTR_NUM_PLOTS, true,
+     [](const Control& c) -> Value { return static_cast<int>(c.graph->plots.size()); }, nullptr},
+};
+// clang-format on
+
+// The entry of `attribute` when control c has it, else null.
+const AttributeAccess* accessOf(const Control& c, int attribute) {
+    for (const AttributeAccess& access : kAttributes)
+        if (access.attribute == attribute) return access.graphOnly && !c.graph ? nullptr : &access;
+    return nullptr;
+}
+
 int setAttribute(int panel, int control, int attribute, const Value& v) {
     int status = 0;
     Control* c = findControl(panel, control, &status);
     if (!c) return status;
-    const double n = numberOf(v);
-    const int i = static_cast<int>(std::lround(n));
-    Axis* y = c->graph ? &c->graph->yAxis : nullptr;
-    Axis* x = c->graph ? &c->graph->xAxis : nullptr;
-    switch (attribute) {
-        case ATTR_DIMMED:
-            c->dimmed = i != 0;
-            break;
-        case ATTR_VISIBLE:
-            c->visible = i != 0;
-            break;
-        case ATTR_LABEL_TEXT:
-            c->label = textOf(v);
-            break;
-        case ATTR_TEXT_COLOR:
-            c->textColor = i;
-            break;
-        case ATTR_LABEL_COLOR:
-            c->labelColor = i;
-            break;
-        case ATTR_FRAME_COLOR:
-            c->frameColor = i;
-            break;
-        case ATTR_ON_COLOR:
-            c->onColor = i;
-            break;
-        case ATTR_OFF_COLOR:
-            c->offColor = i;
-            break;
-        case ATTR_BLINK:
-            c->blink = i != 0;
-            break;
-        case ATTR_MIN_VALUE:
-            c->minValue = n;
-            c->value = coerce(*c, c->value);
-            break;
-        case ATTR_MAX_VALUE:
-            c->maxValue = n;
-            c->value = coerce(*c, c->value);
-            break;
-        case ATTR_INCR_VALUE:
-            c->increment = n;
-            break;
-        case ATTR_PRECISION:
-            c->precision = std::clamp(i, 0, 15);
-            break;
-        case ATTR_DATA_TYPE:
-            if (i < VAL_INTEGER || i > VAL_STRING) return UIE_BadAttributeValue;
-            c->dataType = i;
-            c->value = convertValue(c->value, i);
-            for (ListItem& item : c->items) item.value = convertValue(item.value, i);
-            break;
-        case ATTR_INTERVAL:
-            if (!(n > 0)) return UIE_BadAttributeValue;
-            c->interval = n;
-            c->nextTick = trelvanix::programClock().seconds() + n;
-            break;
-        case ATTR_ENABLED:
-            if (!c->enabled && i) c->nextTick = trelvanix::programClock().seconds() + c->interval;
-            c->enabled = i != 0;
-            break;
-        case ATTR_LEFT:
-            c->rect.left = i;
-            break;
-        case ATTR_TOP:
-            c->rect.top = i;
-            break;
-        case ATTR_WIDTH:
-            c->rect.width = std::max(0, i);
-            break;
-        case ATTR_HEIGHT:
-            c->rect.height = std::max(0, i);
-            break;
-        case ATTR_CTRL_INDEX:
-            return SetCtrlIndex(panel, control, i);
-        default:
-            if (!c->graph) return UIE_BadAttribute;
-            switch (attribute) {
-                case ATTR_XDIVISIONS:
-                    x->divisions = std::max(1, i);
-                    break;
-                case ATTR_YDIVISIONS:
-                    y->divisions = std::max(1, i);
-                    break;
-                case ATTR_YAXIS_GAIN:
-                    y->labelGain = n;
-                    break;
-                case ATTR_YAXIS_OFFSET:
-                    y->labelOffset = n;
-                    break;
-                case ATTR_XNAME:
-                    x->name = textOf(v);
-                    break;
-                case ATTR_YNAME:
-                    y->name = textOf(v);
-                    break;
-                case ATTR_YNAME_COLOR:
-                    y->nameColor = i;
-                    break;
-                case ATTR_YLABEL_COLOR:
-                    y->labelColor = i;
-                    break;
-                case ATTR_PLOT_BGCOLOR:
-                    c->graph->plotBackground = i;
-                    break;
-                default:
-                    return UIE_BadAttribute;
-            }
-    }
+    if (attribute == ATTR_CTRL_INDEX) return SetCtrlIndex(panel, control, rounded(v));
+    const AttributeAccess* access = accessOf(*c, attribute);
+    if (!access || !access->set) return UIE_BadAttribute;
+    if (const int refused = access->set(*c, v); refused < 0) return refused;
     model().controlChanged(panel, control);
     return UIE_NoError;
 }
@@ -209,124 +227,10 @@ int getAttribute(int panel, int control, int attribute, Value* out) {
     int status = 0;
     Control* c = findControl(panel, control, &status);
     if (!c) return status;
-    switch (attribute) {
-        case ATTR_DIMMED:
-            *out = c->dimmed ? 1 : 0;
-            return 0;
-        case ATTR_VISIBLE:
-            *out = c->visible ? 1 : 0;
-            return 0;
-        case ATTR_LABEL_TEXT:
-            *out = c->label;
-            return 0;
-        case ATTR_TEXT_COLOR:
-            *out = c->textColor;
-            return 0;
-        case ATTR_LABEL_COLOR:
-            *out = c->labelColor;
-            return 0;
-        case ATTR_FRAME_COLOR:
-            *out = c->frameColor;
-            return 0;
-        case ATTR_ON_COLOR:
-            *out = c->onColor;
-            return 0;
-        case ATTR_OFF_COLOR:
-            *out = c->offColor;
-            return 0;
-        case ATTR_BLINK:
-            *out = c->blink ? 1 : 0;
-            return 0;
-        case ATTR_MIN_VALUE:
-            *out = c->minValue;
-            return 0;
-        case ATTR_MAX_VALUE:
-            *out = c->maxValue;
-            return 0;
-        case ATTR_INCR_VALUE:
-            *out = c->increment;
-            return 0;
-        case ATTR_PRECISION:
-            *out = c->precision;
-            return 0;
-        case ATTR_DATA_TYPE:
-            *out = c->dataType;
-            return 0;
-        case ATTR_CONSTANT_NAME:
-            *out = c->constantName;
-            return 0;
-        case ATTR_CTRL_INDEX:
-            *out = c->index;
-            return 0;
-        case ATTR_INTERVAL:
-            *out = c->interval;
-            return 0;
-        case ATTR_ENABLED:
-            *out = c->enabled ? 1 : 0;
-            return 0;
-        case ATTR_LEFT:
-            *out = c->rect.left;
-            return 0;
-        case ATTR_TOP:
-            *out = c->rect.top;
-            return 0;
-        case ATTR_WIDTH:
-            *out = c->rect.width;
-            return 0;
-        case ATTR_HEIGHT:
-            *out = c->rect.height;
-            return 0;
-        default:
-            break;
-    }
-    if (!c->graph) return UIE_BadAttribute;
-    const Graph& g = *c->graph;
-    switch (attribute) {
-        case ATTR_XDIVISIONS:
-            *out = g.xAxis.divisions;
-            return 0;
-        case ATTR_YDIVISIONS:
-            *out = g.yAxis.divisions;
-            return 0;
-        case ATTR_YAXIS_GAIN:
-            *out = g.yAxis.labelGain;
-            return 0;
-        case ATTR_YAXIS_OFFSET:
-            *out = g.yAxis.labelOffset;
-            return 0;
-        case ATTR_XNAME:
-            *out = g.xAxis.name;
-            return 0;
-        case ATTR_YNAME:
-            *out = g.yAxis.name;
-            return 0;
-        case ATTR_YNAME_COLOR:
-            *out = g.yAxis.nameColor;
-            return 0;
-        case ATTR_YLABEL_COLOR:
-            *out = g.yAxis.labelColor;
-            return 0;
-        case ATTR_PLOT_AREA_TOP:
-            *out = g.plotArea.top;
-            return 0;
-        case ATTR_PLOT_AREA_LEFT:
-            *out = g.plotArea.left;
-            return 0;
-        case ATTR_PLOT_AREA_HEIGHT:
-            *out = g.plotArea.height;
-            return 0;
-        case ATTR_PLOT_AREA_WIDTH:
-            *out = g.plotArea.width;
-            return 0;
-        case ATTR_PLOT_BGCOLOR:
-            *out = g.plotBackground;
-            return 0;
-        case ATTR_NUM_PLOTS:
-            *out = static_cast<int>(g.plots.size());
-            return 0;
-        default:
-            return UIE_BadAttribute;
-    }
+    const AttributeAccess* access = accessOf(*c, attribute);
+    if (!access) return UIE_BadAttribute;
+    *out = access->get(*c);
+    return 0;
 }
 
 Control* listControl(int panel, int control, int* status) {

@@ -12,6 +12,9 @@
 #include "resources/trelvanix_uir.h"
 #include "tests/app/program_fixture.h"
 
+// The callbacks the resource file names, as the panels call them.
+using namespace trelvanix::callbacks;
+
 using namespace trelvanix;
 using namespace trelvanix::testing;
 

@@ -17,20 +17,13 @@
 #include "platform/ui/runtime_files.h"
 #include "recording/recording.h"
 #include "tests/app/program_fixture.h"
+#include "tests/platform/ui/failing_file_system.h"
 
 namespace {
 
 int leftOpenHandle = -1;
 
-// Stands in for a test's failing file system; passes every call on.
-class PassingFileSystem final : public trelvanix::ui::FileSystem {
-  public:
-    std::unique_ptr<trelvanix::ui::FileStream> open(const std::string& path, int flags,
-                                                    std::string* error) override {
-        return trelvanix::ui::standardFileSystem().open(path, flags, error);
-    }
-};
-PassingFileSystem passing;
+trelvanix::ui::testing::FailingFileSystem failing;
 
 TEST(ProgramStateSequence, FirstLeavesStateInEveryModule) {
     NumScans = 50000;
@@ -42,7 +35,7 @@ TEST(ProgramStateSequence, FirstLeavesStateInEveryModule) {
     MoveSig = 1;
     TimerSetHandle = 4;
     trelvanix::DataFolder() = "/nowhere";
-    trelvanix::ui::installFileSystem(&passing);
+    trelvanix::ui::installFileSystem(&failing);
     leftOpenHandle = OpenFile("/dev/null", VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_BINARY);
     ASSERT_GE(leftOpenHandle, 0);
     ASSERT_TRUE(trelvanix::driver::injectDriverFault("DAQmxCreateTask", 1, -200, nullptr));

@@ -13,6 +13,9 @@
 #include "resources/trelvanix_uir.h"
 #include "tests/daq/acquisition_fixture.h"
 
+// The callbacks the resource file names, as the panels call them.
+using namespace trelvanix::callbacks;
+
 using namespace trelvanix::testing;
 
 namespace {

@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -6,12 +5,17 @@
 #include <fstream>
 
 #include "app/state/shared_state.h"
+#include "platform/clock/clock.h"
 #include "platform/ui/file_system.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "tests/platform/ui/failing_file_system.h"
 #include "tests/recording/recording_fixture.h"
+
+// The callbacks the resource file names, as the panels call them.
+using namespace trelvanix::callbacks;
 
 using namespace trelvanix;
 using namespace trelvanix::testing;
@@ -42,50 +46,30 @@ void setLine(int control, const char* text) {
 }
 
 // A disk that takes only so many more bytes: later writes stop part-way, as a full disk does.
-class FullDisk final : public ui::FileSystem {
-  public:
-    std::size_t spaceLeft = SIZE_MAX;
-    bool refuseOpen = false;
+using FullDisk = ui::testing::FailingFileSystem;
 
-    std::unique_ptr<ui::FileStream> open(const std::string& path, int flags,
-                                         std::string* error) override {
-        if (refuseOpen && (flags & O_CREAT)) {
-            *error = "Permission denied";
-            return nullptr;
-        }
-        auto real = ui::standardFileSystem().open(path, flags, error);
-        return real ? std::make_unique<Stream>(std::move(real), this) : nullptr;
+// A calendar that moves one second on from 23:59:59 local time each time it is read, so two
+// readings of the date and time made for one file straddle midnight.
+class MidnightClock final : public Clock {
+  public:
+    MidnightClock() {
+        std::tm lastSecond{};
+        lastSecond.tm_year = 2026 - 1900;
+        lastSecond.tm_mon = 0;
+        lastSecond.tm_mday = 31;
+        lastSecond.tm_hour = 23;
+        lastSecond.tm_min = 59;
+        lastSecond.tm_sec = 59;
+        lastSecond.tm_isdst = -1;
+        next_ = std::mktime(&lastSecond);
     }
+    double seconds() const override { return 0.0; }
+    std::time_t calendarTime() const override { return next_++; }
+    void waitUntil(double) override {}
+    bool isSimulated() const override { return true; }
 
   private:
-    class Stream final : public ui::FileStream {
-      public:
-        Stream(std::unique_ptr<ui::FileStream> real, FullDisk* disk)
-            : real_(std::move(real)), disk_(disk) {}
-        std::size_t write(const char* data, std::size_t count, std::string* error) override {
-            // Rewriting bytes the file already has needs no new space.
-            const long at = real_->seek(0, SEEK_CUR, error);
-            const long end = real_->seek(0, SEEK_END, error);
-            real_->seek(at, SEEK_SET, error);
-            const std::size_t fresh = at + long(count) > end ? at + count - end : 0;
-            const std::size_t allowed = count - fresh + std::min(fresh, disk_->spaceLeft);
-            const std::size_t written = real_->write(data, allowed, error);
-            disk_->spaceLeft -= std::min(disk_->spaceLeft, written - (count - fresh));
-            if (written < count) *error = "No space left on device";
-            return written;
-        }
-        long read(char* data, std::size_t count, std::string* error) override {
-            return real_->read(data, count, error);
-        }
-        long seek(long offset, int origin, std::string* error) override {
-            return real_->seek(offset, origin, error);
-        }
-        bool close(std::string* error) override { return real_->close(error); }
-
-      private:
-        std::unique_ptr<ui::FileStream> real_;
-        FullDisk* disk_;
-    };
+    mutable std::time_t next_;
 };
 
 class Recording : public RecordingTest {};
@@ -185,6 +169,22 @@ TEST_F(Recording, ANameTakenInTheSameSecondGetsAFreshOneWithTheSameDateAndTime) 
     EXPECT_EQ(header(files[1]).samples, 800);
     EXPECT_EQ(header(files[0]).samples, 1200);
     EXPECT_EQ(textOf(panelHandle, PANEL_FILENAME), "2026_01_01_12_00_00-2.vnx");
+}
+
+TEST_F(Recording, DateAndTimeOfAFileStartedAtMidnightBelongTogether) {
+    installClock(std::make_unique<MidnightClock>());
+    std::string name;
+    MakeFilename(name);
+    EXPECT_EQ(name, "2026_01_31_23_59_59.vnx");
+
+    acquire({0});
+    installClock(std::make_unique<MidnightClock>());
+    ASSERT_EQ(open_this_file("midnight.vnx", 0), 0);
+    close_this_file();
+    const vnx::FileInfo info = header(folder / "midnight.vnx");
+    EXPECT_EQ(
+        std::vector<int>({info.year, info.month, info.day, info.hour, info.minute, info.second}),
+        std::vector<int>({2026, 1, 31, 23, 59, 59}));
 }
 
 TEST_F(Recording, ForbiddenCharactersOfTheSuffixBecomeUnderscores) {
@@ -298,7 +298,7 @@ TEST_F(Recording, AFullDiskStopsTheRecordingAndTheHeaderCountsWhatTheFileHolds) 
 
 TEST_F(Recording, AFileThatCannotBeCreatedIsReportedAndNothingIsRecorded) {
     FullDisk disk;
-    disk.refuseOpen = true;
+    disk.failCreate = true;
     ui::installFileSystem(&disk);
     acquire({0});
     press(PANEL_RECORD);

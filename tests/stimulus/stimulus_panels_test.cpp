@@ -13,6 +13,7 @@
 #include "tests/app/program_fixture.h"
 
 using namespace trelvanix;
+using namespace trelvanix::callbacks;
 using ::testing::HasSubstr;
 
 namespace {

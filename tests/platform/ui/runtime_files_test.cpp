@@ -1,6 +1,5 @@
 #include "platform/ui/runtime_files.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,55 +7,14 @@
 #include <fstream>
 
 #include "platform/ui/file_system.h"
+#include "tests/platform/ui/failing_file_system.h"
 
 using namespace trelvanix::ui;
 namespace fs = std::filesystem;
 
 namespace {
 
-// Passes calls on to the real files, failing the ones a test asks for.
-class FailingFileSystem final : public FileSystem {
-  public:
-    bool failOpen = false;
-    std::size_t spaceLeft = SIZE_MAX;  // bytes the "disk" still takes
-    bool shortWrites = false;          // each write stores only half of what it is given
-
-    std::unique_ptr<FileStream> open(const std::string& path, int flags,
-                                     std::string* error) override {
-        if (failOpen) {
-            *error = "Permission denied";
-            return nullptr;
-        }
-        auto real = standardFileSystem().open(path, flags, error);
-        return real ? std::make_unique<Stream>(std::move(real), this) : nullptr;
-    }
-
-  private:
-    class Stream final : public FileStream {
-      public:
-        Stream(std::unique_ptr<FileStream> real, FailingFileSystem* owner)
-            : real_(std::move(real)), owner_(owner) {}
-        std::size_t write(const char* data, std::size_t count, std::string* error) override {
-            std::size_t allowed = std::min(count, owner_->spaceLeft);
-            if (owner_->shortWrites) allowed = std::min(allowed, count / 2);
-            const std::size_t written = real_->write(data, allowed, error);
-            owner_->spaceLeft -= std::min(owner_->spaceLeft, written);
-            if (written < count) *error = "No space left on device";
-            return written;
-        }
-        long read(char* data, std::size_t count, std::string* error) override {
-            return real_->read(data, count, error);
-        }
-        long seek(long offset, int origin, std::string* error) override {
-            return real_->seek(offset, origin, error);
-        }
-        bool close(std::string* error) override { return real_->close(error); }
-
-      private:
-        std::unique_ptr<FileStream> real_;
-        FailingFileSystem* owner_;
-    };
-};
+using trelvanix::ui::testing::FailingFileSystem;
 
 class RuntimeFiles : public ::testing::Test {
   protected:

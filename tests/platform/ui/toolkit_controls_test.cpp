@@ -158,3 +158,33 @@ TEST_F(ToolkitControls, PanelsShowHideAndCarryTitles) {
     EXPECT_EQ(title, "Trelvanix");
     EXPECT_EQ(DisplayPanel(panel + 1), UIE_BadPanelHandle);
 }
+
+// Every attribute that can be set reads back as set, graph attributes exist on graphs only,
+// and read-only attributes refuse a write.
+TEST_F(ToolkitControls, AttributesReadBackWhatWasSetAndRefuseWhatTheyCannotHold) {
+    for (int attribute : {ATTR_TEXT_COLOR, ATTR_LABEL_COLOR, ATTR_FRAME_COLOR, ATTR_ON_COLOR,
+                          ATTR_OFF_COLOR, ATTR_LEFT, ATTR_TOP, ATTR_WIDTH, ATTR_HEIGHT}) {
+        int value = 0;
+        EXPECT_EQ(SetCtrlAttribute(panel, kButton, attribute, 123), 0) << attribute;
+        EXPECT_EQ(GetCtrlAttribute(panel, kButton, attribute, &value), 0) << attribute;
+        EXPECT_EQ(value, 123) << attribute;
+    }
+    for (int attribute : {ATTR_YAXIS_GAIN, ATTR_YAXIS_OFFSET}) {
+        double value = 0;
+        EXPECT_EQ(SetCtrlAttribute(panel, kGraph, attribute, 2.5), 0) << attribute;
+        EXPECT_EQ(GetCtrlAttribute(panel, kGraph, attribute, &value), 0) << attribute;
+        EXPECT_DOUBLE_EQ(value, 2.5) << attribute;
+        EXPECT_EQ(SetCtrlAttribute(panel, kButton, attribute, 2.5), UIE_BadAttribute);
+        EXPECT_EQ(GetCtrlAttribute(panel, kButton, attribute, &value), UIE_BadAttribute);
+    }
+    std::string name;
+    EXPECT_EQ(SetCtrlAttribute(panel, kGraph, ATTR_YNAME, "mV"), 0);
+    EXPECT_EQ(GetCtrlAttribute(panel, kGraph, ATTR_YNAME, &name), 0);
+    EXPECT_EQ(name, "mV");
+    int plots = -1;
+    EXPECT_EQ(GetCtrlAttribute(panel, kGraph, ATTR_NUM_PLOTS, &plots), 0);
+    EXPECT_EQ(plots, 0);
+    EXPECT_EQ(SetCtrlAttribute(panel, kGraph, ATTR_NUM_PLOTS, 3), UIE_BadAttribute);
+    EXPECT_EQ(SetCtrlAttribute(panel, kButton, ATTR_CONSTANT_NAME, "X"), UIE_BadAttribute);
+    EXPECT_EQ(SetCtrlAttribute(panel, kTimer, ATTR_INTERVAL, 0.0), UIE_BadAttributeValue);
+}
