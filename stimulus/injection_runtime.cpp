@@ -101,6 +101,27 @@ void disarmRecording() {
     SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 0);
 }
 
+void zeroOutput(int channel) {
+    if (channel < 0 || channel >= kOutputs) return;
+    char text[4];
+    std::snprintf(text, sizeof text, "%d", channel);
+    AOUpdateChannel(Device, text, 0.0);
+}
+
+// However the process ends through exit (Quit, the end of a script), no output is left
+// playing. Only the driver is touched: the panels' front end may be gone by then.
+void zeroOutputsAtExit() {
+    if (Injection != 1) return;
+    AOClearWaveforms();
+    for (int channel = 0; channel < kOutputs; ++channel) zeroOutput(channel);
+}
+
+// Registered once the driver has played something, so that it runs before the driver's own
+// clean-up at exit.
+void stopOutputsAtExit() {
+    [[maybe_unused]] static const bool registered = std::atexit(zeroOutputsAtExit) == 0;
+}
+
 // Plays the prepared stimulus on Channel_name. A failure ends the injection (and a running
 // protocol) as the operator's stop would, and tells the operator the driver's reason.
 bool startOutput() {
@@ -108,6 +129,7 @@ bool startOutput() {
     const int32 status = AOGenerateWaveforms(
         Device, Channel_name, p.rate, static_cast<double>(p.volts.size()), 0, p.volts.data());
     if (status >= 0) {
+        stopOutputsAtExit();
         Time = Timer();
         SetCtrlVal(InjectHandle, INJECT_LED, 1);
         SetCtrlAttribute(InjectHandle, INJECT_STOP, ATTR_DIMMED, 0);
@@ -120,13 +142,6 @@ bool startOutput() {
                                 Channel_name + ".\n" + reason;
     MessagePopup("Error!", message.c_str());
     return false;
-}
-
-void zeroOutput(int channel) {
-    if (channel < 0 || channel >= kOutputs) return;
-    char text[4];
-    std::snprintf(text, sizeof text, "%d", channel);
-    AOUpdateChannel(Device, text, 0.0);
 }
 
 bool lengthElapsed() {
