@@ -266,6 +266,8 @@ void StimulusEndChecks() {
         Injection = 1;
         SetCtrlAttribute(InjectHandle, INJECT_STOP, ATTR_DIMMED, 0);
         In_WF();
+        // Still playing: a second Start would find the output busy.
+        if (Injection == 1) setStartDimmed(1);
     }
 }
 

@@ -126,6 +126,13 @@ TEST_F(InjectionRuntime, ContinuousAlternationPlaysZeroOneZeroAndTheOperatorsSto
         Stop_inject();
     }
     EXPECT_EQ(channels, "010");
+    // A repetition that ends starts the next on the other output, Start staying dimmed.
+    In_WF();
+    Time -= TotalTime_in_sec;
+    StimulusEndChecks();
+    EXPECT_EQ(std::string(Channel_name), "0");
+    EXPECT_EQ(Injection, 1);
+    EXPECT_EQ(dimmed(InjectHandle, INJECT_START), 1);
     StopInject(InjectHandle, INJECT_STOP, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(Old_channel, 0);
 
