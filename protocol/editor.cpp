@@ -44,6 +44,8 @@ void writeProtocolFile(const std::string& path, const std::string& text) {
 
 }  // namespace
 
+namespace trelvanix::callbacks {
+
 void show_create_protocol(int menuBar, int menuItem, void* callbackData, int panel) {
     if (CreatePrtHandle == -1) {
         const int handle = LoadPanel(0, "trelvanix.uir", PRT);
@@ -89,6 +91,8 @@ int set_val(int panel, int control, int event, void*, int, int) {
     return 0;
 }
 
+}  // namespace trelvanix::callbacks
+
 void set_text() {
     int step = 0, end = 0, start = 0;
     GetCtrlVal(CreatePrtHandle, PRT_STEP, &step);
@@ -115,10 +119,14 @@ void set_text() {
     InsertTextBoxLine(CreatePrtHandle, PRT_VALUES, 0, text.c_str());
 }
 
+namespace trelvanix::callbacks {
+
 int Save_protocol(int panel, int control, int event, void*, int, int) {
     if (event == EVENT_COMMIT) save_prt();
     return 0;
 }
+
+}  // namespace trelvanix::callbacks
 
 void save_prt() {
     const std::string values = firstLineOf(PRT_VALUES);

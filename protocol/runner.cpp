@@ -218,6 +218,8 @@ void ApplyStepAndPlay() {
 
 }  // namespace trelvanix
 
+namespace trelvanix::callbacks {
+
 void show_protocol(int menuBar, int menuItem, void* callbackData, int panel) {
     if (ProtocolHandle == -1) {
         const int handle = LoadPanel(0, "trelvanix.uir", PROTOCOL);
@@ -274,3 +276,5 @@ int ProtocolWindowClose(int panel, int event, void*, int, int) {
         return CloseCreate_prt(panel, PRT_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
     return 0;
 }
+
+}  // namespace trelvanix::callbacks

@@ -31,6 +31,8 @@ void addStepLines(std::vector<std::string>& lines, const double* durations, cons
 
 }  // namespace
 
+namespace trelvanix::callbacks {
+
 int continuous_inject(int panel, int control, int event, void* callbackData, int eventData1,
                       int eventData2) {
     if (event != EVENT_COMMIT) return 0;
@@ -65,6 +67,8 @@ int save_inject(int panel, int control, int event, void* callbackData, int event
     if (Save_status == 0) GetCtrlVal(panel, INJECT_RECORD, &Save_inject);
     return 0;
 }
+
+}  // namespace trelvanix::callbacks
 
 void Set_wf_comments() {
     std::vector<std::string> lines;

@@ -243,6 +243,8 @@ void Stop_inject() {
     setStartDimmed(0);
 }
 
+namespace trelvanix::callbacks {
+
 int Inject(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) Run_inject();
     return 0;
@@ -256,6 +258,8 @@ int StopInject(int panel, int control, int event, void* callbackData, int eventD
     Old_channel = 0;
     return 0;
 }
+
+}  // namespace trelvanix::callbacks
 
 namespace trelvanix {
 

@@ -11,6 +11,7 @@
 #include "tests/protocol/protocol_fixture.h"
 
 using namespace trelvanix;
+using namespace trelvanix::callbacks;
 using ::testing::HasSubstr;
 
 namespace {

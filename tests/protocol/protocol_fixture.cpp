@@ -10,6 +10,8 @@
 
 namespace trelvanix::testing {
 
+using namespace trelvanix::callbacks;
+
 void ProtocolTest::SetUp() {
     ProgramTest::SetUp();
     ResetStimulusState();

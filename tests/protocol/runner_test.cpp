@@ -16,6 +16,7 @@
 #include "tests/protocol/protocol_fixture.h"
 
 using namespace trelvanix;
+using namespace trelvanix::callbacks;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 

@@ -25,6 +25,7 @@
 #include "tests/app/program_fixture.h"
 
 using namespace trelvanix;
+using namespace trelvanix::callbacks;
 using ::testing::HasSubstr;
 
 namespace {
