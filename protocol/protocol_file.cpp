@@ -1,5 +1,6 @@
 #include "protocol/protocol_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -42,6 +43,49 @@ std::optional<double> realNumberOf(const std::string& word) {
     const double value = std::strtod(start, &end);
     if (end == start || !std::isfinite(value)) return std::nullopt;
     return value;
+}
+
+ProtocolWords readProtocolWords(std::string_view text) {
+    std::vector<std::string> words = blankWords(text);
+    ProtocolWords file;
+    auto word = [&](std::size_t i) { return i < words.size() ? words[i] : std::string(); };
+    file.parameterCount = wholeNumberOf(word(0)).value_or(0);
+    file.name = word(1);
+    file.type = word(2);
+    file.stepCount = wholeNumberOf(word(3));
+    if (words.size() > 4) file.values.assign(words.begin() + 4, words.end());
+    return file;
+}
+
+namespace {
+
+template <typename T, typename Parse>
+int readValues(const ProtocolWords& file, int count, std::vector<T>* values, Parse parse) {
+    values->assign(count, T{});
+    const int present = static_cast<int>(std::min<std::size_t>(count, file.values.size()));
+    for (int i = 0; i < present; ++i)
+        (*values)[i] = static_cast<T>(parse(file.values[i]).value_or(0));
+    return count - present;
+}
+
+}  // namespace
+
+int realValues(const ProtocolWords& file, int count, std::vector<double>* values) {
+    return readValues(file, count, values, realNumberOf);
+}
+
+int wholeValues(const ProtocolWords& file, int count, std::vector<int>* values) {
+    return readValues(file, count, values, wholeNumberOf);
+}
+
+std::string parameterNameProblem(const std::string& name) {
+    if (name.size() > kMaxParameterName)
+        return "The parameter name in the protocol file is longer than 49 characters.";
+    const std::size_t underscore = name.find('_');
+    if (underscore == std::string::npos || underscore == 0)
+        return "The protocol file names no parameter of the form PANEL_CONTROL (found " + name +
+               ").";
+    return std::string();
 }
 
 std::string protocolFileText(const std::string& name, const std::string& type, int valueCount,

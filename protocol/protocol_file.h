@@ -11,8 +11,9 @@
 
 namespace trelvanix::protocol {
 
-constexpr int kMaxTypeWord = 9;     // "INTEGER", "DOUBLE": the longest type word a file may hold
-constexpr int kMaxSteps = 1000000;  // a protocol of more steps is refused, not allocated
+constexpr int kMaxParameterName = 49;  // characters of a name, the longest a file may hold
+constexpr int kMaxTypeWord = 9;        // "INTEGER", "DOUBLE": the longest type word a file may hold
+constexpr int kMaxSteps = 1000000;     // a protocol of more steps is refused, not allocated
 
 // The words of a text, split at blanks, tabs and line breaks.
 std::vector<std::string> blankWords(std::string_view text);
@@ -22,6 +23,25 @@ std::vector<std::string> blankWords(std::string_view text);
 std::optional<int> wholeNumberOf(const std::string& word);
 // The real number a word starts with ("0.5", "1e-3", "-20"); none when there is none.
 std::optional<double> realNumberOf(const std::string& word);
+
+// The file as the runner reads it: its words in order, the values not yet read.
+struct ProtocolWords {
+    int parameterCount = 0;           // 0 when the first word is no whole number
+    std::string name, type;           // empty when the file ends before them
+    std::optional<int> stepCount;     // none when the word is no whole number
+    std::vector<std::string> values;  // the words after the step count
+};
+ProtocolWords readProtocolWords(std::string_view text);
+
+// The first `count` values as real numbers ("DOUBLE") or whole numbers ("INTEGER"); a word
+// that is no number counts as 0, and so does a value missing because the file ended early.
+// Returns how many were missing.
+int realValues(const ProtocolWords& file, int count, std::vector<double>* values);
+int wholeValues(const ProtocolWords& file, int count, std::vector<int>* values);
+
+// Why a parameter name cannot be used (too long, no panel part before an underscore); empty
+// when it can.
+std::string parameterNameProblem(const std::string& name);
 
 // The file text the editor writes for one parameter and its values text.
 std::string protocolFileText(const std::string& name, const std::string& type, int valueCount,

@@ -53,34 +53,6 @@ void copyWord(char (&to)[10], const std::string& word) {
     std::snprintf(to, sizeof to, "%s", word.c_str());
 }
 
-// The file's words in order; a word past the end reads as empty.
-class WordReader {
-  public:
-    explicit WordReader(const std::string& text) : words_(blankWords(text)) {}
-    bool atEnd() const { return next_ >= words_.size(); }
-    std::string next() { return atEnd() ? std::string() : words_[next_++]; }
-
-  private:
-    std::vector<std::string> words_;
-    std::size_t next_ = 0;
-};
-
-// Reads `count` values of the type; a missing or unreadable value counts as 0. Returns how
-// many were missing because the file ended.
-template <typename T, typename Parse>
-int readValues(WordReader& words, int count, std::vector<T>& values, Parse parse) {
-    values.assign(count, T{});
-    int missing = 0;
-    for (int i = 0; i < count; ++i) {
-        if (words.atEnd()) {
-            ++missing;
-            continue;
-        }
-        values[i] = static_cast<T>(parse(words.next()).value_or(0));
-    }
-    return missing;
-}
-
 void stopForKindChange() {
     Protocol = 0;
     SetCtrlAttribute(InjectHandle, INJECT_CONTINUOUS, ATTR_DIMMED, 0);
@@ -102,57 +74,44 @@ void load_file() {
         MessagePopup("Error!", "Error opening the protocol file");
         return;
     }
-    WordReader words(*text);
-    Num_parameters = wholeNumberOf(words.next()).value_or(0);
-    const std::string name = words.next();
-    const std::size_t underscore = name.find('_');
-    if (name.size() > kMaxParameterName) {
-        MessagePopup("Error!",
-                     "The parameter name in the protocol file is longer than 49 "
-                     "characters.");
-        return;
-    }
-    if (underscore == std::string::npos || underscore == 0) {
-        const std::string message =
-            "The protocol file names no parameter of the form "
-            "PANEL_CONTROL (found " +
-            name + ").";
-        MessagePopup("Error!", message.c_str());
+    const ProtocolWords file = readProtocolWords(*text);
+    Num_parameters = file.parameterCount;
+    const std::string& name = file.name;
+    if (const std::string problem = parameterNameProblem(name); !problem.empty()) {
+        MessagePopup("Error!", problem.c_str());
         return;
     }
     if (Waveform == kNoStimulus) {
         MessagePopup("Error!!", "Please select a waveform first.....");
         return;
     }
-    if (panelNameOf(Handle[Waveform]) != name.substr(0, underscore)) {
+    if (panelNameOf(Handle[Waveform]) != name.substr(0, name.find('_'))) {
         MessagePopup("Error!!", "Waveform selected in not matching with waveform in protocol file");
         return;
     }
 
-    const std::string type = words.next();
-    const std::optional<int> count = wholeNumberOf(words.next());
-    if (type.size() > kMaxTypeWord) {
+    if (file.type.size() > kMaxTypeWord) {
         MessagePopup("Error!", "The value type in the protocol file is longer than 9 characters.");
         return;
     }
-    if (!isKnownType(type.c_str())) {
-        copyWord(Load_data_type, type);
-        if (count) Num_lines = *count;
+    if (!isKnownType(file.type.c_str())) {
+        copyWord(Load_data_type, file.type);
+        if (file.stepCount) Num_lines = *file.stepCount;
         MessagePopup("Error!", "Data type not defined. Contact programmer.");
         return;
     }
-    if (!count || *count < 1 || *count > kMaxSteps) {
+    const int count = file.stepCount.value_or(0);
+    if (count < 1 || count > kMaxSteps) {
         MessagePopup("Error!",
-                     "The protocol file does not give its number of values (1 to "
-                     "1000000).");
+                     "The protocol file does not give its number of values (1 to 1000000).");
         return;
     }
-    copyWord(Load_data_type, type);
-    Num_lines = *count;
+    copyWord(Load_data_type, file.type);
+    Num_lines = count;
     // Values are read as real numbers for a "DOUBLE" protocol, so a hand-written 0.5 is 0.5.
     const int missing = std::strcmp(Load_data_type, "DOUBLE") == 0
-                            ? readValues(words, Num_lines, Double_values, realNumberOf)
-                            : readValues(words, Num_lines, Int_values, wholeNumberOf);
+                            ? realValues(file, count, &Double_values)
+                            : wholeValues(file, count, &Int_values);
     if (missing > 0) {
         char message[160];
         std::snprintf(message, sizeof message,

@@ -3,7 +3,6 @@
 // constant name, "_" and the control's own name ("PULSE_MV1"), with the control it designates.
 
 constexpr int kVocabularySize = 70;
-constexpr int kMaxParameterName = 49;  // characters of a name, the longest the files may hold
 
 extern const char* const Control_name[kVocabularySize];
 extern const int ControlId[kVocabularySize];
