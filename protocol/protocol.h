@@ -1,9 +1,9 @@
 #pragma once
 // Protocols: one stimulus parameter stepped through a list of values, one stimulus per step.
 // The runner (load, run, skip) and the editor (pick a parameter, make its values, save the
-// file) are callbacks of their panels, declared with the panel constants in
-// "resources/trelvanix_uir.h"; the functions below are the ones the panels' callbacks and
-// the acquisition loop's protocol step share.
+// file) are callbacks of their panels in trelvanix::callbacks, declared with the panel
+// constants in "resources/trelvanix_uir.h"; the functions below are the ones the panels' callbacks
+// and the acquisition loop's protocol step share.
 
 #include <string>
 #include <vector>
