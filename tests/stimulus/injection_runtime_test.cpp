@@ -63,7 +63,9 @@ class InjectionRuntime : public trelvanix::testing::ProgramTest {
         SetCtrlVal(InjectHandle, INJECT_CONVERSION, 1000.0);
     }
     void TearDown() override {
-        ::testing::internal::GetCapturedStdout();
+        // Failures are reported on the captured standard output too: keep them visible.
+        const std::string rest = ::testing::internal::GetCapturedStdout();
+        if (HasFailure()) std::fputs(rest.c_str(), stderr);
         ProgramTest::TearDown();
     }
     // What the program printed (pop-ups, diagnostic lines) since the last call.
@@ -189,16 +191,21 @@ TEST_F(InjectionRuntime, ARecordedStimulusStartsNothingUnlessAcquiringWithoutSav
     EXPECT_EQ(dimmed(InjectHandle, INJECT_START), 0);
     EXPECT_EQ(printed(), "");
 
-    // Interval saving under way: a recorded stimulus would stall it, so it is refused.
+    // The box ticked while idle does not make interval saving a recorded stimulus, which
+    // would end the saving with its first period; and a recorded stimulus asked for while it
+    // saves is refused, as the pending restart would stall the saving.
+    commit(INJECT_RECORD, 1);
+    EXPECT_EQ(Save_inject, 1);
     useScript(
-        "press PANEL ACQUIRE\nwait 0.3\npress INJECT START\nwait 0.5\npress PANEL STOP\n"
+        "press PANEL ACQUIRE\nmenu MENUBAR_FILE_SAVE\nset INTERVAL SAVING 0.5\n"
+        "press INTERVAL OK\nwait 0.7\npress INJECT START\nwait 0.5\npress PANEL STOP\n"
         "press PANEL STOP\n");
-    Save_status = 1;
-    Saving_interval = 100.0;
     runFor(5.0);
     EXPECT_THAT(printed(), HasSubstr("cannot be recorded while data are being saved"));
+    EXPECT_EQ(Save_inject, 0);
     EXPECT_EQ(AutoSave, 0);
     EXPECT_EQ(Injection, 0);
+    EXPECT_EQ(dataFiles().size(), 3u);  // periods from 0, 0.5 and 1.0 s
 }
 
 TEST_F(InjectionRuntime, TheDefaultPulseIsDescribedInSevenCommentLines) {
