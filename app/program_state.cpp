@@ -11,6 +11,7 @@
 #include "platform/ui/file_system.h"
 #include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
+#include "protocol/protocol.h"
 #include "recording/recording.h"
 #include "stimulus/injection.h"
 #include "stimulus/stimulus.h"
@@ -26,6 +27,7 @@ void ResetProgramState() {
     ResetAnalogOutputState();
     ResetSpectrumWindow();
     ResetSharedState();
+    ResetProtocolState();
 
     TimerSetHandle = -1;
     TimeHandle = -1;

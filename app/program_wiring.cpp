@@ -5,6 +5,7 @@
 #include "daq/acquisition.h"
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
+#include "protocol/protocol_step_stage.h"
 #include "recording/recording.h"
 #include "recording/saving_stage.h"
 #include "stimulus/injection.h"
@@ -18,6 +19,7 @@ namespace {
 // stage (stimulus end, protocol step, spectrum) is one more line here.
 void assembleAcquisitionStages() {
     static StimulusEndStage stimulusEnd;
+    static protocol::ProtocolStepStage protocolStep;
     static daq::ReadConvertStage readConvert;
     static recording::SavingStage saving;
     static daq::ElapsedTimeStage elapsedTime;
@@ -28,6 +30,7 @@ void assembleAcquisitionStages() {
     daq::StageList& stages = daq::AcquisitionStages();
     stages.clear();
     stages.add(stimulusEnd);
+    stages.add(protocolStep);
     stages.add(readConvert);
     stages.add(saving);
     stages.add(elapsedTime);

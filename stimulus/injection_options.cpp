@@ -31,8 +31,10 @@ void addStepLines(std::vector<std::string>& lines, const double* durations, cons
 
 }  // namespace
 
-int trelvanix::callbacks::continuous_inject(int panel, int control, int event, void* callbackData,
-                                            int eventData1, int eventData2) {
+namespace trelvanix::callbacks {
+
+int continuous_inject(int panel, int control, int event, void* callbackData, int eventData1,
+                      int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     GetCtrlVal(panel, INJECT_CONTINUOUS, &Continuous_inject);
     const int on = Continuous_inject == 1 ? 1 : 0;
@@ -51,20 +53,22 @@ int trelvanix::callbacks::continuous_inject(int panel, int control, int event, v
     return 0;
 }
 
-int trelvanix::callbacks::Output_alternate(int panel, int control, int event, void* callbackData,
-                                           int eventData1, int eventData2) {
+int Output_alternate(int panel, int control, int event, void* callbackData, int eventData1,
+                     int eventData2) {
     if (event == EVENT_COMMIT) GetCtrlVal(panel, INJECT_ALTERNATE, &Output_Alternate);
     return 0;
 }
 
-int trelvanix::callbacks::save_inject(int panel, int control, int event, void* callbackData,
-                                      int eventData1, int eventData2) {
+int save_inject(int panel, int control, int event, void* callbackData, int eventData1,
+                int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     // While data are saved, Save_inject says whether the saving is a recorded stimulus; the
     // box changes only the next Start then, never the saving under way.
     if (Save_status == 0) GetCtrlVal(panel, INJECT_RECORD, &Save_inject);
     return 0;
 }
+
+}  // namespace trelvanix::callbacks
 
 void Set_wf_comments() {
     std::vector<std::string> lines;

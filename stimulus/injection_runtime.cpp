@@ -243,20 +243,23 @@ void Stop_inject() {
     setStartDimmed(0);
 }
 
-int trelvanix::callbacks::Inject(int panel, int control, int event, void* callbackData,
-                                 int eventData1, int eventData2) {
+namespace trelvanix::callbacks {
+
+int Inject(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) Run_inject();
     return 0;
 }
 
-int trelvanix::callbacks::StopInject(int panel, int control, int event, void* callbackData,
-                                     int eventData1, int eventData2) {
+int StopInject(int panel, int control, int event, void* callbackData, int eventData1,
+               int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     Protocol = 0;
     Stop_inject();
     Old_channel = 0;
     return 0;
 }
+
+}  // namespace trelvanix::callbacks
 
 namespace trelvanix {
 
