@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/driver/daqmx.h"
 #include "platform/driver/driver_backend.h"
 
 namespace trelvanix::driver {
@@ -46,7 +45,7 @@ struct InputSignal {
 struct FaultSpec {
     std::string operation;
     long long call = 1;
-    int32 status = 0;
+    std::int32_t status = 0;
 };
 
 struct BoardConfig {

@@ -59,16 +59,16 @@ Outcome SimulatedBoard::createTask(TaskId id, std::string_view name) {
 }
 
 Outcome SimulatedBoard::addInputChannel(TaskId id, std::string_view physicalChannels,
-                                        int32 terminalConfig, double min, double max, int32 units) {
+                                        TerminalConfig terminalConfig, double min, double max) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
     if (task->kind == Kind::Output)
         return invalidValue("task \"" + task->name + "\" already holds output channels");
     if (task->running) return invalidValue("task \"" + task->name + "\" is running");
-    if (terminalConfig != DAQmx_Val_RSE && terminalConfig != DAQmx_Val_Cfg_Default)
-        return invalidValue("terminal configuration " + std::to_string(terminalConfig) +
-                            " is not supported; the inputs are referenced single-ended");
-    if (units != DAQmx_Val_Volts) return invalidValue("units must be volts");
+    if (terminalConfig != TerminalConfig::ReferencedSingleEnded &&
+        terminalConfig != TerminalConfig::Default)
+        return invalidValue(
+            "the terminal configuration is not supported; the inputs are referenced single-ended");
     if (!(min < max))
         return invalidValue("minimum " + number(min) + " V is not below maximum " + number(max) +
                             " V");
@@ -94,13 +94,12 @@ Outcome SimulatedBoard::addInputChannel(TaskId id, std::string_view physicalChan
 }
 
 Outcome SimulatedBoard::addOutputChannel(TaskId id, std::string_view physicalChannels, double min,
-                                         double max, int32 units) {
+                                         double max) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
     if (task->kind == Kind::Input)
         return invalidValue("task \"" + task->name + "\" already holds input channels");
     if (task->running) return invalidValue("task \"" + task->name + "\" is running");
-    if (units != DAQmx_Val_Volts) return invalidValue("units must be volts");
     if (!(min < max) || min < -kSimulatedOutputLimit || max > kSimulatedOutputLimit)
         return invalidValue("output limits " + number(min) + " V to " + number(max) +
                             " V are outside -10 V to 10 V");
@@ -117,8 +116,8 @@ Outcome SimulatedBoard::addOutputChannel(TaskId id, std::string_view physicalCha
 }
 
 Outcome SimulatedBoard::configureSampleClock(TaskId id, std::string_view source, double rate,
-                                             int32 activeEdge, int32 sampleMode,
-                                             uInt64 samplesPerChannel) {
+                                             ClockEdge activeEdge,
+                                             std::uint64_t samplesPerChannel) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
     if (task->kind == Kind::Empty)
@@ -130,11 +129,6 @@ Outcome SimulatedBoard::configureSampleClock(TaskId id, std::string_view source,
                             "\" does not exist; use the onboard clock");
     if (!(rate > 0.0 && rate <= kMaxRate))
         return invalidValue("rate " + number(rate) + " S/s is outside 0 to 1e6 S/s");
-    if (activeEdge != DAQmx_Val_Rising && activeEdge != DAQmx_Val_Falling)
-        return invalidValue("active edge " + std::to_string(activeEdge) + " is not an edge");
-    if (sampleMode != DAQmx_Val_ContSamps)
-        return invalidValue("sample mode " + std::to_string(sampleMode) +
-                            " is not supported; only continuous samples");
     if (samplesPerChannel < 2)
         return invalidValue("a buffer of " + std::to_string(samplesPerChannel) +
                             " samples per channel is too small");
@@ -144,9 +138,10 @@ Outcome SimulatedBoard::configureSampleClock(TaskId id, std::string_view source,
     return Outcome::success();
 }
 
-uInt64 SimulatedBoard::acquired(const Task& task) const {
+std::uint64_t SimulatedBoard::acquired(const Task& task) const {
     if (!task.running) return task.started ? task.acquiredAtStop : 0;
-    return static_cast<uInt64>(std::max(0LL, sampleIndexAt(now(), task.startTime, task.rate)));
+    return static_cast<std::uint64_t>(
+        std::max(0LL, sampleIndexAt(now(), task.startTime, task.rate)));
 }
 
 Outcome SimulatedBoard::startTask(Task& task) {
@@ -184,7 +179,7 @@ Outcome SimulatedBoard::start(TaskId id) {
     return startTask(*task);
 }
 
-Outcome SimulatedBoard::acquiredPerChannel(TaskId id, uInt64* total) {
+Outcome SimulatedBoard::acquiredPerChannel(TaskId id, std::uint64_t* total) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
     if (task->kind != Kind::Input)
@@ -194,7 +189,7 @@ Outcome SimulatedBoard::acquiredPerChannel(TaskId id, uInt64* total) {
     return Outcome::success();
 }
 
-Outcome SimulatedBoard::waitForSamples(Task& task, uInt64 needed, double timeout) {
+Outcome SimulatedBoard::waitForSamples(Task& task, std::uint64_t needed, double timeout) {
     Clock& clock = clock_();
     const double deadline =
         timeout < 0 ? std::numeric_limits<double>::infinity() : clock.seconds() + timeout;
@@ -209,7 +204,7 @@ Outcome SimulatedBoard::waitForSamples(Task& task, uInt64 needed, double timeout
     return Outcome::success();
 }
 
-Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, int32* samplesRead) {
+Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, std::int32_t* samplesRead) {
     *samplesRead = 0;
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
@@ -221,23 +216,25 @@ Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, int32* sampl
                                       "task \"" + task->name + "\" is not an input task");
     // Reading a task that is not running starts it, as the driver does.
     if (Outcome bad = startTask(*task); bad.failed()) return bad;
-    if (request.samplesPerChannel < DAQmx_Val_Auto)
+    if (request.samplesPerChannel < kReadAllAvailable)
         return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
                             " samples per channel");
-    if (request.samplesPerChannel > 0 && uInt64(request.samplesPerChannel) > task->bufferSize)
+    if (request.samplesPerChannel > 0 &&
+        std::uint64_t(request.samplesPerChannel) > task->bufferSize)
         return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
                             " samples per channel from a buffer of " +
                             std::to_string(task->bufferSize));
 
-    const uInt64 behind = acquired(*task) - task->readPosition;
+    const std::uint64_t behind = acquired(*task) - task->readPosition;
     if (behind > task->bufferSize)
         return Outcome::failure(
             kErrorSamplesNoLongerAvailable,
             "task \"" + task->name + "\": the samples requested have been overwritten; the " +
                 "reader fell " + std::to_string(behind) +
                 " samples per channel behind a buffer of " + std::to_string(task->bufferSize));
-    const uInt64 wanted =
-        request.samplesPerChannel == DAQmx_Val_Auto ? behind : uInt64(request.samplesPerChannel);
+    const std::uint64_t wanted = request.samplesPerChannel == kReadAllAvailable
+                                     ? behind
+                                     : std::uint64_t(request.samplesPerChannel);
     const std::size_t channels = task->inputs.size();
     if (wanted * channels > request.capacity)
         return Outcome::failure(kErrorReadBufferTooSmall,
@@ -246,7 +243,7 @@ Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, int32* sampl
                                     " were requested");
 
     const Outcome waited = waitForSamples(*task, task->readPosition + wanted, request.timeout);
-    const uInt64 available = std::min(wanted, acquired(*task) - task->readPosition);
+    const std::uint64_t available = std::min(wanted, acquired(*task) - task->readPosition);
     const std::size_t count = static_cast<std::size_t>(available);
     for (std::size_t c = 0; c < channels; ++c) {
         InputChannel& channel = task->inputs[c];
@@ -256,7 +253,7 @@ Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, int32* sampl
         channel.quantiser.convert(out, count, stride);
     }
     task->readPosition += available;
-    *samplesRead = static_cast<int32>(available);
+    *samplesRead = static_cast<std::int32_t>(available);
     if (waited.failed())
         return Outcome::failure(
             kErrorSamplesNotYetAvailable,
@@ -297,7 +294,7 @@ void SimulatedBoard::forgetOldOutput() {
     outputs_.forgetBefore(oldest);
 }
 
-Outcome SimulatedBoard::write(TaskId id, const WriteRequest& request, int32* written) {
+Outcome SimulatedBoard::write(TaskId id, const WriteRequest& request, std::int32_t* written) {
     *written = 0;
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
@@ -363,7 +360,7 @@ Outcome SimulatedBoard::writeScalar(TaskId id, bool autoStart, double timeout, d
         return invalidValue("task \"" + task->name +
                             "\" has a sample clock; write a waveform to it instead");
     WriteRequest request{1, autoStart, timeout, false, &value};
-    int32 written = 0;
+    std::int32_t written = 0;
     return write(id, request, &written);
 }
 
@@ -401,7 +398,18 @@ std::unique_ptr<SimulatedBoard> makeSimulatedBoard(const BoardConfig& config) {
     return std::make_unique<SimulatedBoard>(config);
 }
 
-int32 installSimulatedBoard(const BoardConfig& config, std::string* error) {
+namespace {
+
+std::unique_ptr<DriverBackend> makeFromSettings(const BoardSettings& settings, std::string*) {
+    return makeSimulatedBoard(settings.simulated);
+}
+
+}  // namespace
+
+extern const BackendEntry kSimulatedBoardBackend = {
+    "simulated", true, false, "the built-in simulated board Dev1 (the default)", makeFromSettings};
+
+std::int32_t installSimulatedBoard(const BoardConfig& config, std::string* error) {
     for (const FaultSpec& fault : config.faults) {
         if (!operationNamed(fault.operation) || fault.call < 1 || fault.status >= 0) {
             if (error)
@@ -410,7 +418,7 @@ int32 installSimulatedBoard(const BoardConfig& config, std::string* error) {
             return kErrorBoardFileInvalid;
         }
     }
-    installDriverBackend(makeSimulatedBoard(config));
+    installDriverBackend(makeSimulatedBoard(config), {kSimulatedBoardBackend.name, true, {}});
     clearDriverFaults();
     for (const FaultSpec& fault : config.faults)
         injectDriverFault(fault.operation, fault.call, fault.status);
