@@ -53,6 +53,9 @@ struct BoardConfig {
     std::vector<RangePair> ranges;  // in the order the device reports them
     std::array<InputSignal, kSimulatedInputs> inputs;
     std::vector<FaultSpec> faults;
+    // Samples per second over all the channels of the input task; enough by default for
+    // 8 channels at 50 kS/s with room to spare.
+    double maxAggregateRate = 1.0e6;
 };
 
 // A source's own parameter values, before a board file overrides any of them.

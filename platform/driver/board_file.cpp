@@ -70,16 +70,28 @@ class LineReader {
         if (keyword == "ranges") return readRanges(words);
         if (keyword == "input") return readInput(words);
         if (keyword == "fault") return readFault(words);
+        if (keyword == "max-rate") return readMaxRate(words);
         if (keyword == "driver-library") return readDriverLibrary(line);
         return "unknown setting \"" + std::string(keyword) +
-               "\" (expected seed, ranges, input, fault or driver-library)";
+               "\" (expected seed, ranges, input, max-rate, fault or driver-library)";
     }
 
     static bool onlyForSimulatedBoard(std::string_view keyword) {
-        return keyword == "seed" || keyword == "ranges" || keyword == "input";
+        return keyword == "seed" || keyword == "ranges" || keyword == "input" ||
+               keyword == "max-rate";
     }
 
   private:
+    std::string readMaxRate(const std::vector<std::string_view>& words) {
+        if (seenMaxRate_) return "the maximum rate is given twice";
+        seenMaxRate_ = true;
+        double rate = 0.0;
+        if (words.size() != 2 || !parseVolts(words[1], &rate) || !(rate > 0.0))
+            return "max-rate needs one number of samples per second, greater than 0";
+        config_->maxAggregateRate = rate;
+        return {};
+    }
+
     std::string readDriverLibrary(std::string_view line) {
         if (!board_->driverLibrary.empty()) return "the driver library is given twice";
         std::string_view path = line.substr(line.find("driver-library") + 14);
@@ -211,6 +223,7 @@ class LineReader {
     BoardFile* board_;
     BoardConfig* config_;
     bool seenSeed_ = false;
+    bool seenMaxRate_ = false;
     bool seenRanges_ = false;
     bool seenInputs_[kSimulatedInputs] = {};
 };

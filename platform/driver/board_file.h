@@ -5,6 +5,7 @@
 //   seed 42
 //   ranges 0 10 -10 10 -5 5           low/high pairs in volts, in the device's order
 //   input ai2 sine amplitude=1 frequency=5 sigma=0.01
+//   max-rate 250000                   samples per second over all inputs of a task
 //   fault DAQmxReadAnalogF64 3 -200279
 //   driver-library /usr/lib/x86_64-linux-gnu/libnidaqmx.so   a real board through this library
 //

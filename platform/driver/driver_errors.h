@@ -16,6 +16,7 @@ constexpr std::int32_t kErrorReadBufferTooSmall = -200229;
 constexpr std::int32_t kErrorSamplesNoLongerAvailable = -200279;  // the buffer was overwritten
 constexpr std::int32_t kErrorSamplesNotYetAvailable = -200284;    // read timed out
 constexpr std::int32_t kErrorGenerationBufferEmpty = -200462;
+constexpr std::int32_t kErrorChanAlreadyInTask = -200489;  // a channel given twice
 constexpr std::int32_t kErrorChanTypeMismatch = -200473;  // read or write on the wrong kind of task
 constexpr std::int32_t kErrorNoChannelsInTask = -200478;
 constexpr std::int32_t kErrorAODataOutOfRange =

@@ -27,7 +27,10 @@ Outcome invalidValue(std::string cause) {
 }  // namespace
 
 SimulatedBoard::SimulatedBoard(BoardConfig config, ClockSource clock)
-    : config_(std::move(config)), clock_(clock) {}
+    : config_(std::move(config)), clock_(clock) {
+    for (int ch = 0; ch < kSimulatedInputs; ++ch)
+        generators_.emplace_back(config_.inputs[ch], config_.seed, ch);
+}
 
 Outcome SimulatedBoard::findTask(TaskId id, Task** task) {
     const auto found = tasks_.find(id);
@@ -86,9 +89,14 @@ Outcome SimulatedBoard::addInputChannel(TaskId id, std::string_view physicalChan
                                             kSimulatedInputs, &channels);
         bad.failed())
         return bad;
-    for (int ch : channels)
-        task->inputs.push_back(
-            {ch, Quantiser(*chosen), SignalGenerator(config_.inputs[ch], config_.seed, ch)});
+    for (int ch : channels) {
+        for (const InputChannel& present : task->inputs)
+            if (present.physical == ch)
+                return Outcome::failure(
+                    kErrorChanAlreadyInTask,
+                    "Dev1/ai" + std::to_string(ch) + " is already in task \"" + task->name + "\"");
+        task->inputs.push_back({ch, Quantiser(*chosen)});
+    }
     task->kind = Kind::Input;
     return Outcome::success();
 }
@@ -132,6 +140,11 @@ Outcome SimulatedBoard::configureSampleClock(TaskId id, std::string_view source,
     if (samplesPerChannel < 2)
         return invalidValue("a buffer of " + std::to_string(samplesPerChannel) +
                             " samples per channel is too small");
+    if (task->kind == Kind::Input) {
+        Task timed = *task;
+        timed.rate = rate;
+        if (Outcome bad = checkAggregateRate(timed); bad.failed()) return bad;
+    }
     task->clocked = true;
     task->rate = rate;
     task->bufferSize = samplesPerChannel;
@@ -144,19 +157,61 @@ std::uint64_t SimulatedBoard::acquired(const Task& task) const {
         std::max(0LL, sampleIndexAt(now(), task.startTime, task.rate)));
 }
 
+Outcome SimulatedBoard::checkAggregateRate(const Task& task) const {
+    const double total = task.rate * double(task.inputs.size());
+    if (total <= config_.maxAggregateRate) return Outcome::success();
+    return invalidValue(
+        "Requested value is not a supported value for this property.\n"
+        "Property: DAQmx_SampClk_Rate\nRequested Value: " +
+        number(task.rate) +
+        "\nMaximum Value: " + number(config_.maxAggregateRate / double(task.inputs.size())) +
+        "\nThe board samples at most " + number(config_.maxAggregateRate) + " S/s in all; task \"" +
+        task.name + "\" asks for " + number(total) + " S/s on " +
+        std::to_string(task.inputs.size()) + " channels");
+}
+
+Outcome SimulatedBoard::reserve(const Task& task) const {
+    for (const auto& [id, other] : tasks_) {
+        if (&other == &task || !other.running || other.kind != task.kind) continue;
+        std::string resource;
+        if (task.kind == Kind::Input) {
+            resource = "the analog-input timing engine of Dev1";
+        } else if (task.clocked && other.clocked) {
+            resource = "the analog-output timing engine of Dev1";
+        } else {
+            for (const OutputChannel& mine : task.outputs)
+                for (const OutputChannel& theirs : other.outputs)
+                    if (mine.physical == theirs.physical)
+                        resource = "Dev1/ao" + std::to_string(mine.physical);
+        }
+        if (!resource.empty())
+            return Outcome::failure(
+                kErrorResourceReserved,
+                "The specified resource is reserved. The operation could not be completed as "
+                "specified.\nResource: " +
+                    resource + ", reserved by task \"" + other.name +
+                    "\"\nTask Name: " + task.name);
+    }
+    return Outcome::success();
+}
+
 Outcome SimulatedBoard::startTask(Task& task) {
     if (task.running) return Outcome::success();
     if (task.kind == Kind::Empty)
         return Outcome::failure(kErrorNoChannelsInTask,
                                 "task \"" + task.name + "\" has no channels");
+    if (task.kind == Kind::Input && !task.clocked)
+        return invalidValue("task \"" + task.name +
+                            "\" has no sample clock; the board acquires only with one");
+    if (task.kind == Kind::Input)
+        if (Outcome bad = checkAggregateRate(task); bad.failed()) return bad;
+    if (Outcome bad = reserve(task); bad.failed()) return bad;
     const double t = now();
     if (task.kind == Kind::Input) {
-        if (!task.clocked)
-            return invalidValue("task \"" + task.name +
-                                "\" has no sample clock; the board acquires only with one");
         task.startTime = t;
         task.readPosition = 0;
-        for (InputChannel& channel : task.inputs) channel.generator.restart(t, task.rate, outputs_);
+        for (InputChannel& channel : task.inputs)
+            generators_[channel.physical].resume(t, task.rate, outputs_);
     } else if (task.clocked) {
         if (task.waveforms.empty())
             return Outcome::failure(kErrorGenerationBufferEmpty,
@@ -249,7 +304,7 @@ Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, std::int32_t
         InputChannel& channel = task->inputs[c];
         double* out = request.groupByScan ? request.data + c : request.data + c * count;
         const std::size_t stride = request.groupByScan ? channels : 1;
-        channel.generator.generate(count, out, stride, outputs_);
+        generators_[channel.physical].generate(count, out, stride, outputs_);
         channel.quantiser.convert(out, count, stride);
     }
     task->readPosition += available;
@@ -324,6 +379,9 @@ Outcome SimulatedBoard::write(TaskId id, const WriteRequest& request, std::int32
         for (std::size_t j = 0; j < perChannel; ++j)
             perOutput[c][j] = request.groupByScan ? request.data[j * channels + c]
                                                   : request.data[c * perChannel + j];
+    // An on-demand write that starts its task needs the output channels for that moment.
+    if (!task->clocked && !task->running && request.autoStart)
+        if (Outcome bad = reserve(*task); bad.failed()) return bad;
     *written = request.samplesPerChannel;
     if (!task->clocked) {
         std::vector<double> levels(channels);

@@ -2,7 +2,10 @@
 // The built-in simulated board "Dev1": a back end like any other, flagged as simulated,
 // given the program clock and a seed. Its sample clocks are read off the program clock
 // (samples acquired = floor(elapsed x rate)), so it never drifts and runs as fast as the
-// simulated clock lets it.
+// simulated clock lets it. As a real board does, it keeps its signals going between
+// acquisitions, refuses a task whose resources a running task holds (one input timing
+// engine, one output timing engine, each output channel), and refuses input sampling faster
+// in all than its maximum aggregate rate.
 
 #include <cstdint>
 #include <map>
@@ -49,7 +52,6 @@ class SimulatedBoard final : public DriverBackend {
     struct InputChannel {
         int physical;
         Quantiser quantiser;
-        SignalGenerator generator;
     };
     struct OutputChannel {
         int physical;
@@ -79,6 +81,9 @@ class SimulatedBoard final : public DriverBackend {
     Outcome findTask(TaskId id, Task** task);
     std::uint64_t acquired(const Task& task) const;
     Outcome startTask(Task& task);
+    // Refuses `task` the resources a running task holds.
+    Outcome reserve(const Task& task) const;
+    Outcome checkAggregateRate(const Task& task) const;
     void stopTask(Task& task);
     Outcome checkOutputValues(const Task& task, const double* values, std::size_t count,
                               bool groupByScan, std::size_t perChannel) const;
@@ -89,6 +94,7 @@ class SimulatedBoard final : public DriverBackend {
     BoardConfig config_;
     ClockSource clock_;
     OutputHistory outputs_;
+    std::vector<SignalGenerator> generators_;  // by physical input, running on across tasks
     std::map<TaskId, Task> tasks_;
 };
 
