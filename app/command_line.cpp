@@ -42,7 +42,7 @@ std::string usageText() {
            "  --script FILE   replay the operator actions in FILE, then end\n"
            "  --board FILE    describe the board in FILE (the simulated board's signals and\n"
            "                  seed, or a driver-library line for a real board)\n"
-           "  --backend NAME  drive the board through the back end NAME:\n" +
+           "  --backend NAME  drive the board through the back end NAME, one of:\n" +
            driver::backendListText() +
            "  --driver-library FILE\n"
            "                  load the board vendor's driver library FILE (libnidaqmx.so,\n"

@@ -1,5 +1,6 @@
 #include "platform/driver/board_choice.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/driver/backend_registry.h"
@@ -90,8 +91,8 @@ std::string backendListText() {
     std::string text;
     for (const BackendEntry* entry : registeredBackends()) {
         std::string name = entry->name;
-        name.resize(std::max<std::size_t>(name.size() + 2, 12), ' ');
-        text += "    " + name + entry->summary + "\n";
+        name.resize(std::max<std::size_t>(name.size() + 2, 11), ' ');
+        text += "                    " + name + entry->summary + "\n";
     }
     return text;
 }

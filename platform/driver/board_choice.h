@@ -20,7 +20,8 @@ struct BoardChoice {
 // line, the library, the missing function); the board in use is then left as it was.
 std::int32_t startBoard(const BoardChoice& choice, std::string* error);
 
-// The usage text's lines on the back ends: "  NAME  SUMMARY" for each, ending in newlines.
+// The usage text's lines on the back ends, one "NAME  SUMMARY" each, indented to follow the
+// option's description.
 std::string backendListText();
 
 }  // namespace trelvanix::driver

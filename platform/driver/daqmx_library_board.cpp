@@ -230,8 +230,7 @@ std::unique_ptr<DriverBackend> makeFromSettings(const BoardSettings& settings, s
 }  // namespace
 
 extern const BackendEntry kDaqmxLibraryBackend = {
-    "daqmx", false, true,
-    "a real board through the vendor's DAQmx driver library (--driver-library FILE)",
+    "daqmx", false, true, "a real board through the vendor's DAQmx driver library",
     makeFromSettings};
 
 }  // namespace trelvanix::driver

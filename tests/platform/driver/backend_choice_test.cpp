@@ -42,7 +42,8 @@ TEST_F(BackendChoiceTest, BackEndsAreRegisteredByNameWithTheSimulatedBoardFirst)
     EXPECT_FALSE(library->simulated);
     EXPECT_TRUE(library->loadsDriverLibrary);
     EXPECT_EQ(backendNamed("comedi"), nullptr);
-    EXPECT_THAT(backendListText(), HasSubstr("    simulated   the built-in simulated board"));
+    EXPECT_THAT(backendListText(),
+                HasSubstr("  simulated  the built-in simulated board Dev1 (the default)\n"));
 }
 
 TEST_F(BackendChoiceTest, TheBackEndNamedIsStartedWithItsBoardFile) {
