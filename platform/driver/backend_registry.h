@@ -40,6 +40,7 @@ struct BoardInUse {
     std::string backend;  // the entry's name
     bool simulated = true;
     std::string driverLibrary;  // the library loaded, or empty
+    std::string boardFile;      // the board file read, or empty
 };
 
 // The back end the operations use; the first registered back end, made with default
@@ -49,7 +50,8 @@ DriverBackend& driverBackend();
 void installDriverBackend(std::unique_ptr<DriverBackend> backend, BoardInUse board);
 const BoardInUse& boardInUse();
 // "Dev1, simulated board (back end simulated)", or for a real board
-// "Dev1, real board (back end daqmx, driver library /opt/lib/libnidaqmx.so)".
+// "Dev1, real board (back end daqmx, driver library /opt/lib/libnidaqmx.so)"; a board file
+// read is named last (", board file lab.board").
 std::string describeBoard(std::string_view device);
 
 }  // namespace trelvanix::driver

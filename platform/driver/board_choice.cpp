@@ -78,9 +78,10 @@ std::int32_t startBoard(const BoardChoice& choice, std::string* error) {
 
     std::unique_ptr<DriverBackend> backend = entry->make(settings, &why);
     if (!backend) return refuse(why);
-    installDriverBackend(std::move(backend),
-                         {entry->name, entry->simulated,
-                          entry->loadsDriverLibrary ? settings.driverLibrary : std::string()});
+    installDriverBackend(
+        std::move(backend),
+        {entry->name, entry->simulated,
+         entry->loadsDriverLibrary ? settings.driverLibrary : std::string(), settings.boardFile});
     clearDriverFaults();
     for (const FaultSpec& fault : board.simulated.faults)
         injectDriverFault(fault.operation, fault.call, fault.status);

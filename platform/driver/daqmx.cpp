@@ -102,7 +102,7 @@ DriverBackend& driverBackend() {
         const BackendEntry& first = *registeredBackends().front();
         std::string error;
         installedBackend() = first.make(BoardSettings{}, &error);
-        installedBoard() = {first.name, first.simulated, {}};
+        installedBoard() = {first.name, first.simulated, {}, {}};
     }
     return *installedBackend();
 }
@@ -169,7 +169,7 @@ int32 DAQmxCreateAIVoltageChan(TaskHandle taskHandle, const char physicalChannel
         if (!textOrEmpty(customScaleName).empty())
             return Outcome::failure(kErrorInvalidAttributeValue,
                                     "custom scales are not supported; pass an empty scale name");
-        TerminalConfig config;
+        TerminalConfig config = TerminalConfig::Default;
         if (Outcome bad = terminalConfigOf(terminalConfig, &config); bad.failed()) return bad;
         if (Outcome bad = checkVolts(units); bad.failed()) return bad;
         return driverBackend().addInputChannel(id, physicalChannel, config, minVal, maxVal);

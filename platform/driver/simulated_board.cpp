@@ -476,7 +476,7 @@ std::int32_t installSimulatedBoard(const BoardConfig& config, std::string* error
             return kErrorBoardFileInvalid;
         }
     }
-    installDriverBackend(makeSimulatedBoard(config), {kSimulatedBoardBackend.name, true, {}});
+    installDriverBackend(makeSimulatedBoard(config), {kSimulatedBoardBackend.name, true, {}, {}});
     clearDriverFaults();
     for (const FaultSpec& fault : config.faults)
         injectDriverFault(fault.operation, fault.call, fault.status);

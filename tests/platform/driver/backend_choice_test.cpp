@@ -48,10 +48,12 @@ TEST_F(BackendChoiceTest, BackEndsAreRegisteredByNameWithTheSimulatedBoardFirst)
 
 TEST_F(BackendChoiceTest, TheBackEndNamedIsStartedWithItsBoardFile) {
     std::string error;
-    ASSERT_EQ(startBoard({"simulated", boardFile("ranges -2 2\n"), ""}, &error), 0) << error;
+    const std::string file = boardFile("ranges -2 2\n");
+    ASSERT_EQ(startBoard({"simulated", file, ""}, &error), 0) << error;
     EXPECT_EQ(boardInUse().backend, "simulated");
     EXPECT_TRUE(boardInUse().simulated);
-    EXPECT_EQ(describeBoard("Dev1"), "Dev1, simulated board (back end simulated)");
+    EXPECT_EQ(describeBoard("Dev1"),
+              "Dev1, simulated board (back end simulated, board file " + file + ")");
     double ranges[4] = {};
     ASSERT_EQ(DAQmxGetDevAIVoltageRngs("Dev1", ranges, 4), 0);
     EXPECT_EQ(ranges[0], -2.0);
