@@ -89,14 +89,17 @@ Outcome SimulatedBoard::addInputChannel(TaskId id, std::string_view physicalChan
                                             kSimulatedInputs, &channels);
         bad.failed())
         return bad;
-    for (int ch : channels) {
+    // A channel given twice is refused, and the task is left as it was.
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        bool twice = std::count(channels.begin(), channels.begin() + i, channels[i]) > 0;
         for (const InputChannel& present : task->inputs)
-            if (present.physical == ch)
-                return Outcome::failure(
-                    kErrorChanAlreadyInTask,
-                    "Dev1/ai" + std::to_string(ch) + " is already in task \"" + task->name + "\"");
-        task->inputs.push_back({ch, Quantiser(*chosen)});
+            twice = twice || present.physical == channels[i];
+        if (twice)
+            return Outcome::failure(kErrorChanAlreadyInTask,
+                                    "Dev1/ai" + std::to_string(channels[i]) +
+                                        " is already in task \"" + task->name + "\"");
     }
+    for (int ch : channels) task->inputs.push_back({ch, Quantiser(*chosen)});
     task->kind = Kind::Input;
     return Outcome::success();
 }
@@ -140,11 +143,8 @@ Outcome SimulatedBoard::configureSampleClock(TaskId id, std::string_view source,
     if (samplesPerChannel < 2)
         return invalidValue("a buffer of " + std::to_string(samplesPerChannel) +
                             " samples per channel is too small");
-    if (task->kind == Kind::Input) {
-        Task timed = *task;
-        timed.rate = rate;
-        if (Outcome bad = checkAggregateRate(timed); bad.failed()) return bad;
-    }
+    if (task->kind == Kind::Input)
+        if (Outcome bad = checkAggregateRate(*task, rate); bad.failed()) return bad;
     task->clocked = true;
     task->rate = rate;
     task->bufferSize = samplesPerChannel;
@@ -157,13 +157,13 @@ std::uint64_t SimulatedBoard::acquired(const Task& task) const {
         std::max(0LL, sampleIndexAt(now(), task.startTime, task.rate)));
 }
 
-Outcome SimulatedBoard::checkAggregateRate(const Task& task) const {
-    const double total = task.rate * double(task.inputs.size());
+Outcome SimulatedBoard::checkAggregateRate(const Task& task, double rate) const {
+    const double total = rate * double(task.inputs.size());
     if (total <= config_.maxAggregateRate) return Outcome::success();
     return invalidValue(
         "Requested value is not a supported value for this property.\n"
         "Property: DAQmx_SampClk_Rate\nRequested Value: " +
-        number(task.rate) +
+        number(rate) +
         "\nMaximum Value: " + number(config_.maxAggregateRate / double(task.inputs.size())) +
         "\nThe board samples at most " + number(config_.maxAggregateRate) + " S/s in all; task \"" +
         task.name + "\" asks for " + number(total) + " S/s on " +
@@ -204,7 +204,7 @@ Outcome SimulatedBoard::startTask(Task& task) {
         return invalidValue("task \"" + task.name +
                             "\" has no sample clock; the board acquires only with one");
     if (task.kind == Kind::Input)
-        if (Outcome bad = checkAggregateRate(task); bad.failed()) return bad;
+        if (Outcome bad = checkAggregateRate(task, task.rate); bad.failed()) return bad;
     if (Outcome bad = reserve(task); bad.failed()) return bad;
     const double t = now();
     if (task.kind == Kind::Input) {

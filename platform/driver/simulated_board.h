@@ -83,7 +83,8 @@ class SimulatedBoard final : public DriverBackend {
     Outcome startTask(Task& task);
     // Refuses `task` the resources a running task holds.
     Outcome reserve(const Task& task) const;
-    Outcome checkAggregateRate(const Task& task) const;
+    // Refuses input sampling at `rate` on the task's channels beyond the aggregate rate.
+    Outcome checkAggregateRate(const Task& task, double rate) const;
     void stopTask(Task& task);
     Outcome checkOutputValues(const Task& task, const double* values, std::size_t count,
                               bool groupByScan, std::size_t perChannel) const;

@@ -114,5 +114,15 @@ TEST_F(BoardRealismTest, InputSamplingIsLimitedToTheAggregateRate) {
               "bad.board, line 1: max-rate needs one number of samples per second, greater than 0");
 }
 
+TEST_F(BoardRealismTest, AChannelGivenTwiceIsRefusedAndTheTaskStaysAsItWas) {
+    TaskHandle task = inputTask({2}, 1000.0, 1000);
+    EXPECT_EQ(DAQmxCreateAIVoltageChan(task, "Dev1/ai0, Dev1/ai2", "", DAQmx_Val_RSE, -10, 10,
+                                       DAQmx_Val_Volts, ""),
+              kErrorChanAlreadyInTask);
+    EXPECT_THAT(lastError(), HasSubstr("Dev1/ai2 is already in task \"Vanix_AnalogIn_Task\""));
+    EXPECT_EQ(read(task, 10, 1).size(), 10u) << "still the one channel";
+    release(task);
+}
+
 }  // namespace
 }  // namespace trelvanix::driver::testing
