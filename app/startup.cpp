@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/display_controls.h"
 #include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/ui/toolkit.h"
@@ -15,6 +16,7 @@ int StartMainPanel() {
     for (int& handle : Handle) handle = 0;
     SetCtrlAttribute(panelHandle, PANEL_ACQ_LAMP, ATTR_ON_COLOR, VAL_GREEN);
     SetCtrlVal(panelHandle, PANEL_VERSION, 8.07);
+    showSweepInspection();
     DisplayPanel(panelHandle);
     init_vi();
     return 0;

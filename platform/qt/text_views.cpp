@@ -44,8 +44,7 @@ class StringView final : public ControlView {
         ui::Control* c = model();
         const std::string text = edit()->text().toStdString();
         if (!c || c->indicator || ui::textOf(c->value) == text) return;
-        c->value = text;
-        postChange();
+        act(ui::enterValue, ui::Value(text));
     }
 };
 
@@ -87,9 +86,7 @@ class TextBoxView final : public ControlView {
         if (!c || c->indicator) return;
         const QString text = edit()->toPlainText();
         if (text == joined(*c)) return;
-        c->lines.clear();
-        for (const QString& line : text.split('\n')) c->lines.push_back(line.toStdString());
-        postChange();
+        act(ui::enterValue, ui::Value(text.toStdString()));
     }
 };
 

@@ -175,14 +175,14 @@ TEST_F(ScriptRunnerTest, SetChangesTheValueLikeAnOperatorThenCommits) {
 }
 
 TEST_F(ScriptRunnerTest, PressClickMenuAndCloseReachTheirCallbacks) {
-    EXPECT_EQ(run("press T GO\npress T OFF\nclick T PLOT 30 40\nclick T GO\nmenu MB_FILE_SAVE\n"
+    EXPECT_EQ(run("press T GO\npress T OFF\nclick T PLOT 90 40\nclick T GO\nmenu MB_FILE_SAVE\n"
                   "menu MB_FILE_GREY\nclose T\n"),
               0);
-    EXPECT_THAT(happened, ElementsAre("GO:commit", "PLOT:click@30,40", "PLOT:commit",
+    EXPECT_THAT(happened, ElementsAre("GO:commit", "PLOT:click@90,40", "PLOT:commit",
                                       "GO:click@50,12", "menu:SAVE", "panel:close", "before end"));
     EXPECT_THAT(err_, HasSubstr("test.script:2: T OFF is dimmed"));
     EXPECT_THAT(err_, HasSubstr("test.script:6: menu item MB_FILE_GREY is dimmed"));
-    EXPECT_EQ(control("PLOT").mouseX, 30);
+    EXPECT_EQ(control("PLOT").mouseX, 90);
     EXPECT_EQ(control("PLOT").mouseY, 40);
 }
 

@@ -1,0 +1,108 @@
+// Looking closely at a held sweep (or the last one, once acquisition has stopped): the
+// toolkit lets the operator zoom, pan and move two cursors on the sweep graph, and this
+// readout under the graph gives the time of each cursor, their difference and the rate it
+// implies, and each acquired channel's value at each cursor in the channel's own unit.
+// None of it changes the display settings: the held plots keep the display values they
+// were drawn with, and the readout turns them back into volts and units.
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/display_controls.h"
+#include "app/state/shared_state.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+
+namespace {
+
+const char kLiveHint[] =
+    "Hold the sweep (or stop) to look closely: wheel zooms time, Ctrl+wheel zooms the "
+    "vertical axis, drag pans or moves cursor 1 and 2, double-click or Refresh shows the "
+    "whole sweep.";
+
+std::string format(const char* pattern, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+// A duration in the unit that keeps its digits readable.
+std::string duration(double seconds) {
+    const double size = std::abs(seconds);
+    if (size >= 1.0 || size == 0.0) return format("%.6f s", seconds);
+    if (size >= 1e-3) return format("%.4f ms", seconds * 1e3);
+    return format("%.2f \xC2\xB5s", seconds * 1e6);
+}
+
+std::string rate(double seconds) {
+    if (seconds == 0.0) return "-";
+    const double hertz = 1.0 / std::abs(seconds);
+    return hertz >= 1000.0 ? format("%.5g kHz", hertz / 1000.0) : format("%.5g Hz", hertz);
+}
+
+// Channel values (in their units) under the cursor at x, by position in ChannelList; empty
+// when the graph does not hold one plot of every acquired channel there.
+std::vector<double> channelValuesAt(double x) {
+    std::vector<double> shown;
+    GetGraphValuesAt(panelHandle, PANEL_GRAPH, x, &shown);
+    if (NumChannels < 1 || int(shown.size()) < NumChannels) return {};
+    // The loop draws one plot per channel in ChannelList order; a sweep restarted by
+    // Refresh lies on top of the old one, so the newest set is the one seen.
+    std::vector<double> values(NumChannels);
+    const std::size_t first = shown.size() - std::size_t(NumChannels);
+    for (int p = 0; p < NumChannels; ++p) {
+        const int ch = ChannelList[p];
+        const double volts = shown[first + p] * Gain_Factor[ch] - Offset[ch];
+        values[p] = volts / Scale_factor[ch];
+    }
+    return values;
+}
+
+std::string valueText(double value, int ch) {
+    return format("%.5g", value) + " " + Units[ch];
+}
+
+void showReadout() {
+    double t[2] = {0.0, 0.0};
+    GetGraphCursor(panelHandle, PANEL_GRAPH, 1, &t[0]);
+    GetGraphCursor(panelHandle, PANEL_GRAPH, 2, &t[1]);
+    std::vector<double> values[2] = {channelValuesAt(t[0]), channelValuesAt(t[1])};
+    std::string lines;
+    for (int k = 0; k < 2; ++k) {
+        lines += "Cursor " + std::to_string(k + 1) + "   t = " + format("%.6f s", t[k]);
+        for (int p = 0; p < NumChannels; ++p) {
+            lines += "     ai" + std::to_string(ChannelList[p]) + " ";
+            lines += values[k].empty() ? "-" : valueText(values[k][p], ChannelList[p]);
+        }
+        lines += "\n";
+    }
+    const double dt = t[1] - t[0];
+    lines += "2 - 1   \xCE\x94t = " + duration(dt) + "   1/\xCE\x94t = " + rate(dt);
+    for (int p = 0; p < NumChannels; ++p) {
+        lines += "     ai" + std::to_string(ChannelList[p]) + " ";
+        lines += values[0].empty() || values[1].empty()
+                     ? "-"
+                     : valueText(values[1][p] - values[0][p], ChannelList[p]);
+    }
+    ResetTextBox(panelHandle, PANEL_CURSORS, lines.c_str());
+}
+
+}  // namespace
+
+void showSweepInspection() {
+    int on = 0;
+    GetGraphInspection(panelHandle, PANEL_GRAPH, &on);
+    SetCtrlAttribute(panelHandle, PANEL_CURSORS, ATTR_DIMMED, on ? 0 : 1);
+    if (on)
+        showReadout();
+    else
+        ResetTextBox(panelHandle, PANEL_CURSORS, kLiveHint);
+}
+
+int SweepGraph(int panel, int control, int event, void* callbackData, int eventData1,
+               int eventData2) {
+    if (event == EVENT_VAL_CHANGED) showSweepInspection();
+    return GetPositions(panel, control, event, callbackData, eventData1, eventData2);
+}
