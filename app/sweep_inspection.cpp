@@ -5,6 +5,7 @@
 // None of it changes the display settings: the held plots keep the display values they
 // were drawn with, and the readout turns them back into volts and units.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "app/display_controls.h"
 #include "app/state/shared_state.h"
+#include "daq/stretch_conversion.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 
@@ -60,8 +62,16 @@ std::vector<double> channelValuesAt(double x) {
     return values;
 }
 
+// A channel's value with as many decimals as one count of its input range resolves, so
+// every value of a channel lines up and none claims more precision than was measured.
 std::string valueText(double value, int ch) {
-    return format("%.5g", value) + " " + Units[ch];
+    const double resolution = trelvanix::VoltsPerCount(GainList[ch]) / std::abs(Scale_factor[ch]);
+    const int decimals = std::isfinite(resolution) && resolution > 0
+                             ? std::clamp(int(std::ceil(-std::log10(resolution))), 0, 9)
+                             : 6;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return std::string(text) + " " + Units[ch];
 }
 
 void showReadout() {

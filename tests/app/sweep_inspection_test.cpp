@@ -122,13 +122,13 @@ TEST_F(SweepInspection, CursorsReadTheSignalInItsUnitWhateverTheGainAndOffset) {
     EXPECT_DOUBLE_EQ(before.gain, 0.5);
     const auto lines = readoutLines();
     ASSERT_EQ(lines.size(), 3u);
-    const double quantum = 20.0 / 65536 * 1000;  // one count of the ±10 V range, in mV
+    const double quantum = 20.0 / 65536 * 1000;  // two counts of the ±5 V range, in mV
     EXPECT_NEAR(ai2On(lines[0]), 2000 * std::sin(2 * M_PI * 0.3), quantum);
     EXPECT_NEAR(ai2On(lines[1]), 2000 * std::sin(2 * M_PI * 0.55), quantum);
     EXPECT_NE(lines[0].find(" mV"), std::string::npos) << lines[0];
     EXPECT_NE(lines[2].find("250.0000 ms"), std::string::npos) << lines[2];
     EXPECT_NE(lines[2].find("1/\xCE\x94t = 4 Hz"), std::string::npos) << lines[2];
-    EXPECT_NEAR(ai2On(lines[2]), ai2On(lines[1]) - ai2On(lines[0]), 0.2);  // 5 digits each
+    EXPECT_NEAR(ai2On(lines[2]), ai2On(lines[1]) - ai2On(lines[0]), 0.11);  // 0.1 mV digits
 }
 
 TEST_F(SweepInspection, ZoomShowsOneSpikeSampleBySampleWithoutTouchingTheSettings) {

@@ -267,6 +267,12 @@ TEST(ScriptParser, ABadLineIsReportedBeforeAnythingRuns) {
         {"expect popup \"A\"\n", 1, "expected expect popup"},
         {"expect popup \"A\" \"B\n", 1, "unterminated"},
         {"quit now\n", 1, "expected quit"},
+        {"zoom T G 1\n", 1, "expected zoom PANEL CONTROL T0 T1 [Y0 Y1]"},
+        {"zoom T G 1 2 3\n", 1, "expected zoom"},
+        {"cursor T G 3 1.5\n", 1, "expected cursor PANEL CONTROL 1|2 T"},
+        {"drag T G 1 2 3\n", 1, "expected drag PANEL CONTROL X0 Y0 X1 Y1"},
+        {"wheel T G 1 2 up\n", 1, "expected wheel PANEL CONTROL X Y STEPS [ctrl]"},
+        {"doubleclick T G 1\n", 1, "expected doubleclick PANEL CONTROL [X Y]"},
     };
     for (const Case& c : cases) {
         auto parsed = parseScript(c.text, "s");
