@@ -44,18 +44,30 @@ std::string rate(double seconds) {
     return hertz >= 1000.0 ? format("%.5g kHz", hertz / 1000.0) : format("%.5g Hz", hertz);
 }
 
-// Channel values (in their units) under the cursor at x, by position in ChannelList; empty
-// when the graph does not hold one plot of every acquired channel there.
+// The physical channels of the sweep on the graph, in the order the loop draws them. The
+// channel set can change once acquisition stops (ticking a box rescans it at once) while the
+// last sweep stays on the graph, so the set is taken while acquisition runs: the program
+// tells the graph at every start of acquisition and every hold.
+std::vector<int> sweepChannels;
+
+void rememberSweepChannels() {
+    if (Acquiring != 1) return;
+    sweepChannels.assign(ChannelList, ChannelList + std::clamp(NumChannels, 0, 8));
+}
+
+// Channel values (in their units) under the cursor at x, by position in sweepChannels;
+// empty when the graph does not hold one plot of every channel there.
 std::vector<double> channelValuesAt(double x) {
     std::vector<double> shown;
     GetGraphValuesAt(panelHandle, PANEL_GRAPH, x, &shown);
-    if (NumChannels < 1 || int(shown.size()) < NumChannels) return {};
-    // The loop draws one plot per channel in ChannelList order; a sweep restarted by
-    // Refresh lies on top of the old one, so the newest set is the one seen.
-    std::vector<double> values(NumChannels);
-    const std::size_t first = shown.size() - std::size_t(NumChannels);
-    for (int p = 0; p < NumChannels; ++p) {
-        const int ch = ChannelList[p];
+    const std::size_t channels = sweepChannels.size();
+    if (channels == 0 || shown.size() < channels) return {};
+    // One plot per channel and stretch; a sweep restarted by Refresh lies on top of the old
+    // one, so the newest set is the one seen.
+    std::vector<double> values(channels);
+    const std::size_t first = shown.size() - channels;
+    for (std::size_t p = 0; p < channels; ++p) {
+        const int ch = sweepChannels[p];
         const double volts = shown[first + p] * Gain_Factor[ch] - Offset[ch];
         values[p] = volts / Scale_factor[ch];
     }
@@ -82,19 +94,19 @@ void showReadout() {
     std::string lines;
     for (int k = 0; k < 2; ++k) {
         lines += "Cursor " + std::to_string(k + 1) + "   t = " + format("%.6f s", t[k]);
-        for (int p = 0; p < NumChannels; ++p) {
-            lines += "     ai" + std::to_string(ChannelList[p]) + " ";
-            lines += values[k].empty() ? "-" : valueText(values[k][p], ChannelList[p]);
+        for (std::size_t p = 0; p < sweepChannels.size(); ++p) {
+            lines += "     ai" + std::to_string(sweepChannels[p]) + " ";
+            lines += values[k].empty() ? "-" : valueText(values[k][p], sweepChannels[p]);
         }
         lines += "\n";
     }
     const double dt = t[1] - t[0];
     lines += "2 - 1   \xCE\x94t = " + duration(dt) + "   1/\xCE\x94t = " + rate(dt);
-    for (int p = 0; p < NumChannels; ++p) {
-        lines += "     ai" + std::to_string(ChannelList[p]) + " ";
+    for (std::size_t p = 0; p < sweepChannels.size(); ++p) {
+        lines += "     ai" + std::to_string(sweepChannels[p]) + " ";
         lines += values[0].empty() || values[1].empty()
                      ? "-"
-                     : valueText(values[1][p] - values[0][p], ChannelList[p]);
+                     : valueText(values[1][p] - values[0][p], sweepChannels[p]);
     }
     ResetTextBox(panelHandle, PANEL_CURSORS, lines.c_str());
 }
@@ -102,6 +114,7 @@ void showReadout() {
 }  // namespace
 
 void showSweepInspection() {
+    rememberSweepChannels();
     int on = 0;
     GetGraphInspection(panelHandle, PANEL_GRAPH, &on);
     SetCtrlAttribute(panelHandle, PANEL_CURSORS, ATTR_DIMMED, on ? 0 : 1);

@@ -197,8 +197,9 @@ int GetRelativeMouseState(int panel, int control, int* x, int* y, int* leftDown,
 // --- Looking closely at a graph ---
 // While inspection is on, the graph's view (the part of its axes shown) can be zoomed and
 // panned and two vertical cursors moved; the axes themselves stay as the program set them.
-// The graph's callback receives EVENT_VAL_CHANGED whenever inspection, the view, the
-// cursors or the plots change while inspection is on. Turning inspection off shows the axes
+// The graph's callback receives EVENT_VAL_CHANGED after every SetGraphInspection, and
+// whenever the view, the cursors or the plots change while inspection is on (several
+// changes before it is dispatched make one event). Turning inspection off shows the axes
 // again. Cursors start at a quarter and three quarters of the x axis.
 int SetGraphInspection(int panel, int control, int on);
 int GetGraphInspection(int panel, int control, int* on);

@@ -65,10 +65,11 @@ int SetGraphInspection(int panel, int control, int on) {
     Control* c = graphControl(panel, control, &status);
     if (!c) return status;
     Inspection& i = c->graph->inspection;
-    if (i.on == (on != 0)) return UIE_NoError;
-    i.on = on != 0;
-    i.zoomed = false;
-    if (i.on) placeCursorsIfNew(*c->graph);
+    if (i.on != (on != 0)) {
+        i.on = on != 0;
+        i.zoomed = false;
+        if (i.on) placeCursorsIfNew(*c->graph);
+    }
     inspectionChanged(panel, control);
     return UIE_NoError;
 }

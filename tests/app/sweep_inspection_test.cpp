@@ -129,6 +129,17 @@ TEST_F(SweepInspection, CursorsReadTheSignalInItsUnitWhateverTheGainAndOffset) {
     EXPECT_NE(lines[2].find("250.0000 ms"), std::string::npos) << lines[2];
     EXPECT_NE(lines[2].find("1/\xCE\x94t = 4 Hz"), std::string::npos) << lines[2];
     EXPECT_NEAR(ai2On(lines[2]), ai2On(lines[1]) - ai2On(lines[0]), 0.11);  // 0.1 mV digits
+
+    // Ticking another channel after the stop rescans the channel set; the readout still
+    // names the channels of the sweep it measures.
+    ui::enterValue(panelHandle, PANEL_CHECK_3, 1);
+    ui::placeGraphCursor(panelHandle, PANEL_GRAPH, 2, 0.3);
+    ProcessSystemEvents();
+    EXPECT_EQ(NumChannels, 4);
+    const auto after = readoutLines();
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_EQ(after[1].find("ai3"), std::string::npos) << after[1];
+    EXPECT_EQ(ai2On(after[1]), ai2On(lines[0]));
 }
 
 TEST_F(SweepInspection, ZoomShowsOneSpikeSampleBySampleWithoutTouchingTheSettings) {
