@@ -86,29 +86,41 @@ std::string valueText(double value, int ch) {
     return std::string(text) + " " + Units[ch];
 }
 
+// Text right-aligned in a column of `width` characters (UTF-8 letters count once).
+std::string column(const std::string& text, std::size_t width) {
+    std::size_t letters = 0;
+    for (unsigned char c : text) letters += (c & 0xC0) != 0x80;
+    return std::string(width > letters ? width - letters : 0, ' ') + text;
+}
+
+// A table in a fixed font: a row per cursor and one for their difference, a column for the
+// time and one per channel of the sweep.
 void showReadout() {
+    constexpr std::size_t kLabel = 9, kTime = 12, kChannel = 11;
     double t[2] = {0.0, 0.0};
     GetGraphCursor(panelHandle, PANEL_GRAPH, 1, &t[0]);
     GetGraphCursor(panelHandle, PANEL_GRAPH, 2, &t[1]);
-    std::vector<double> values[2] = {channelValuesAt(t[0]), channelValuesAt(t[1])};
-    std::string lines;
-    for (int k = 0; k < 2; ++k) {
-        lines += "Cursor " + std::to_string(k + 1) + "   t = " + format("%.6f s", t[k]);
-        for (std::size_t p = 0; p < sweepChannels.size(); ++p) {
-            lines += "     ai" + std::to_string(sweepChannels[p]) + " ";
-            lines += values[k].empty() ? "-" : valueText(values[k][p], sweepChannels[p]);
-        }
-        lines += "\n";
-    }
+    const std::vector<double> values[2] = {channelValuesAt(t[0]), channelValuesAt(t[1])};
     const double dt = t[1] - t[0];
-    lines += "2 - 1   \xCE\x94t = " + duration(dt) + "   1/\xCE\x94t = " + rate(dt);
-    for (std::size_t p = 0; p < sweepChannels.size(); ++p) {
-        lines += "     ai" + std::to_string(sweepChannels[p]) + " ";
-        lines += values[0].empty() || values[1].empty()
-                     ? "-"
-                     : valueText(values[1][p] - values[0][p], sweepChannels[p]);
+    std::string text = std::string(kLabel, ' ') + column("time", kTime);
+    for (int ch : sweepChannels) text += column("ai" + std::to_string(ch), kChannel);
+    const char* names[3] = {"Cursor 1", "Cursor 2", "2 - 1"};
+    for (int row = 0; row < 3; ++row) {
+        std::string line = names[row];
+        line.resize(kLabel, ' ');
+        line += column(row < 2 ? format("%.6f s", t[row]) : duration(dt), kTime);
+        for (std::size_t p = 0; p < sweepChannels.size(); ++p) {
+            const bool known =
+                row < 2 ? !values[row].empty() : !values[0].empty() && !values[1].empty();
+            const double value = !known    ? 0.0
+                                 : row < 2 ? values[row][p]
+                                           : values[1][p] - values[0][p];
+            line += column(known ? valueText(value, sweepChannels[p]) : "-", kChannel);
+        }
+        if (row == 2) line += "   1/\xCE\x94t = " + rate(dt);
+        text += "\n" + line;
     }
-    ResetTextBox(panelHandle, PANEL_CURSORS, lines.c_str());
+    ResetTextBox(panelHandle, PANEL_CURSORS, text.c_str());
 }
 
 }  // namespace

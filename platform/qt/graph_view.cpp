@@ -139,6 +139,8 @@ class GraphView final : public ControlView {
         applyAxis(p->yAxis, *yTicker_, g.yAxis);
         yTicker_->setLabelScale(g.yAxis.labelGain, g.yAxis.labelOffset);
         const ui::Inspection& i = g.inspection;
+        xTicker_->setRoundSteps(i.zoomed);
+        yTicker_->setRoundSteps(i.zoomed);
         if (i.zoomed) {
             p->xAxis->setRange(i.x0, i.x1);
             p->yAxis->setRange(i.y0, i.y1);

@@ -1,6 +1,7 @@
 // Text controls: one-line strings, multi-line text boxes and static text messages.
 
 #include <QEvent>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -59,6 +60,13 @@ class TextBoxView final : public ControlView {
             edit()->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit()->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit()->document()->setDocumentMargin(1);
+        }
+        // A text box the program writes is a readout: its columns line up in a fixed font.
+        if (control.indicator) {
+            QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+            fixed.setPointSizeF(edit()->font().pointSizeF());
+            edit()->setFont(fixed);
+            edit()->setLineWrapMode(QPlainTextEdit::NoWrap);
         }
     }
 
