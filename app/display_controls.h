@@ -26,6 +26,8 @@ int GetPositions(int panel, int control, int event, void* callbackData, int even
 // The cursor readout under the sweep graph: the cursors' times and the channels' values at
 // them while the sweep can be looked at closely, else a dimmed hint.
 void showSweepInspection();
+// The readout as at start-up: no sweep measured yet.
+void startSweepInspection();
 
 namespace trelvanix {
 // Shows channel ch's board gain in the board-gain display and selects its range in the list.

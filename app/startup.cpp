@@ -16,7 +16,7 @@ int StartMainPanel() {
     for (int& handle : Handle) handle = 0;
     SetCtrlAttribute(panelHandle, PANEL_ACQ_LAMP, ATTR_ON_COLOR, VAL_GREEN);
     SetCtrlVal(panelHandle, PANEL_VERSION, 8.07);
-    showSweepInspection();
+    startSweepInspection();
     DisplayPanel(panelHandle);
     init_vi();
     return 0;

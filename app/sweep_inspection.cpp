@@ -136,6 +136,11 @@ void showSweepInspection() {
         ResetTextBox(panelHandle, PANEL_CURSORS, kLiveHint);
 }
 
+void startSweepInspection() {
+    sweepChannels.clear();
+    showSweepInspection();
+}
+
 int SweepGraph(int panel, int control, int event, void* callbackData, int eventData1,
                int eventData2) {
     if (event == EVENT_VAL_CHANGED) showSweepInspection();
