@@ -74,9 +74,12 @@ class GraphView final : public ControlView {
             cursorTags_[i]->setClipToAxisRect(true);
         }
         plot()->setMouseTracking(true);
-        plot()->installEventFilter(
-            new MouseHook(plot(), [this](QEvent* event) { return mouseEvent(event); }));
+        mouseHook_ = new MouseHook(plot(), [this](QEvent* event) { return mouseEvent(event); });
+        plot()->installEventFilter(mouseHook_);
     }
+
+    // The hook calls into this view: it goes first, before the widget's last events.
+    ~GraphView() override { delete mouseHook_.data(); }
 
     void place(const QRect& rect) override {
         ControlView::place(rect);
@@ -275,6 +278,7 @@ class GraphView final : public ControlView {
     QCPItemStraightLine* cursors_[2];
     QCPItemText* cursorTags_[2];
     Press press_;
+    QPointer<MouseHook> mouseHook_;
     QSharedPointer<DivisionTicker> xTicker_, yTicker_;
     QTimer* repaintTimer_;
     bool dirty_ = true;
