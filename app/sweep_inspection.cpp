@@ -3,7 +3,8 @@
 // readout under the graph gives the time of each cursor, their difference and the rate it
 // implies, and each acquired channel's value at each cursor in the channel's own unit.
 // None of it changes the display settings: the held plots keep the display values they
-// were drawn with, and the readout turns them back into volts and units.
+// were drawn with, and the readout turns them back into volts and units with the gain and
+// offset they were drawn with.
 
 #include <algorithm>
 #include <cmath>
@@ -44,31 +45,44 @@ std::string rate(double seconds) {
     return hertz >= 1000.0 ? format("%.5g kHz", hertz / 1000.0) : format("%.5g Hz", hertz);
 }
 
-// The physical channels of the sweep on the graph, in the order the loop draws them. The
-// channel set can change once acquisition stops (ticking a box rescans it at once) while the
-// last sweep stays on the graph, so the set is taken while acquisition runs: the program
-// tells the graph at every start of acquisition and every hold.
-std::vector<int> sweepChannels;
+// What the plots on the graph were drawn with: the physical channels in the order the loop
+// draws them, and each one's display gain and offset. Both can change while the sweep stays
+// on the graph (ticking a box after Stop rescans the channels; a click in the graph sets an
+// offset), so they are taken only while acquisition runs and the graph has new plots: the
+// program tells the graph at every start of acquisition and every hold, and a held sweep
+// that is still being completed tells it with every stretch.
+struct DrawnWith {
+    std::vector<int> channels;
+    double gain[8] = {}, offset[8] = {};
+    int plots = -1;  // the number of plots on the graph when taken
+} sweep;
 
-void rememberSweepChannels() {
-    if (Acquiring != 1) return;
-    sweepChannels.assign(ChannelList, ChannelList + std::clamp(NumChannels, 0, 8));
+void rememberWhatTheSweepWasDrawnWith() {
+    int plots = 0;
+    GetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_NUM_PLOTS, &plots);
+    if (Acquiring != 1 || plots == sweep.plots) return;
+    sweep.plots = plots;
+    sweep.channels.assign(ChannelList, ChannelList + std::clamp(NumChannels, 0, 8));
+    for (int ch : sweep.channels) {
+        sweep.gain[ch] = Gain_Factor[ch];
+        sweep.offset[ch] = Offset[ch];
+    }
 }
 
-// Channel values (in their units) under the cursor at x, by position in sweepChannels;
+// Channel values (in their units) under the cursor at x, by position in sweep.channels;
 // empty when the graph does not hold one plot of every channel there.
 std::vector<double> channelValuesAt(double x) {
     std::vector<double> shown;
     GetGraphValuesAt(panelHandle, PANEL_GRAPH, x, &shown);
-    const std::size_t channels = sweepChannels.size();
+    const std::size_t channels = sweep.channels.size();
     if (channels == 0 || shown.size() < channels) return {};
     // One plot per channel and stretch; a sweep restarted by Refresh lies on top of the old
     // one, so the newest set is the one seen.
     std::vector<double> values(channels);
     const std::size_t first = shown.size() - channels;
     for (std::size_t p = 0; p < channels; ++p) {
-        const int ch = sweepChannels[p];
-        const double volts = shown[first + p] * Gain_Factor[ch] - Offset[ch];
+        const int ch = sweep.channels[p];
+        const double volts = shown[first + p] * sweep.gain[ch] - sweep.offset[ch];
         values[p] = volts / Scale_factor[ch];
     }
     return values;
@@ -103,19 +117,19 @@ void showReadout() {
     const std::vector<double> values[2] = {channelValuesAt(t[0]), channelValuesAt(t[1])};
     const double dt = t[1] - t[0];
     std::string text = std::string(kLabel, ' ') + column("time", kTime);
-    for (int ch : sweepChannels) text += column("ai" + std::to_string(ch), kChannel);
+    for (int ch : sweep.channels) text += column("ai" + std::to_string(ch), kChannel);
     const char* names[3] = {"Cursor 1", "Cursor 2", "2 - 1"};
     for (int row = 0; row < 3; ++row) {
         std::string line = names[row];
         line.resize(kLabel, ' ');
         line += column(row < 2 ? format("%.6f s", t[row]) : duration(dt), kTime);
-        for (std::size_t p = 0; p < sweepChannels.size(); ++p) {
+        for (std::size_t p = 0; p < sweep.channels.size(); ++p) {
             const bool known =
                 row < 2 ? !values[row].empty() : !values[0].empty() && !values[1].empty();
             const double value = !known    ? 0.0
                                  : row < 2 ? values[row][p]
                                            : values[1][p] - values[0][p];
-            line += column(known ? valueText(value, sweepChannels[p]) : "-", kChannel);
+            line += column(known ? valueText(value, sweep.channels[p]) : "-", kChannel);
         }
         if (row == 2) line += "   1/\xCE\x94t = " + rate(dt);
         text += "\n" + line;
@@ -126,7 +140,7 @@ void showReadout() {
 }  // namespace
 
 void showSweepInspection() {
-    rememberSweepChannels();
+    rememberWhatTheSweepWasDrawnWith();
     int on = 0;
     GetGraphInspection(panelHandle, PANEL_GRAPH, &on);
     SetCtrlAttribute(panelHandle, PANEL_CURSORS, ATTR_DIMMED, on ? 0 : 1);
@@ -137,7 +151,7 @@ void showSweepInspection() {
 }
 
 void startSweepInspection() {
-    sweepChannels.clear();
+    sweep = DrawnWith{};
     showSweepInspection();
 }
 

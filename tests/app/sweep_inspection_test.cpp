@@ -130,9 +130,14 @@ TEST_F(SweepInspection, CursorsReadTheSignalInItsUnitWhateverTheGainAndOffset) {
     EXPECT_NE(lines[3].find("1/\xCE\x94t = 4 Hz"), std::string::npos) << lines[3];
     EXPECT_NEAR(ai2In(lines, 3), ai2In(lines, 2) - ai2In(lines, 1), 0.11);  // 0.1 mV digits
 
-    // Ticking another channel after the stop rescans the channel set; the readout still
-    // names the channels of the sweep it measures.
+    // Ticking another channel after the stop rescans the channel set, and a click in the
+    // graph sets ai2's offset anew; the readout still names the channels of the sweep it
+    // measures and reads them with the offset they were drawn with.
     ui::enterValue(panelHandle, PANEL_CHECK_3, 1);
+    const double offsetBefore = Offset[2];
+    ui::clickControl(panelHandle, PANEL_GRAPH, 500, 100);
+    ProcessSystemEvents();
+    EXPECT_NE(Offset[2], offsetBefore);
     ui::placeGraphCursor(panelHandle, PANEL_GRAPH, 2, 0.3);
     ProcessSystemEvents();
     EXPECT_EQ(NumChannels, 4);
