@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/display_controls.h"
 #include "app/program_wiring.h"
 #include "app/state/shared_state.h"
 #include "daq/device_init.h"
@@ -23,6 +24,7 @@ int StartMainPanel() {
     // The operator sees at a glance which board the run drives, and whether it is simulated.
     const std::string title = "Trelvanix - " + driver::describeBoard(kBoardDevice);
     SetPanelAttribute(panelHandle, ATTR_TITLE, title.c_str());
+    startSweepInspection();
     DisplayPanel(panelHandle);
     init_vi();
     return 0;
