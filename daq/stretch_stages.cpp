@@ -6,6 +6,7 @@
 
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
+#include "daq/driver_status.h"
 #include "daq/stretch_conversion.h"
 #include "platform/analysis/analysis.h"
 #include "platform/driver/daqmx.h"
@@ -21,9 +22,11 @@ void ReadConvertStage::onRunStart(const RunLayout& layout) {
 std::int32_t ReadConvertStage::onStretch(StretchContext& stretch) {
     const RunLayout& layout = stretch.layout;
     int32 read = 0;
-    const int32 status = DAQmxReadAnalogF64(AI_Task, layout.n, kReadTimeout,
-                                            DAQmx_Val_GroupByScanNumber, ReadBuffer.data(),
-                                            static_cast<uInt32>(ReadBuffer.size()), &read, nullptr);
+    const int32 status =
+        NoteDriverCall("DAQmxReadAnalogF64",
+                       DAQmxReadAnalogF64(AI_Task, layout.n, kReadTimeout,
+                                          DAQmx_Val_GroupByScanNumber, ReadBuffer.data(),
+                                          static_cast<uInt32>(ReadBuffer.size()), &read, nullptr));
     if (status < 0) return status;
     ConvertStretch(ReadBuffer.data(), layout.n, layout.channels, layout.countsPerVolt,
                    stretch.counts, stretch.groupedCounts);

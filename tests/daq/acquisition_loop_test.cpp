@@ -202,6 +202,21 @@ TEST_F(AcquisitionTest, ADriverErrorEndsTheRunAndReleasesTheTask) {
     EXPECT_GE(graph().plots.size(), 9u);
 }
 
+TEST_F(AcquisitionTest, ATaskThatCouldNotBeClearedIsClearedBeforeTheNextRun) {
+    startProgram("fault DAQmxClearTask 1 -200088\n");
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL STOP\n");
+    const std::string report = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(report, HasSubstr("DAQmxClearTask"));
+    EXPECT_THAT(report, HasSubstr("-200088"));
+
+    graph().plots.clear();
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL STOP\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_GE(graph().plots.size(), 9u) << "the next run acquires";
+}
+
 TEST_F(AcquisitionTest, AFailedTaskCreationEndsTheRunWithoutRestarting) {
     startProgram();
     driver::injectDriverFault("DAQmxCreateTask", 1, -200220);
