@@ -1,9 +1,11 @@
 // The ways out: the Quit button and menu item end the process; closing the main window only
-// ends a recording, so a stray click cannot stop an experiment.
+// ends a recording, so a stray click cannot stop an experiment. Every way out (also the end
+// of a script and a termination signal) finalises the recording first.
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/startup.h"
 #include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
@@ -19,15 +21,19 @@ namespace {
 
 }  // namespace
 
+void trelvanix::FinishRecording() {
+    if (Record || Save_status) record_stop();
+}
+
 int trelvanix::callbacks::Quit(int panel, int control, int event, void* callbackData,
                                int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
-    if (Record || Save_status) record_stop();
+    FinishRecording();
     endProcess();
 }
 
 void trelvanix::callbacks::Quit_(int menuBar, int menuItem, void* callbackData, int panel) {
-    if (Record || Save_status) record_stop();
+    FinishRecording();
     endProcess();
 }
 
