@@ -2,10 +2,12 @@
 
 #include "app/acquisition_settings.h"
 #include "app/display_controls.h"
+#include "app/messages_window.h"
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/driver/fault_injection.h"
 #include "platform/driver/simulated_board.h"
+#include "platform/ui/error_output.h"
 #include "platform/ui/file_system.h"
 #include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
@@ -22,6 +24,8 @@ void ResetProgramState() {
     TimeHandle = -1;
     MoveSig = 0;
     ForgetChosenDataFolder();
+    ResetMessagesWindow();
+    ui::setErrorOutputListener(nullptr);
 
     ui::Model& model = ui::Model::instance();
     model.setScript(nullptr);

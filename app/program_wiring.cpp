@@ -1,8 +1,10 @@
 #include "app/program_wiring.h"
 
+#include "app/messages_window.h"
 #include "app/state/panel_states.h"
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
+#include "platform/ui/error_output.h"
 #include "recording/recording.h"
 #include "recording/saving_stage.h"
 
@@ -33,6 +35,7 @@ void assembleAcquisitionStages() {
 void WireProgram() {
     assembleAcquisitionStages();
     SetRecordingEnd(record_stop);
+    ui::setErrorOutputListener(ShowMessages);
 }
 
 }  // namespace trelvanix

@@ -164,8 +164,11 @@ void Acquire_With_no_trigger() {
     }
     trelvanix::daq::EndRun(run, status);
     // A run that failed cannot start a recorded stimulus: asking Acquire to restart would only
-    // fail the same way, over and over.
-    if (status < 0) AutoSave = 0;
+    // fail the same way, over and over. Nothing acquires any more, and the panel says so.
+    if (status < 0) {
+        AutoSave = 0;
+        trelvanix::ShowRunFailedState();
+    }
 }
 
 void dataAcquire() {

@@ -57,6 +57,11 @@ void ShowSettingsChangedState(bool afterChannelScan) {
     dim(PANEL_RECORD, true);
 }
 
+void ShowRunFailedState() {
+    if ((Record || Save_status) && recordingEnd != nullptr) recordingEnd();
+    ShowStoppedState();
+}
+
 void ShowRecordingState() {
     SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 1);
     dimSaveItem(true);

@@ -192,7 +192,9 @@ TEST_F(AcquisitionTest, ADriverErrorEndsTheRunAndReleasesTheTask) {
     EXPECT_THAT(error, HasSubstr("-200279"));
     EXPECT_EQ(graph().plots.size(), 4u);
     EXPECT_LT(Timer(), 1.0) << "the run ended at the failed read";
-    EXPECT_EQ(Acquiring, 1) << "left as it was; the operator stops";
+    EXPECT_EQ(Acquiring, 0) << "nothing acquires any more";
+    EXPECT_FALSE(dimmed(PANEL_ACQUIRE)) << "the panel is back in its idle state";
+    EXPECT_TRUE(dimmed(PANEL_STOP));
 
     // The task was cleared: a new run creates its task again and acquires.
     Acquiring = 0;
