@@ -11,6 +11,7 @@
 #include "daq/driver_status.h"
 #include "daq/stage.h"
 #include "daq/stretch_conversion.h"
+#include "daq/stretch_stages.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
@@ -20,9 +21,6 @@ TaskHandle AI_Task = nullptr;
 namespace {
 
 constexpr int kRangePairs = 64;
-// The driver buffer holds this many seconds of samples per channel and channel acquired, so
-// the loop may fall far behind (a long pop-up) without losing a stretch.
-constexpr unsigned long long kBufferSecondsPerChannel = 20;
 
 bool acquireRunning = false;  // Acquire is on the stack
 // A task the driver refused to clear at the end of a run. The driver keeps one task of the
@@ -104,7 +102,7 @@ int32 StartRun(AcquisitionRun& run) {
     status = NoteDriverCall(
         "DAQmxCfgSampClkTiming",
         DAQmxCfgSampClkTiming(AI_Task, "", NumScans, DAQmx_Val_Rising, DAQmx_Val_ContSamps,
-                              kBufferSecondsPerChannel * NumScans * NumChannels));
+                              trelvanix::daq::kBufferSecondsPerChannel * NumScans * NumChannels));
     if (status < 0) return status;
     // The restart a recorded stimulus asked for is under way.
     if (AutoSave == 1) AutoSave = 0;

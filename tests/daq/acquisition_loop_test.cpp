@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/messages_window.h"
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/clock/clock.h"
@@ -179,6 +180,68 @@ TEST_F(AcquisitionTest, ALongPopUpIsCaughtUpWithoutLosingAStretch) {
         EXPECT_NEAR(delayed[k].initialX, k * 0.1, 1e-9);
         EXPECT_EQ(delayed[k].y, undisturbed[k].y) << "stretch " << k;
     }
+}
+
+double popupSeconds = 5.0;
+int popupOfChosenLength(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    MessagePopup("Note", "The operator reads this.");
+    programClock().waitUntil(Timer() + popupSeconds);
+    return 0;
+}
+
+// Eight channels at 50 kS/s fill the driver's buffer fastest; a five-second pop-up still
+// leaves it far from full, and every stretch is read and drawn in its place.
+TEST_F(AcquisitionTest, AFiveSecondPopUpAtEightTimesFiftyKilosamplesLosesNothing) {
+    startProgram();
+    for (int c = 1; c < 8; ++c) SetCtrlVal(panelHandle, CheckID[c], 1);
+    GetNumChs();
+    Set_SamplingRate(GetPanelMenuBar(panelHandle), MENUBAR_RATE_KS_50, nullptr, panelHandle);
+    ASSERT_EQ(NumScans, 50000);
+    ASSERT_EQ(NumChannels, 8);
+    Stretches = 200;
+    popupSeconds = 5.0;
+    onCommit(PANEL_REFRESH, popupOfChosenLength);
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL REFRESH\nwait 13.95\npress PANEL STOP\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+    const std::vector<ui::Plot>& plots = graph().plots;
+    ASSERT_GE(plots.size(), 8u * 148) << "the loop has caught up";
+    for (std::size_t k = 0; k < plots.size(); ++k)
+        EXPECT_NEAR(plots[k].initialX, double(k / 8) * 0.1, 1e-9) << "plot " << k;
+    EXPECT_GT(frontEnd.highestBufferPercent, 0) << "the gauge showed the backlog";
+    EXPECT_LT(frontEnd.highestBufferPercent, 50);
+    EXPECT_FALSE(frontEnd.fellBehind);
+}
+
+// One channel at 4 kS/s has a buffer of 20 s: a 12 s pop-up fills it past half (a warning in
+// the messages window, the lamp lit), a 25 s one overflows it and the report says how much
+// was lost.
+TEST_F(AcquisitionTest, ABacklogPastHalfTheBufferIsWarnedAndAnOverflowCountsTheLoss) {
+    startProgram();
+    popupSeconds = 12.0;
+    onCommit(PANEL_REFRESH, popupOfChosenLength);
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL REFRESH\nwait 20\npress PANEL STOP\n");
+    const std::string warning = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(warning, HasSubstr("The input buffer is 6"));
+    EXPECT_TRUE(frontEnd.fellBehind);
+    EXPECT_GE(frontEnd.highestBufferPercent, 60);
+    std::string shown;
+    GetCtrlVal(MessagesPanel(), MESSAGES_TEXT, &shown);
+    EXPECT_THAT(shown, HasSubstr("falling behind"));
+    int lamp = 1;
+    GetCtrlVal(panelHandle, PANEL_BUFFER_LAMP, &lamp);
+    EXPECT_EQ(lamp, 0) << "off again once the loop has caught up";
+
+    popupSeconds = 25.0;
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL REFRESH\nwait 30\npress PANEL STOP\n");
+    const std::string overflow = ::testing::internal::GetCapturedStderr();
+    // 25 s of samples are waiting, of which the buffer holds 20: 5 s are lost.
+    EXPECT_THAT(overflow, HasSubstr("The input buffer overflowed: 20000 samples per channel"));
+    EXPECT_THAT(overflow, HasSubstr("are lost")) << overflow;
 }
 
 TEST_F(AcquisitionTest, ADriverErrorEndsTheRunAndReleasesTheTask) {
