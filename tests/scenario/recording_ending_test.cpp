@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <chrono>
 #include <csignal>
@@ -75,6 +76,38 @@ TEST(RecordingEnding, SigtermDuringARecordingFinalisesItsFile) {
     EXPECT_EQ(run.signal, SIGTERM) << run.err;
     ASSERT_FALSE(file.empty());
     expectFinalised(file);
+    fs::remove_all(folder);
+}
+
+// A file-size limit does not kill the program: the write past it fails and is reported like a
+// full disk, and the file keeps a header that matches what it holds.
+TEST(RecordingEnding, AFileSizeLimitIsReportedAsAFailedWrite) {
+    const fs::path folder = dataFolder() / "size_limit";
+    fs::create_directories(folder);
+    useDataFolder(folder);
+    std::ofstream(folder / "run.txt") << "press PANEL ACQUIRE\n"
+                                         "wait 0.2\n"
+                                         "press PANEL RECORD\n"
+                                         "wait 20\n";
+    rlimit unlimited{}, limited{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    limited = unlimited;
+    limited.rlim_cur = 40960;  // the program inherits the limit; this process writes nothing
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const RunningProgram program =
+        startProgram({"--headless", "--sim-time", "--script", (folder / "run.txt").string()});
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+    const ProgramRun run = finishProgram(program);
+    EXPECT_EQ(run.signal, 0);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE((run.out + run.err).find("File too large"), std::string::npos) << run.out;
+    const fs::path file = onlyDataFile(folder);
+    ASSERT_FALSE(file.empty());
+    std::string error;
+    const auto info = readHeader(file.string(), &error);
+    ASSERT_TRUE(info) << error;
+    EXPECT_GT(info->samples, 0);
+    EXPECT_EQ(info->declaredSamples, info->samples);
     fs::remove_all(folder);
 }
 
