@@ -81,6 +81,10 @@ int32 StartRun(AcquisitionRun& run) {
 
     int32 status = clearLeftoverTask();
     if (status < 0) {
+        ErrorPrintf(
+            "Acquisition cannot start: the driver still holds the task \"%s\" of an "
+            "earlier run and refused to clear it (status %d).",
+            "Vanix_AnalogIn_Task", static_cast<int>(status));
         AI_Task = nullptr;  // the leftover stays with clearLeftoverTask for the next start
         return status;
     }

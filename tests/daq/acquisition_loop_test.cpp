@@ -280,6 +280,19 @@ TEST_F(AcquisitionTest, ATaskThatCouldNotBeClearedIsClearedBeforeTheNextRun) {
     acquireDuring("wait 1\npress PANEL STOP\n");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_GE(graph().plots.size(), 9u) << "the next run acquires";
+
+    // A driver that refuses the clear again: the start says why it cannot acquire.
+    driver::injectDriverFault("DAQmxClearTask", 1, -200088);  // at this run's end
+    driver::injectDriverFault("DAQmxClearTask", 2, -200088);  // at the next run's start
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL STOP\n");
+    ::testing::internal::GetCapturedStderr();
+    graph().plots.clear();
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL STOP\n");
+    EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+                HasSubstr("Acquisition cannot start: the driver still holds the task"));
+    EXPECT_TRUE(graph().plots.empty());
 }
 
 TEST_F(AcquisitionTest, AFailedTaskCreationEndsTheRunWithoutRestarting) {
