@@ -148,3 +148,8 @@ void FilterData(int kind, double upper, double lower, int ch) {
     delete[] Coef[ch];
     Coef[ch] = coefficients.release();
 }
+
+void RedesignFilters() {
+    for (int ch = 0; ch < 8; ++ch)
+        if (Filter_type[ch] != kNone) FilterData(Filter_type[ch], Fhp[ch], Flp[ch], ch);
+}

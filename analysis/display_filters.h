@@ -13,3 +13,7 @@ void EnableFilterControls();
 // Designs channel ch's coefficients from its stored settings and the sampling rate, after
 // checking the cut-offs given; a refused design is reported and switches the filter off.
 void FilterData(int kind, double upper, double lower, int ch);
+// Redesigns every filtered channel's coefficients for the sampling rate now in force, after
+// the rate changed; a cut-off that is no longer below half the new rate switches that filter
+// off with the refused design's message.
+void RedesignFilters();

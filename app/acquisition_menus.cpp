@@ -4,6 +4,7 @@
 
 #include <iterator>
 
+#include "analysis/display_filters.h"
 #include "app/menu_groups.h"
 #include "app/state/panel_states.h"
 #include "app/state/shared_state.h"
@@ -36,6 +37,8 @@ void trelvanix::callbacks::Set_SamplingRate(int menuBar, int menuItem, void* cal
         trelvanix::CheckOnlyMenuItem(SampRateID, menuItem);
         NumScans = static_cast<int>(1000.0 * SampRateIDVal[i]);
         Ds = 1.0 / NumScans;
+        // Coefficients are designed for one rate: at another they filter other frequencies.
+        RedesignFilters();
     }
     // Even the rate already in force stops acquisition, as the operator asked for a restart.
     trelvanix::ShowSettingsChangedState(false);

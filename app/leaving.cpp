@@ -1,6 +1,7 @@
 // The ways out: the Quit button and menu item end the process; closing the main window only
 // ends a recording, so a stray click cannot stop an experiment. Every way out (also the end
-// of a script and a termination signal) finalises the recording first.
+// of a script and a termination signal) finalises the recording and leaves no stimulus
+// playing: the outputs go to 0 V before the process ends.
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "stimulus/injection.h"
 
 namespace {
 
@@ -21,19 +23,20 @@ namespace {
 
 }  // namespace
 
-void trelvanix::FinishRecording() {
+void trelvanix::FinishBeforeLeaving() {
     if (Record || Save_status) record_stop();
+    StopStimulusOnExit();
 }
 
 int trelvanix::callbacks::Quit(int panel, int control, int event, void* callbackData,
                                int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
-    FinishRecording();
+    FinishBeforeLeaving();
     endProcess();
 }
 
 void trelvanix::callbacks::Quit_(int menuBar, int menuItem, void* callbackData, int panel) {
-    FinishRecording();
+    FinishBeforeLeaving();
     endProcess();
 }
 

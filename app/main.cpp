@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
         script = std::make_unique<ui::ScriptRunner>(std::move(std::get<ui::Script>(read)));
     }
     // A termination signal or the script's end finishes the recording before the process ends.
-    ui::installTerminationHandlers(FinishRecording);
-    if (script) script->setBeforeEnd(FinishRecording);
+    ui::installTerminationHandlers(FinishBeforeLeaving);
+    if (script) script->setBeforeEnd(FinishBeforeLeaving);
     // Without a front end the toolkit's run-time cannot start: start-up fails.
     std::unique_ptr<ui::FrontEnd> frontEnd = chooseFrontEnd(line, argc, argv);
     if (!frontEnd) return -1;

@@ -23,6 +23,7 @@ namespace {
 constexpr int kRangePairs = 64;
 
 bool acquireRunning = false;  // Acquire is on the stack
+void (*recordedStimulusStart)() = nullptr;
 // A task the driver refused to clear at the end of a run. The driver keeps one task of the
 // loop's name, so it is cleared before the next run creates its own.
 TaskHandle leftoverTask = nullptr;
@@ -108,8 +109,12 @@ int32 StartRun(AcquisitionRun& run) {
         DAQmxCfgSampClkTiming(AI_Task, "", NumScans, DAQmx_Val_Rising, DAQmx_Val_ContSamps,
                               trelvanix::daq::kBufferSecondsPerChannel * NumScans * NumChannels));
     if (status < 0) return status;
-    // The restart a recorded stimulus asked for is under way.
-    if (AutoSave == 1) AutoSave = 0;
+    // The restart a recorded stimulus asked for is under way: its output starts now, just
+    // before the input task, and saving begins with this run.
+    if (AutoSave == 1) {
+        if (recordedStimulusStart) recordedStimulusStart();
+        AutoSave = 0;
+    }
 
     Timer_start = Timer();
     Acquiring = 1;
@@ -194,6 +199,10 @@ int trelvanix::callbacks::Acquire(int panel, int control, int event, void* callb
     while (AutoSave == 1) dataAcquire();
     acquireRunning = false;
     return 0;
+}
+
+void trelvanix::SetRecordedStimulusStart(void (*startStimulus)()) {
+    recordedStimulusStart = startStimulus;
 }
 
 void trelvanix::ResetAcquisitionState() {

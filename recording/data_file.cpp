@@ -98,8 +98,14 @@ vnx::HeaderContent headerFor(const std::vector<int>& physical) {
     const int nch = static_cast<int>(physical.size());
     h.scanRate = NumScans;
     h.plannedSamples = Record ? -1 : vnx::truncWord(Saving_interval * NumScans * nch);
-    GetSystemDate(&h.month, &h.day, &h.year);
-    GetSystemTime(&h.hour, &h.minute, &h.second);
+    // Date and time from one reading of the clock, so they always belong together.
+    const std::tm now = localCalendar();
+    h.year = now.tm_year + 1900;
+    h.month = now.tm_mon + 1;
+    h.day = now.tm_mday;
+    h.hour = now.tm_hour;
+    h.minute = now.tm_min;
+    h.second = now.tm_sec;
     h.commentLines = commentLines();
     for (int ch : physical) {
         vnx::ChannelHeader c;

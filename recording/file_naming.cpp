@@ -61,9 +61,10 @@ std::string unusedStem(const std::string& stem) {
 }  // namespace trelvanix::recording
 
 void MakeFilename(std::string& buffer) {
-    int month = 0, day = 0, year = 0, hour = 0, minute = 0, second = 0;
-    GetSystemDate(&month, &day, &year);
-    GetSystemTime(&hour, &minute, &second);
+    // One reading of the clock: a name made at midnight never mixes two days.
+    const std::tm now = trelvanix::localCalendar();
+    const int year = now.tm_year + 1900, month = now.tm_mon + 1, day = now.tm_mday;
+    const int hour = now.tm_hour, minute = now.tm_min, second = now.tm_sec;
     std::string suffix;
     const bool haveSuffix = GetTextBoxLine(panelHandle, PANEL_SUFFIX, 0, &suffix) == 0;
     if (haveSuffix) suffix = trelvanix::recording::cleanSuffix(suffix);

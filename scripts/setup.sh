@@ -6,7 +6,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(cmake g++ ninja-build pkg-config qt6-base-dev libqcustomplot-dev libfftw3-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
-          python3-numpy python3-neo python3-pytest)
+          python3-numpy python3-neo python3-pytest clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 #include "platform/clock/clock.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <thread>
@@ -17,8 +18,12 @@ std::time_t RealClock::calendarTime() const {
 }
 
 void RealClock::waitUntil(double when) {
-    const double remaining = when - seconds();
-    if (remaining > 0) std::this_thread::sleep_for(std::chrono::duration<double>(remaining));
+    // Sleeps of at most an hour at a time: a longer duration (a script's `wait 1e19`) would
+    // overflow the nanosecond count and return at once, so a caller waiting for it would spin.
+    constexpr double kLongestSleep = 3600.0;
+    for (double remaining = when - seconds(); remaining > 0; remaining = when - seconds())
+        std::this_thread::sleep_for(
+            std::chrono::duration<double>(std::min(remaining, kLongestSleep)));
 }
 
 SimulatedClock::SimulatedClock(std::time_t calendarStart) : calendarStart_(calendarStart) {}

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "platform/driver/driver_errors.h"
@@ -14,7 +14,8 @@
 namespace trelvanix::driver {
 namespace {
 
-constexpr std::size_t kMaxRangePairs = 64;  // the range query returns at most 128 values
+constexpr std::size_t kMaxRangePairs = 64;           // the range query returns at most 128 values
+constexpr std::size_t kMaxBoardFileBytes = 1 << 20;  // 1 MB: far more than any board needs
 
 struct SourceName {
     const char* name;
@@ -195,6 +196,26 @@ class LineReader {
     bool seenInputs_[kSimulatedInputs] = {};
 };
 
+// A board file is a few lines of text. A folder, a device or a pipe given in its place is
+// refused before it is opened, and the read stops just past the size limit, so /dev/zero or a
+// huge file can neither hang nor exhaust the program. Returns what is wrong, or empty text.
+std::string readBoardText(const std::string& path, std::string* text) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) return "the board file cannot be opened";
+    if (std::filesystem::is_directory(status)) return "this is a folder, not a board file";
+    if (!std::filesystem::is_regular_file(status))
+        return "this is a device or a pipe, not a board file";
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return "the board file cannot be opened";
+    text->resize(kMaxBoardFileBytes + 1);
+    file.read(text->data(), static_cast<std::streamsize>(text->size()));
+    if (file.bad()) return "the board file cannot be read";
+    text->resize(static_cast<std::size_t>(file.gcount()));
+    if (text->size() > kMaxBoardFileBytes) return "the board file is larger than 1 MB";
+    return {};
+}
+
 }  // namespace
 
 bool parseBoardText(std::string_view text, const std::string& sourceName, BoardConfig* config,
@@ -220,19 +241,13 @@ bool parseBoardText(std::string_view text, const std::string& sourceName, BoardC
 }
 
 int32 loadBoardFile(const std::string& path, std::string* error) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        if (error) *error = path + ": the board file cannot be opened";
-        return kErrorBoardFileInvalid;
-    }
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) {
-        if (error) *error = path + ": the board file cannot be read";
+    std::string text;
+    if (std::string wrong = readBoardText(path, &text); !wrong.empty()) {
+        if (error) *error = path + ": " + wrong;
         return kErrorBoardFileInvalid;
     }
     BoardConfig config;
-    if (!parseBoardText(text.str(), path, &config, error)) return kErrorBoardFileInvalid;
+    if (!parseBoardText(text, path, &config, error)) return kErrorBoardFileInvalid;
     return installSimulatedBoard(config, error);
 }
 

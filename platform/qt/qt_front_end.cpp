@@ -153,7 +153,12 @@ void QtFrontEnd::waitForInput(double until) {
     loop.exec();
     impl_->input.endWait();
     // Timers may fire a fraction of a millisecond early; the caller expects the deadline met.
-    if (bounded && !model.hasPendingEvent() && !clock.isSimulated()) clock.waitUntil(until);
+    // Only that fraction is slept here: a wait longer than the timer's range goes round again
+    // in the event loop rather than blocking the window.
+    constexpr double kTimerEarliness = 0.01;
+    if (bounded && !model.hasPendingEvent() && !clock.isSimulated() &&
+        until - clock.seconds() < kTimerEarliness)
+        clock.waitUntil(until);
 }
 
 QWidget* QtFrontEnd::panelWindow(int panel) const {

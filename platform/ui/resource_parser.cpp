@@ -51,6 +51,59 @@ bool isIdentifier(const std::string& word) {
     return true;
 }
 
+// Names become C++ constants and functions: a keyword (or an alternative operator token)
+// cannot be one.
+bool isCppKeyword(const std::string& word) {
+    static const std::set<std::string> keywords = {
+        "alignas",       "alignof",     "and",
+        "and_eq",        "asm",         "auto",
+        "bitand",        "bitor",       "bool",
+        "break",         "case",        "catch",
+        "char",          "char8_t",     "char16_t",
+        "char32_t",      "class",       "compl",
+        "concept",       "const",       "consteval",
+        "constexpr",     "constinit",   "const_cast",
+        "continue",      "co_await",    "co_return",
+        "co_yield",      "decltype",    "default",
+        "delete",        "do",          "double",
+        "dynamic_cast",  "else",        "enum",
+        "explicit",      "export",      "extern",
+        "false",         "float",       "for",
+        "friend",        "goto",        "if",
+        "inline",        "int",         "long",
+        "mutable",       "namespace",   "new",
+        "noexcept",      "not",         "not_eq",
+        "nullptr",       "operator",    "or",
+        "or_eq",         "private",     "protected",
+        "public",        "register",    "reinterpret_cast",
+        "requires",      "return",      "short",
+        "signed",        "sizeof",      "static",
+        "static_assert", "static_cast", "struct",
+        "switch",        "template",    "this",
+        "thread_local",  "throw",       "true",
+        "try",           "typedef",     "typeid",
+        "typename",      "union",       "unsigned",
+        "using",         "virtual",     "void",
+        "volatile",      "wchar_t",     "while",
+        "xor",           "xor_eq",
+    };
+    return keywords.count(word) > 0;
+}
+
+// Reserved to the compiler and library: a double underscore anywhere, or an underscore and a
+// capital letter at the start.
+bool isReservedName(const std::string& word) {
+    return word.find("__") != std::string::npos ||
+           (word.size() > 1 && word[0] == '_' && std::isupper(static_cast<unsigned char>(word[1])));
+}
+
+// What makes a name unusable in the generated C++, or empty text when it is usable.
+std::string cppNameProblem(const std::string& name) {
+    if (isCppKeyword(name)) return "is a C++ keyword";
+    if (isReservedName(name)) return "is reserved in C++";
+    return {};
+}
+
 int parseInt(const std::string& key, const std::string& text) {
     int value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -238,6 +291,9 @@ class Parser {
     std::vector<std::vector<bool>> menuOrder_;
 
     void declareConstant(const std::string& name) {
+        // Checked whole: two good names joined by "_" may still make a keyword (char8_t).
+        if (std::string problem = cppNameProblem(name); !problem.empty())
+            fail("constant name " + name + " " + problem);
         const auto [it, inserted] = constants_.emplace(name, Declared{line_});
         if (!inserted)
             fail("duplicate constant name " + name + " (first declared on line " +
@@ -246,6 +302,8 @@ class Parser {
 
     void requireIdentifier(const std::string& name, const std::string& what) {
         if (!isIdentifier(name)) fail("bad " + what + " name \"" + name + "\"");
+        if (std::string problem = cppNameProblem(name); !problem.empty())
+            fail(what + " name \"" + name + "\" " + problem);
     }
 
     // One callback name serves one kind of callback: the generated prototypes must agree.
@@ -280,7 +338,11 @@ class Parser {
                     fail("duplicate resource number " + *v + " (first used on line " +
                          std::to_string(file.panels[i].sourceLine) + ")");
         }
-        if (auto v = keys.take("title")) panel.title = *v;
+        if (auto v = keys.take("title")) {
+            if (v->find_first_of("\r\n") != std::string::npos)
+                fail("the title of panel " + panel.constantName + " holds a line break");
+            panel.title = *v;
+        }
         if (auto v = keys.take("left")) panel.rect.left = parseInt("left", *v);
         if (auto v = keys.take("top")) panel.rect.top = parseInt("top", *v);
         if (auto v = keys.take("width")) panel.rect.width = parseSize("width", *v);

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <limits>
 #include <map>
-#include <sstream>
 
 #include "platform/clock/clock.h"
 #include "platform/ui/model.h"
@@ -22,6 +21,7 @@ namespace {
 using Kind = ScriptCommand::Kind;
 
 constexpr double kNever = std::numeric_limits<double>::infinity();
+constexpr std::size_t kMaxScriptBytes = 1 << 20;  // 1 MB: far more than any script needs
 
 bool parseNumber(const std::string& text, double* value) {
     const char* first = text.data() + (!text.empty() && text[0] == '+' ? 1 : 0);
@@ -127,14 +127,22 @@ std::variant<Script, ScriptError> parseScript(std::string_view text, std::string
 }
 
 std::variant<Script, std::string> readScriptFile(const std::string& path) {
+    const std::string cannot = "cannot read script file " + path + ": ";
+    // A folder, a device or a pipe is refused before it is opened, and the read stops just
+    // past the size limit, so /dev/zero or a huge file can neither hang nor exhaust the program.
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        return "cannot read script file " + path + ": it is a directory";
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (std::filesystem::is_directory(status)) return cannot + "it is a directory";
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        return cannot + "it is a device or a pipe, not a file";
     std::ifstream in(path, std::ios::binary);
-    if (!in) return "cannot read script file " + path + ": " + std::strerror(errno);
-    std::stringstream text;
-    text << in.rdbuf();
-    auto parsed = parseScript(text.str(), path);
+    if (!in) return cannot + std::strerror(errno);
+    std::string text(kMaxScriptBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) return cannot + "read error";
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > kMaxScriptBytes) return cannot + "it is larger than 1 MB";
+    auto parsed = parseScript(text, path);
     if (auto* error = std::get_if<ScriptError>(&parsed))
         return path + ":" + std::to_string(error->line) + ": " + error->message;
     return std::move(std::get<Script>(parsed));

@@ -61,12 +61,22 @@ void printHeader(const std::string& path, const FileInfo& info) {
     }
 }
 
+// A CSV field (RFC 4180): quoted, with its quotes doubled, when it holds a comma, a quote or a
+// line break, so that any label or unit stays one field.
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
 bool writeCsv(const std::string& path, const FileInfo& info) {
     std::printf("time (s)");
     for (int i = 0; i < info.channels; ++i) {
         const ChannelInfo& c = info.channel[i];
-        const std::string name = c.label.empty() ? "channel " + std::to_string(i) : lineOf(c.label);
-        std::printf(",%s (%s)", name.c_str(), c.unit.c_str());
+        const std::string name = c.label.empty() ? "channel " + std::to_string(i) : c.label;
+        const std::string field = "," + csvField(name + " (" + c.unit + ")");
+        std::fwrite(field.data(), 1, field.size(), stdout);
     }
     std::printf("\n");
     constexpr std::int64_t kChunk = 65536;

@@ -8,6 +8,7 @@
 
 #include "analysis/units.h"
 #include "app/state/shared_state.h"
+#include "platform/analysis/analysis.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 #include "tests/app/program_fixture.h"
@@ -146,6 +147,33 @@ TEST_F(DisplayFilters, SettingsFromElsewhereAreCheckedToo) {
     EXPECT_NE(::testing::internal::GetCapturedStdout().find("window size 0"), std::string::npos);
     EXPECT_EQ(Filter_type[5], 0);
     EXPECT_EQ(Coef[5], nullptr);
+}
+
+TEST_F(DisplayFilters, ARateChangeRedesignsEveryFilterAndSwitchesOffThoseAboveHalfTheNewRate) {
+    enter(1, 2, 55, 100.0, 200.0);  // channel 0: low-pass at 200 Hz
+    ASSERT_EQ(apply(), "");
+    Filter_type[3] = 2;  // channel 3: high-pass at 1500 Hz, below 2 kHz at 4 kS/s
+    Flp[3] = 1500.0;
+    FilterData(2, Fhp[3], Flp[3], 3);
+    ASSERT_NE(Coef[3], nullptr);
+
+    ::testing::internal::CaptureStdout();
+    Set_SamplingRate(GetPanelMenuBar(panelHandle), MENUBAR_RATE_KS_2_5, nullptr, panelHandle);
+    const std::string shown = ::testing::internal::GetCapturedStdout();
+    ASSERT_EQ(NumScans, 2500);
+
+    // The low-pass keeps its cut-off in hertz, designed for 2.5 kS/s.
+    double expected[55];
+    ASSERT_EQ(Wind_LPF(2500.0, 200.0, 55, expected, 2), 0);
+    ASSERT_EQ(Filter_type[0], 1);
+    ASSERT_NE(Coef[0], nullptr);
+    for (int k = 0; k < 55; ++k) EXPECT_DOUBLE_EQ(Coef[0][k], expected[k]) << k;
+    // 1500 Hz is above half of 2.5 kS/s: that filter is off, said as for a refused design.
+    EXPECT_NE(shown.find("half the sampling rate (1250 Hz). The filter of channel 3 is off."),
+              std::string::npos)
+        << shown;
+    EXPECT_EQ(Filter_type[3], 0);
+    EXPECT_EQ(Coef[3], nullptr);
 }
 
 TEST_F(DisplayFilters, ControlsAreDimmedByWhatTheKindUses) {

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "app/state/shared_state.h"
+#include "platform/clock/clock.h"
 #include "platform/ui/file_system.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
@@ -46,6 +47,30 @@ void setLine(int control, const char* text) {
 
 // A disk that takes only so many more bytes: later writes stop part-way, as a full disk does.
 using FullDisk = ui::testing::FailingFileSystem;
+
+// A calendar that moves one second on from 23:59:59 local time each time it is read, so two
+// readings of the date and time made for one file straddle midnight.
+class MidnightClock final : public Clock {
+  public:
+    MidnightClock() {
+        std::tm lastSecond{};
+        lastSecond.tm_year = 2026 - 1900;
+        lastSecond.tm_mon = 0;
+        lastSecond.tm_mday = 31;
+        lastSecond.tm_hour = 23;
+        lastSecond.tm_min = 59;
+        lastSecond.tm_sec = 59;
+        lastSecond.tm_isdst = -1;
+        next_ = std::mktime(&lastSecond);
+    }
+    double seconds() const override { return 0.0; }
+    std::time_t calendarTime() const override { return next_++; }
+    void waitUntil(double) override {}
+    bool isSimulated() const override { return true; }
+
+  private:
+    mutable std::time_t next_;
+};
 
 class Recording : public RecordingTest {};
 
@@ -144,6 +169,22 @@ TEST_F(Recording, ANameTakenInTheSameSecondGetsAFreshOneWithTheSameDateAndTime) 
     EXPECT_EQ(header(files[1]).samples, 800);
     EXPECT_EQ(header(files[0]).samples, 1200);
     EXPECT_EQ(textOf(panelHandle, PANEL_FILENAME), "2026_01_01_12_00_00-2.vnx");
+}
+
+TEST_F(Recording, DateAndTimeOfAFileStartedAtMidnightBelongTogether) {
+    installClock(std::make_unique<MidnightClock>());
+    std::string name;
+    MakeFilename(name);
+    EXPECT_EQ(name, "2026_01_31_23_59_59.vnx");
+
+    acquire({0});
+    installClock(std::make_unique<MidnightClock>());
+    ASSERT_EQ(open_this_file("midnight.vnx", 0), 0);
+    close_this_file();
+    const vnx::FileInfo info = header(folder / "midnight.vnx");
+    EXPECT_EQ(
+        std::vector<int>({info.year, info.month, info.day, info.hour, info.minute, info.second}),
+        std::vector<int>({2026, 1, 31, 23, 59, 59}));
 }
 
 TEST_F(Recording, ForbiddenCharactersOfTheSuffixBecomeUnderscores) {

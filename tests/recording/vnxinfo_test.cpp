@@ -82,6 +82,26 @@ TEST_F(Vnxinfo, CsvGivesEachSampleInItsChannelsUnit) {
               "0.001,-1000.06104,0\n");
 }
 
+TEST_F(Vnxinfo, CsvKeepsALabelOrUnitWithCommasQuotesOrLineBreaksInOneField) {
+    HeaderContent h;
+    h.scanRate = 1000;
+    h.channels.resize(3);
+    h.channels[0].label = "Vm, cell 1";
+    h.channels[0].unit = "mV";
+    h.channels[1].label = "the \"good\" one";
+    h.channels[1].unit = "p,A";
+    h.channels[2].label = "two\nlines";
+    h.channels[2].unit = "V";
+    std::string bytes = encodeHeader(h).bytes;
+    for (int i = 0; i < 3; ++i) putInt16(bytes, 0);
+    write(bytes);
+    const ToolRun run = vnxinfo(path_.string() + " --csv");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out,
+              "time (s),\"Vm, cell 1 (mV)\",\"the \"\"good\"\" one (p,A)\",\"two\nlines (V)\"\n"
+              "0,0,0,0\n");
+}
+
 TEST_F(Vnxinfo, TruncatedMalformedAndMissingFilesAreReported) {
     write(bytes_.substr(0, 600));
     ToolRun run = vnxinfo(path_.string());

@@ -12,9 +12,9 @@
 #include <iostream>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #include "platform/ui/resource.h"
-#include "platform/ui/text_words.h"
 
 using namespace trelvanix::ui;
 
@@ -39,16 +39,40 @@ Callbacks callbacksOf(const ResourceFile& file) {
     return names;
 }
 
+// Text from the resource file as a C++ string literal that holds exactly its bytes: quotes,
+// backslashes and question marks (no trigraph) escaped, and every byte outside printable ASCII
+// (line breaks, control bytes, bytes of UTF-8 sequences) as a three-digit octal escape, which no
+// following digit extends.
+std::string cppStringLiteral(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\' || c == '?') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            const char octal[] = {'\\', char('0' + (byte >> 6)), char('0' + ((byte >> 3) & 7)),
+                                  char('0' + (byte & 7)), '\0'};
+            out += octal;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
 void constant(std::ostream& out, const std::string& name, int value) {
     out << "constexpr int " << name << " = " << value << ";\n";
 }
 
 std::string header(const ResourceFile& file, const std::string& source) {
     std::ostringstream out;
-    out << "#pragma once\n// Generated from " << source
+    out << "#pragma once\n// Generated from " << cppStringLiteral(source)
         << " by trelvanix_uir_codegen; do not edit.\n\n";
     for (const Panel& panel : file.panels) {
-        out << "// Panel " << panel.constantName << " \"" << panel.title << "\"\n";
+        out << "// Panel " << panel.constantName << " " << cppStringLiteral(panel.title) << "\n";
         constant(out, panel.constantName, panel.resourceId);
         for (const Control& c : panel.controls) constant(out, c.constantName, c.id);
         out << '\n';
@@ -77,28 +101,30 @@ std::string header(const ResourceFile& file, const std::string& source) {
     for (const std::string& name : callbacks.menu)
         out << "void " << name << "(int menuBar, int menuItem, void* callbackData, int panel);\n";
     out << "}  // namespace " << kCallbackNamespace << "\n";
-    out << "\n// Registers the resource file under \""
-        << std::filesystem::path(source).filename().string()
-        << "\" and every callback it names.\nvoid registerTrelvanixResources();\n";
+    out << "\n// Registers the resource file under "
+        << cppStringLiteral(std::filesystem::path(source).filename().string())
+        << " and every callback it names.\nvoid registerTrelvanixResources();\n";
     return out.str();
 }
 
 std::string registry(const ResourceFile& file, const std::string& text,
                      const std::string& fileName) {
     std::ostringstream out;
-    out << "// Generated from " << fileName << " by trelvanix_uir_codegen; do not edit.\n"
+    out << "// Generated from " << cppStringLiteral(fileName)
+        << " by trelvanix_uir_codegen; do not edit.\n"
         << "#include \"resources/trelvanix_uir.h\"\n#include \"platform/ui/resource.h\"\n\n"
         << "namespace {\nconst char* const kResourceText =\n";
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
         out << "    "
-            << quoteWord(text.substr(start, end - start) + (end < text.size() ? "\n" : "")) << "\n";
+            << cppStringLiteral(text.substr(start, end - start) + (end < text.size() ? "\n" : ""))
+            << "\n";
         start = end + 1;
     }
     out << "    \"\";\n}  // namespace\n\nvoid registerTrelvanixResources() {\n"
         << "    using namespace trelvanix::ui;\n"
-        << "    registerResourceText(" << quoteWord(fileName) << ", kResourceText);\n";
+        << "    registerResourceText(" << cppStringLiteral(fileName) << ", kResourceText);\n";
     const Callbacks callbacks = callbacksOf(file);
     for (const std::string& name : callbacks.control)
         out << "    registerControlCallback(\"" << name << "\", &" << kCallbackNamespace

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 using namespace trelvanix;
 
@@ -51,4 +53,16 @@ TEST(RealClockTest, IsMonotonicAndWaits) {
     clock.waitUntil(before + 0.01);
     EXPECT_GE(clock.seconds(), before + 0.01);
     EXPECT_FALSE(clock.isSimulated());
+}
+
+TEST(RealClockTest, AWaitTooLongToCountInNanosecondsStillWaits) {
+    // The waiting thread sleeps until the process ends; it must not come back at once.
+    static std::atomic<bool> returned{false};
+    std::thread([] {
+        RealClock clock;
+        clock.waitUntil(clock.seconds() + 1e19);
+        returned = true;
+    }).detach();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(returned);
 }

@@ -128,6 +128,23 @@ TEST_F(BoardFileTest, ABadFileLeavesTheCurrentBoardAsItWas) {
     EXPECT_NE(error.find(path + ".missing"), std::string::npos) << error;
 }
 
+TEST_F(BoardFileTest, AFolderADeviceOrAHugeFileIsRefusedAndTheBoardKept) {
+    struct Case {
+        std::string path, says;
+    };
+    const std::string huge = writeFile(std::string((1 << 20) + 1, '#'));
+    for (const Case& c :
+         {Case{::testing::TempDir(), "a folder"}, Case{"/dev/zero", "a device or a pipe"},
+          Case{huge, "larger than 1 MB"}}) {
+        std::string error;
+        EXPECT_EQ(loadBoardFile(c.path, &error), kErrorBoardFileInvalid) << c.path;
+        EXPECT_NE(error.find(c.path + ": "), std::string::npos) << error;
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    }
+    std::string error;
+    EXPECT_EQ(loadBoardFile(writeFile(std::string(1 << 20, '#')), &error), 0) << error;
+}
+
 TEST_F(BoardFileTest, TheSeedOfTheFileDecidesTheNoise) {
     const auto noiseFrom = [&](const char* text) {
         std::string error;

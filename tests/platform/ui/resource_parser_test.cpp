@@ -137,6 +137,18 @@ TEST(ResourceParser, ReportsTheFirstProblemWithItsLine) {
         {"menubar M\nmenu M F\nitem M F A checked=1\n", 3, "needs checkable=1"},
         {kPanel + "control P X kind=graph xmin=5 xmax=1\n", 2, "xmin must be less than xmax"},
         {kPanel + "control P X kind=timer interval=0\n", 2, "must be positive"},
+        // What cannot be written into the generated C++ as it stands.
+        {kPanel + "control P X kind=button callback=delete\n", 2,
+         "callback name \"delete\" is a C++ keyword"},
+        {"panel class\n", 1, "panel name \"class\" is a C++ keyword"},
+        {"menubar M\nmenu M F\nitem M F G callback=xor_eq\n", 3,
+         "callback name \"xor_eq\" is a C++ keyword"},
+        {"panel char8\ncontrol char8 t kind=button\n", 2, "constant name char8_t is a C++ keyword"},
+        {"panel _Panel\n", 1, "panel name \"_Panel\" is reserved in C++"},
+        {kPanel + "control P _x kind=button\n", 2, "constant name P__x is reserved in C++"},
+        {kPanel + "control P X kind=button callback=on__off\n", 2, "reserved in C++"},
+        {kPanel + "control P X kind=button callback=\"a b\"\n", 2, "bad callback name \"a b\""},
+        {"\npanel S title=\"two\\nlines\"\n", 2, "the title of panel S holds a line break"},
     };
     for (const Case& c : cases) {
         const ResourceError error = problem(c.text);

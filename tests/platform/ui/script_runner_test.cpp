@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "platform/clock/clock.h"
@@ -277,6 +278,21 @@ TEST(ScriptParser, ABadLineIsReportedBeforeAnythingRuns) {
     auto missing = readScriptFile("/nonexistent/script.txt");
     ASSERT_TRUE(std::holds_alternative<std::string>(missing));
     EXPECT_THAT(std::get<std::string>(missing), HasSubstr("cannot read script file"));
+}
+
+TEST(ScriptFile, AFolderADeviceOrAHugeFileIsRefusedWithItsReason) {
+    const std::string huge = ::testing::TempDir() + "huge_script.txt";
+    std::ofstream(huge) << std::string((1 << 20) + 1, '#');
+    for (const auto& [path, says] :
+         {std::pair<std::string, std::string>{::testing::TempDir(), "it is a directory"},
+          {"/dev/zero", "it is a device or a pipe"},
+          {huge, "it is larger than 1 MB"}}) {
+        auto read = readScriptFile(path);
+        ASSERT_TRUE(std::holds_alternative<std::string>(read)) << path;
+        EXPECT_THAT(std::get<std::string>(read),
+                    HasSubstr("cannot read script file " + path + ": " + says));
+    }
+    std::filesystem::remove(huge);
 }
 
 }  // namespace
