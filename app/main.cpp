@@ -9,7 +9,8 @@
 #include "app/command_line.h"
 #include "app/startup.h"
 #include "platform/clock/clock.h"
-#include "platform/driver/board_file.h"
+#include "platform/driver/backend_registry.h"
+#include "platform/driver/board_choice.h"
 #include "platform/qt/qt_front_end.h"
 #include "platform/ui/headless_front_end.h"
 #include "platform/ui/model.h"
@@ -58,12 +59,19 @@ int main(int argc, char** argv) {
     std::unique_ptr<ui::FrontEnd> frontEnd = chooseFrontEnd(line, argc, argv);
     if (!frontEnd) return -1;
     if (line.simulatedTime) installSimulatedClock();
-    if (!line.boardPath.empty()) {
-        std::string error;
-        if (driver::loadBoardFile(line.boardPath, &error) < 0) {
-            std::fprintf(stderr, "trelvanix: %s\n", error.c_str());
-            return app::kUsageStatus;
-        }
+    std::string error;
+    if (driver::startBoard({line.backendName, line.boardPath, line.driverLibraryPath}, &error) <
+        0) {
+        std::fprintf(stderr, "trelvanix: %s\n", error.c_str());
+        return app::kUsageStatus;
+    }
+    // A real board's samples come at the pace of its own clock, which simulated time cannot move.
+    if (line.simulatedTime && !driver::boardInUse().simulated) {
+        std::fprintf(stderr,
+                     "trelvanix: --sim-time needs a simulated board; back end %s runs on "
+                     "the real clock\n",
+                     driver::boardInUse().backend.c_str());
+        return app::kUsageStatus;
     }
 
     registerTrelvanixResources();
