@@ -15,6 +15,7 @@
 #include "platform/ui/headless_front_end.h"
 #include "platform/ui/model.h"
 #include "platform/ui/script_runner.h"
+#include "platform/ui/termination.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 
@@ -51,6 +52,9 @@ int main(int argc, char** argv) {
         if (const auto* error = std::get_if<std::string>(&read)) return usageError(*error);
         script = std::make_unique<ui::ScriptRunner>(std::move(std::get<ui::Script>(read)));
     }
+    // A termination signal or the script's end finishes the recording before the process ends.
+    ui::installTerminationHandlers(FinishBeforeLeaving);
+    if (script) script->setBeforeEnd(FinishBeforeLeaving);
     // Without a front end the toolkit's run-time cannot start: start-up fails.
     std::unique_ptr<ui::FrontEnd> frontEnd = chooseFrontEnd(line, argc, argv);
     if (!frontEnd) return -1;

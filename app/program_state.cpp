@@ -3,11 +3,13 @@
 #include "analysis/spectrum_window.h"
 #include "app/acquisition_settings.h"
 #include "app/display_controls.h"
+#include "app/messages_window.h"
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "daq/analog_output.h"
 #include "platform/driver/fault_injection.h"
 #include "platform/driver/simulated_board.h"
+#include "platform/ui/error_output.h"
 #include "platform/ui/file_system.h"
 #include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
@@ -33,6 +35,8 @@ void ResetProgramState() {
     TimeHandle = -1;
     MoveSig = 0;
     ForgetChosenDataFolder();
+    ResetMessagesWindow();
+    ui::setErrorOutputListener(nullptr);
     ResetWaveformFileState();
 
     ui::Model& model = ui::Model::instance();

@@ -1,10 +1,12 @@
 #include "app/program_wiring.h"
 
 #include "analysis/spectrum_stage.h"
+#include "app/messages_window.h"
 #include "app/state/panel_states.h"
 #include "daq/acquisition.h"
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
+#include "platform/ui/error_output.h"
 #include "protocol/protocol_step_stage.h"
 #include "recording/recording.h"
 #include "recording/saving_stage.h"
@@ -44,6 +46,7 @@ void assembleAcquisitionStages() {
 void WireProgram() {
     assembleAcquisitionStages();
     SetRecordingEnd(record_stop);
+    ui::setErrorOutputListener(ShowMessages);
     // A recorded stimulus starts with the acquisition restart it asked for and stops when its
     // saving period ends.
     SetRecordedStimulusStart(StartRecordedStimulus);

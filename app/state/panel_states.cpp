@@ -61,6 +61,11 @@ void ShowSettingsChangedState(bool afterChannelScan) {
     SetGraphInspection(panelHandle, PANEL_GRAPH, 1);
 }
 
+void ShowRunFailedState() {
+    if ((Record || Save_status) && recordingEnd != nullptr) recordingEnd();
+    ShowStoppedState();
+}
+
 void ShowRecordingState() {
     SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 1);
     dimSaveItem(true);
