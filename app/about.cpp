@@ -1,8 +1,14 @@
 // The Help menu's About item.
 
+#include <string>
+
+#include "daq/device_init.h"
+#include "platform/driver/backend_registry.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 
 void trelvanix::callbacks::About(int menuBar, int menuItem, void* callbackData, int panel) {
-    MessagePopup("About Trelvanix", "Trelvanix 8.07\nBench acquisition and stimulation");
+    const std::string text = "Trelvanix 8.07\nBench acquisition and stimulation\nBoard: " +
+                             trelvanix::driver::describeBoard(trelvanix::kBoardDevice);
+    MessagePopup("About Trelvanix", text.c_str());
 }

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "platform/driver/board_choice.h"
+
 namespace trelvanix::app {
 
 std::variant<CommandLine, CommandLineError> parseCommandLine(const std::vector<std::string>& args) {
@@ -18,6 +20,13 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(const std::vector<s
             std::string& path = arg == "--script" ? line.scriptPath : line.boardPath;
             if (!path.empty()) return CommandLineError{arg + " is given twice"};
             path = args[++i];
+        } else if (arg == "--backend" || arg == "--driver-library") {
+            const bool backend = arg == "--backend";
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return CommandLineError{arg + (backend ? " needs a name" : " needs a file name")};
+            std::string& value = backend ? line.backendName : line.driverLibraryPath;
+            if (!value.empty()) return CommandLineError{arg + " is given twice"};
+            value = args[++i];
         } else {
             return CommandLineError{"unknown option \"" + arg + "\""};
         }
@@ -26,11 +35,18 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(const std::vector<s
 }
 
 std::string usageText() {
-    return "usage: trelvanix [--headless] [--sim-time] [--script FILE] [--board FILE] [--help]\n"
+    return "usage: trelvanix [--headless] [--sim-time] [--script FILE] [--board FILE]\n"
+           "                 [--backend NAME] [--driver-library FILE] [--help]\n"
            "  --headless      run without a window (pop-ups are answered by the script)\n"
            "  --sim-time      run on simulated time: waiting costs nothing, runs repeat exactly\n"
            "  --script FILE   replay the operator actions in FILE, then end\n"
-           "  --board FILE    describe the simulated board (signals, seed) in FILE\n"
+           "  --board FILE    describe the board in FILE (the simulated board's signals and\n"
+           "                  seed, or a driver-library line for a real board)\n"
+           "  --backend NAME  drive the board through the back end NAME, one of:\n" +
+           driver::backendListText() +
+           "  --driver-library FILE\n"
+           "                  load the board vendor's driver library FILE (libnidaqmx.so,\n"
+           "                  nicaiu.dll) and drive the real board through it\n"
            "  --help          show this text\n";
 }
 

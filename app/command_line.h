@@ -1,6 +1,7 @@
 #pragma once
 // The program's command line:
-//   trelvanix [--headless] [--sim-time] [--script FILE] [--board FILE] [--help]
+//   trelvanix [--headless] [--sim-time] [--script FILE] [--board FILE] [--backend NAME]
+//             [--driver-library FILE] [--help]
 
 #include <string>
 #include <variant>
@@ -12,8 +13,10 @@ struct CommandLine {
     bool headless = false;
     bool simulatedTime = false;
     bool help = false;
-    std::string scriptPath;  // empty: no script
-    std::string boardPath;   // empty: the default simulated board
+    std::string scriptPath;         // empty: no script
+    std::string boardPath;          // empty: the default simulated board
+    std::string backendName;        // empty: chosen from the driver library, else the default
+    std::string driverLibraryPath;  // empty: none, or the board file's
 };
 
 // The problem with the command line, to be shown with the usage text.

@@ -20,6 +20,15 @@ void setColorsAccording2Channel(int index);
 void scale_change();
 // Enters or leaves single-sweep mode.
 void hold();
+// The sweep graph's commit: the active channel's offset from the clicked height. The graph's
+// own callback (SweepGraph) passes its events on here.
+int GetPositions(int panel, int control, int event, void* callbackData, int eventData1,
+                 int eventData2);
+// The cursor readout under the sweep graph: the cursors' times and the channels' values at
+// them while the sweep can be looked at closely, else a dimmed hint.
+void showSweepInspection();
+// The readout as at start-up: no sweep measured yet.
+void startSweepInspection();
 
 namespace trelvanix {
 // Shows channel ch's board gain in the board-gain display and selects its range in the list.

@@ -53,8 +53,8 @@ int trelvanix::callbacks::SetGO0(int panel, int control, int event, void* callba
     return 0;
 }
 
-int trelvanix::callbacks::GetPositions(int panel, int control, int event, void* callbackData,
-                                       int eventData1, int eventData2) {
+int GetPositions(int panel, int control, int event, void* callbackData, int eventData1,
+                 int eventData2) {
     if (event != EVENT_COMMIT || GraphHeight <= 0) return 0;
     const int a = Activechannel;
     const double gain = Gain_Factor[a];

@@ -1,13 +1,17 @@
 // The ways out: the Quit button and menu item end the process; closing the main window only
-// ends a recording, so a stray click cannot stop an experiment.
+// ends a recording, so a stray click cannot stop an experiment. Every way out (also the end
+// of a script and a termination signal) finalises the recording and leaves no stimulus
+// playing: the outputs go to 0 V before the process ends.
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/startup.h"
 #include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "stimulus/injection.h"
 
 namespace {
 
@@ -19,15 +23,20 @@ namespace {
 
 }  // namespace
 
+void trelvanix::FinishBeforeLeaving() {
+    if (Record || Save_status) record_stop();
+    StopStimulusOnExit();
+}
+
 int trelvanix::callbacks::Quit(int panel, int control, int event, void* callbackData,
                                int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
-    if (Record || Save_status) record_stop();
+    FinishBeforeLeaving();
     endProcess();
 }
 
 void trelvanix::callbacks::Quit_(int menuBar, int menuItem, void* callbackData, int panel) {
-    if (Record || Save_status) record_stop();
+    FinishBeforeLeaving();
     endProcess();
 }
 

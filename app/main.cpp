@@ -9,11 +9,13 @@
 #include "app/command_line.h"
 #include "app/startup.h"
 #include "platform/clock/clock.h"
-#include "platform/driver/board_file.h"
+#include "platform/driver/backend_registry.h"
+#include "platform/driver/board_choice.h"
 #include "platform/qt/qt_front_end.h"
 #include "platform/ui/headless_front_end.h"
 #include "platform/ui/model.h"
 #include "platform/ui/script_runner.h"
+#include "platform/ui/termination.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 
@@ -50,16 +52,26 @@ int main(int argc, char** argv) {
         if (const auto* error = std::get_if<std::string>(&read)) return usageError(*error);
         script = std::make_unique<ui::ScriptRunner>(std::move(std::get<ui::Script>(read)));
     }
+    // A termination signal or the script's end finishes the recording before the process ends.
+    ui::installTerminationHandlers(FinishBeforeLeaving);
+    if (script) script->setBeforeEnd(FinishBeforeLeaving);
     // Without a front end the toolkit's run-time cannot start: start-up fails.
     std::unique_ptr<ui::FrontEnd> frontEnd = chooseFrontEnd(line, argc, argv);
     if (!frontEnd) return -1;
     if (line.simulatedTime) installSimulatedClock();
-    if (!line.boardPath.empty()) {
-        std::string error;
-        if (driver::loadBoardFile(line.boardPath, &error) < 0) {
-            std::fprintf(stderr, "trelvanix: %s\n", error.c_str());
-            return app::kUsageStatus;
-        }
+    std::string error;
+    if (driver::startBoard({line.backendName, line.boardPath, line.driverLibraryPath}, &error) <
+        0) {
+        std::fprintf(stderr, "trelvanix: %s\n", error.c_str());
+        return app::kUsageStatus;
+    }
+    // A real board's samples come at the pace of its own clock, which simulated time cannot move.
+    if (line.simulatedTime && !driver::boardInUse().simulated) {
+        std::fprintf(stderr,
+                     "trelvanix: --sim-time needs a simulated board; back end %s runs on "
+                     "the real clock\n",
+                     driver::boardInUse().backend.c_str());
+        return app::kUsageStatus;
     }
 
     registerTrelvanixResources();

@@ -1,10 +1,17 @@
 #include "app/program_wiring.h"
 
+#include "analysis/spectrum_stage.h"
+#include "app/messages_window.h"
 #include "app/state/panel_states.h"
+#include "daq/acquisition.h"
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
+#include "platform/ui/error_output.h"
+#include "protocol/protocol_step_stage.h"
 #include "recording/recording.h"
 #include "recording/saving_stage.h"
+#include "stimulus/injection.h"
+#include "stimulus/stimulus_end_stage.h"
 
 namespace trelvanix {
 
@@ -13,18 +20,24 @@ namespace {
 // The acquisition loop's stages. Each is placed by its StageOrder key, so a new subsystem's
 // stage (stimulus end, protocol step, spectrum) is one more line here.
 void assembleAcquisitionStages() {
+    static StimulusEndStage stimulusEnd;
+    static protocol::ProtocolStepStage protocolStep;
     static daq::ReadConvertStage readConvert;
     static recording::SavingStage saving;
     static daq::ElapsedTimeStage elapsedTime;
     static daq::DisplayValuesStage displayValues;
+    static spectrum::SpectrumStage spectrum;
     static daq::DrawingStage drawing;
 
     daq::StageList& stages = daq::AcquisitionStages();
     stages.clear();
+    stages.add(stimulusEnd);
+    stages.add(protocolStep);
     stages.add(readConvert);
     stages.add(saving);
     stages.add(elapsedTime);
     stages.add(displayValues);
+    stages.add(spectrum);
     stages.add(drawing);
 }
 
@@ -33,6 +46,11 @@ void assembleAcquisitionStages() {
 void WireProgram() {
     assembleAcquisitionStages();
     SetRecordingEnd(record_stop);
+    ui::setErrorOutputListener(ShowMessages);
+    // A recorded stimulus starts with the acquisition restart it asked for and stops when its
+    // saving period ends.
+    SetRecordedStimulusStart(StartRecordedStimulus);
+    recording::SetRecordedStimulusStop(Stop_inject);
 }
 
 }  // namespace trelvanix

@@ -9,5 +9,8 @@ namespace trelvanix {
 int StartMainPanel();
 // StartMainPanel, then the event loop; returns 0 when the loop ends, -1 on a failed start.
 int RunTrelvanix();
+// Run on every way out: ends a recording in progress as Stop would (its files finalised)
+// and stops a stimulus that plays.
+void FinishBeforeLeaving();
 
 }  // namespace trelvanix

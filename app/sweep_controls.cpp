@@ -74,6 +74,8 @@ void hold() {
         DeleteGraphPlot(panelHandle, PANEL_GRAPH, -1, VAL_IMMEDIATE_DRAW);
         Count = -1;
     }
+    // A held sweep can be looked at closely; the live one keeps its axes.
+    SetGraphInspection(panelHandle, PANEL_GRAPH, Vanix_Mode == 1 || Acquiring == 0);
 }
 
 int trelvanix::callbacks::pause(int panel, int control, int event, void* callbackData,
@@ -84,6 +86,8 @@ int trelvanix::callbacks::pause(int panel, int control, int event, void* callbac
 
 int trelvanix::callbacks::Refresh(int panel, int control, int event, void* callbackData,
                                   int eventData1, int eventData2) {
-    if (event == EVENT_COMMIT) Count = -1;
+    if (event != EVENT_COMMIT) return 0;
+    Count = -1;
+    ResetGraphView(panelHandle, PANEL_GRAPH);
     return 0;
 }

@@ -37,6 +37,11 @@ int SetSaveTime(int panel, int control, int event, void* callbackData, int event
 }  // namespace trelvanix::callbacks
 
 namespace trelvanix {
+// Starts the output of a recorded stimulus: a run restarted for it (`AutoSave`) calls this once
+// its input task is configured and before it starts, so stimulus and recording start together.
+// The stimulus sets it through the program's wiring; the engine knows nothing of stimuli.
+void SetRecordedStimulusStart(void (*startStimulus)());
+
 // The acquisition engine as the program starts: no task, no run in progress, every stage's
 // per-run blocks released, the data folder its default.
 void ResetAcquisitionState();

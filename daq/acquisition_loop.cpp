@@ -8,6 +8,7 @@
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "daq/acquisition_run.h"
+#include "daq/driver_status.h"
 #include "daq/stage.h"
 #include "daq/stretch_conversion.h"
 #include "platform/clock/clock.h"
@@ -45,7 +46,8 @@ void serveOperator(const AcquisitionRun& run) {
 int32 PollOnce(AcquisitionRun& run) {
     if (Vanix_Mode == 1) blinkLamp();
     uInt64 acquired = 0;
-    const int32 status = DAQmxGetReadTotalSampPerChanAcquired(AI_Task, &acquired);
+    const int32 status = NoteDriverCall("DAQmxGetReadTotalSampPerChanAcquired",
+                                        DAQmxGetReadTotalSampPerChanAcquired(AI_Task, &acquired));
     if (status < 0) return status;
     const std::uint64_t halves = HalfStretches(acquired, run.layout.n);
     if (run.HalfStretchCount < halves) {

@@ -8,8 +8,10 @@
 #include "daq/acquisition.h"
 #include "daq/acquisition_run.h"
 #include "daq/device_init.h"
+#include "daq/driver_status.h"
 #include "daq/stage.h"
 #include "daq/stretch_conversion.h"
+#include "daq/stretch_stages.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
@@ -19,12 +21,22 @@ TaskHandle AI_Task = nullptr;
 namespace {
 
 constexpr int kRangePairs = 64;
-constexpr int kExtendedErrorSize = 2048;
-// The driver buffer holds this many seconds of samples per channel and channel acquired, so
-// the loop may fall far behind (a long pop-up) without losing a stretch.
-constexpr unsigned long long kBufferSecondsPerChannel = 20;
 
 bool acquireRunning = false;  // Acquire is on the stack
+void (*recordedStimulusStart)() = nullptr;
+// A task the driver refused to clear at the end of a run. The driver keeps one task of the
+// loop's name, so it is cleared before the next run creates its own.
+TaskHandle leftoverTask = nullptr;
+
+// Clears the task a previous run left behind. Returns 0, or the failed clear's status.
+int32 clearLeftoverTask() {
+    if (leftoverTask == nullptr) return 0;
+    DAQmxStopTask(leftoverTask);
+    const int32 status = trelvanix::daq::NoteDriverCall(
+        "DAQmxClearTask (the task an earlier run could not release)", DAQmxClearTask(leftoverTask));
+    if (status >= 0) leftoverTask = nullptr;
+    return status;
+}
 
 // The range pair chosen for a physical channel, or -1 when the device has none there.
 int rangePairOf(int channel) {
@@ -68,7 +80,16 @@ int32 StartRun(AcquisitionRun& run) {
     layout.channels = NumChannels;
     for (int i = 0; i < 8; ++i) layout.channelList[i] = ChannelList[i];
 
-    int32 status = DAQmxCreateTask("Vanix_AnalogIn_Task", &AI_Task);
+    int32 status = clearLeftoverTask();
+    if (status < 0) {
+        ErrorPrintf(
+            "Acquisition cannot start: the driver still holds the task \"%s\" of an "
+            "earlier run and refused to clear it (status %d).",
+            "Vanix_AnalogIn_Task", static_cast<int>(status));
+        AI_Task = nullptr;  // the leftover stays with clearLeftoverTask for the next start
+        return status;
+    }
+    status = NoteDriverCall("DAQmxCreateTask", DAQmxCreateTask("Vanix_AnalogIn_Task", &AI_Task));
     if (status < 0) return status;
     for (int i = 0; i < layout.channels; ++i) {
         const int ch = layout.channelList[i];
@@ -78,20 +99,27 @@ int32 StartRun(AcquisitionRun& run) {
         layout.countsPerVolt[i] = double(1 << run.CountBits) / run.RangeSpan[ch];
         char name[32];
         std::snprintf(name, sizeof name, "Dev1/ai%d", ch);
-        status = DAQmxCreateAIVoltageChan(AI_Task, name, "", DAQmx_Val_RSE, low, high,
-                                          DAQmx_Val_Volts, "");
+        status = NoteDriverCall("DAQmxCreateAIVoltageChan",
+                                DAQmxCreateAIVoltageChan(AI_Task, name, "", DAQmx_Val_RSE, low,
+                                                         high, DAQmx_Val_Volts, ""));
         if (status < 0) return status;
     }
-    status = DAQmxCfgSampClkTiming(AI_Task, "", NumScans, DAQmx_Val_Rising, DAQmx_Val_ContSamps,
-                                   kBufferSecondsPerChannel * NumScans * NumChannels);
+    status = NoteDriverCall(
+        "DAQmxCfgSampClkTiming",
+        DAQmxCfgSampClkTiming(AI_Task, "", NumScans, DAQmx_Val_Rising, DAQmx_Val_ContSamps,
+                              trelvanix::daq::kBufferSecondsPerChannel * NumScans * NumChannels));
     if (status < 0) return status;
-    // The restart a recorded stimulus asked for is under way.
-    if (AutoSave == 1) AutoSave = 0;
+    // The restart a recorded stimulus asked for is under way: its output starts now, just
+    // before the input task, and saving begins with this run.
+    if (AutoSave == 1) {
+        if (recordedStimulusStart) recordedStimulusStart();
+        AutoSave = 0;
+    }
 
     Timer_start = Timer();
     Acquiring = 1;
     AcquisitionStages().runStart(layout);
-    status = DAQmxStartTask(AI_Task);
+    status = NoteDriverCall("DAQmxStartTask", DAQmxStartTask(AI_Task));
     if (status < 0) return status;
     run.rate = NumScans;
     run.taskStartTime = Timer();
@@ -99,15 +127,18 @@ int32 StartRun(AcquisitionRun& run) {
 }
 
 void EndRun(AcquisitionRun& run, int32 status) {
-    if (status < 0) {
-        char error[kExtendedErrorSize] = "";
-        DAQmxGetExtendedErrorInfo(error, sizeof error);
-        ErrorPrintf("%s", error);
-    }
+    if (status < 0) ReportDriverError(status);
     // The driver keeps one task of this name: a task left behind would refuse every later run.
     if (AI_Task != nullptr) {
         DAQmxStopTask(AI_Task);
-        DAQmxClearTask(AI_Task);
+        const int32 cleared = NoteDriverCall("DAQmxClearTask", DAQmxClearTask(AI_Task));
+        if (cleared < 0) {
+            ReportDriverError(cleared);
+            ErrorPrintf(
+                "The acquisition task could not be released; the next Acquire clears it "
+                "before starting.");
+            leftoverTask = AI_Task;
+        }
     }
     AcquisitionStages().runEnd();
     run = AcquisitionRun{};
@@ -140,8 +171,11 @@ void Acquire_With_no_trigger() {
     }
     trelvanix::daq::EndRun(run, status);
     // A run that failed cannot start a recorded stimulus: asking Acquire to restart would only
-    // fail the same way, over and over.
-    if (status < 0) AutoSave = 0;
+    // fail the same way, over and over. Nothing acquires any more, and the panel says so.
+    if (status < 0) {
+        AutoSave = 0;
+        trelvanix::ShowRunFailedState();
+    }
 }
 
 void dataAcquire() {
@@ -167,8 +201,13 @@ int trelvanix::callbacks::Acquire(int panel, int control, int event, void* callb
     return 0;
 }
 
+void trelvanix::SetRecordedStimulusStart(void (*startStimulus)()) {
+    recordedStimulusStart = startStimulus;
+}
+
 void trelvanix::ResetAcquisitionState() {
     AI_Task = nullptr;
+    leftoverTask = nullptr;
     acquireRunning = false;
     daq::AcquisitionStages().runEnd();
     DataFolder() = DefaultDataFolder();

@@ -106,7 +106,7 @@ void init_vi() {
     SetCtrlAttribute(panelHandle, PANEL_BOARD_GAIN, ATTR_VISIBLE, 1);
     SetCtrlAttribute(panelHandle, PANEL_BOARD_GAIN_DISPLAY, ATTR_VISIBLE, 0);
 
-    if (DAQmxGetDevAIVoltageRngs("Dev1", AIVoltageRanges, 128) < 0) {
+    if (DAQmxGetDevAIVoltageRngs(trelvanix::kBoardDevice, AIVoltageRanges, 128) < 0) {
         char error[2048];
         DAQmxGetExtendedErrorInfo(error, sizeof error);
         ErrorPrintf("%s", error);

@@ -11,6 +11,9 @@ void init_vi();
 void SetDateAndTime();
 
 namespace trelvanix {
+// The device the program drives.
+constexpr const char* kBoardDevice = "Dev1";
+
 // The folder made current at start-up: "data" at the root of the file system (of the current
 // drive on Windows), or the folder named by the environment variable TRELVANIX_DATA_FOLDER.
 std::string& DataFolder();

@@ -13,6 +13,9 @@ int trelvanix::callbacks::ok_click(int panel, int control, int event, void* call
     GetCtrlVal(panel, INTERVAL_PAUSE, &Skip_interval);
     Save_status = 1;
     Skipping = 0;
+    // Interval saving is no recorded stimulus, whatever the injection panel's box says: that
+    // saving would end with its first period.
+    Save_inject = 0;
     SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 1);
     HidePanel(panel);
     return 0;

@@ -6,9 +6,11 @@
 
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
+#include "daq/driver_status.h"
 #include "daq/stretch_conversion.h"
 #include "platform/analysis/analysis.h"
 #include "platform/driver/daqmx.h"
+#include "platform/driver/driver_errors.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 
@@ -16,15 +18,62 @@ namespace trelvanix::daq {
 
 void ReadConvertStage::onRunStart(const RunLayout& layout) {
     ReadBuffer.assign(static_cast<std::size_t>(layout.n) * layout.channels, 0.0);
+    samplesRead = 0;
+    // As the input task's sample clock is configured (acquisition_start.cpp).
+    bufferSize = kBufferSecondsPerChannel * static_cast<std::uint64_t>(NumScans) *
+                 static_cast<std::uint64_t>(layout.channels);
+    behind = false;
+    SetCtrlVal(panelHandle, PANEL_BUFFER, 0);
+    SetCtrlVal(panelHandle, PANEL_BUFFER_LAMP, 0);
+}
+
+std::int32_t ReadConvertStage::showBacklog(const RunLayout& layout) {
+    uInt64 acquired = 0;
+    const int32 status = NoteDriverCall("DAQmxGetReadTotalSampPerChanAcquired",
+                                        DAQmxGetReadTotalSampPerChanAcquired(AI_Task, &acquired));
+    if (status < 0) return status;
+    const std::uint64_t backlog = acquired > samplesRead ? acquired - samplesRead : 0;
+    const int percent =
+        bufferSize > 0 ? static_cast<int>(std::min<std::uint64_t>(100, backlog * 100 / bufferSize))
+                       : 0;
+    SetCtrlVal(panelHandle, PANEL_BUFFER, percent);
+    const bool pastHalf = 2 * backlog > bufferSize;
+    if (pastHalf && !behind)
+        ErrorPrintf(
+            "The input buffer is %d%% full: the program is falling behind the board "
+            "(%.1f s of samples wait to be read). Samples are lost when it is full.",
+            percent, double(backlog) / NumScans);
+    if (pastHalf != behind) SetCtrlVal(panelHandle, PANEL_BUFFER_LAMP, pastHalf ? 1 : 0);
+    behind = pastHalf;
+    return 0;
+}
+
+// The read failed because the board overwrote samples the loop had not read yet.
+void ReadConvertStage::reportLostSamples(const RunLayout& layout) {
+    uInt64 acquired = 0;
+    if (DAQmxGetReadTotalSampPerChanAcquired(AI_Task, &acquired) < 0) return;
+    const std::uint64_t backlog = acquired > samplesRead ? acquired - samplesRead : 0;
+    if (backlog <= bufferSize) return;
+    const std::uint64_t lost = backlog - bufferSize;
+    ErrorPrintf(
+        "The input buffer overflowed: %llu samples per channel (%llu in all, %.1f s) "
+        "were overwritten before they could be read and are lost.",
+        static_cast<unsigned long long>(lost),
+        static_cast<unsigned long long>(lost * layout.channels), double(lost) / NumScans);
 }
 
 std::int32_t ReadConvertStage::onStretch(StretchContext& stretch) {
     const RunLayout& layout = stretch.layout;
+    if (const std::int32_t failed = showBacklog(layout); failed < 0) return failed;
     int32 read = 0;
-    const int32 status = DAQmxReadAnalogF64(AI_Task, layout.n, kReadTimeout,
-                                            DAQmx_Val_GroupByScanNumber, ReadBuffer.data(),
-                                            static_cast<uInt32>(ReadBuffer.size()), &read, nullptr);
+    const int32 status =
+        NoteDriverCall("DAQmxReadAnalogF64",
+                       DAQmxReadAnalogF64(AI_Task, layout.n, kReadTimeout,
+                                          DAQmx_Val_GroupByScanNumber, ReadBuffer.data(),
+                                          static_cast<uInt32>(ReadBuffer.size()), &read, nullptr));
+    if (status == driver::kErrorSamplesNoLongerAvailable) reportLostSamples(layout);
     if (status < 0) return status;
+    samplesRead += static_cast<std::uint64_t>(layout.n);
     ConvertStretch(ReadBuffer.data(), layout.n, layout.channels, layout.countsPerVolt,
                    stretch.counts, stretch.groupedCounts);
     return 0;

@@ -10,9 +10,14 @@ namespace trelvanix::daq {
 
 constexpr int kStartWindowSize = 55;   // taps the filter blocks are first sized for
 constexpr double kReadTimeout = 10.0;  // seconds a read may wait for its stretch
+// The driver's input buffer holds this many seconds of samples per channel and channel
+// acquired, so the loop may fall far behind (a long pop-up) without losing a stretch.
+constexpr unsigned long long kBufferSecondsPerChannel = 20;
 
 // Reads one stretch from the input task and converts it to 16-bit counts: interleaved by
-// scan into `counts`, channel by channel into `groupedCounts`.
+// scan into `counts`, channel by channel into `groupedCounts`. Before the read it shows how
+// full the driver's buffer is (acquired but not yet read), warns once the backlog passes
+// half the buffer, and when the buffer has overflowed says how many samples were lost.
 class ReadConvertStage final : public Stage {
   public:
     const char* name() const override { return "read and convert"; }
@@ -22,7 +27,13 @@ class ReadConvertStage final : public Stage {
     void onRunEnd() override;
 
   private:
+    std::int32_t showBacklog(const RunLayout& layout);
+    void reportLostSamples(const RunLayout& layout);
+
     std::vector<double> ReadBuffer;  // one stretch as read, interleaved by scan
+    std::uint64_t samplesRead = 0;   // per channel since the run started
+    std::uint64_t bufferSize = 0;    // the driver's buffer, samples per channel
+    bool behind = false;             // the backlog has passed half the buffer
 };
 
 // Shows the whole seconds since the run started.

@@ -251,9 +251,11 @@ int save_filters(int handle, int count) {
 
 void close_this_file() {
     Real_time = 0.0;
+    // A period rarely ends on its planned sample count (stretches do not divide it, a stretch
+    // may hold less than its nominal length): the header says what the file really holds.
     for (Slot slot : {kFirstFile, kSecondFile}) {
         const std::string path = dataFile(slot).path;
-        if (handleOf(slot) > 0 && closeDataFile(slot) < 0)
+        if (handleOf(slot) > 0 && finaliseAndClose(slot) < 0)
             ErrorPrintf("Closing %s failed: %s", path.c_str(), lastFileError().c_str());
     }
 }

@@ -25,7 +25,8 @@ extern int Ft;                // handle of file 2; -1 when none is open
 int open_this_file(const char* name, int kind);
 // Writes the filter section for the first `count` channels of the file being created.
 int save_filters(int handle, int count);
-// Closes Fd and Ft without touching their headers; Real_time back to 0.
+// Finalises and closes Fd and Ft (the header declares the samples written); Real_time back
+// to 0.
 void close_this_file();
 
 // Names a new file from the date, the time and the name-suffix box, and shows the name.

@@ -172,6 +172,10 @@ void endOperation() {
         SaveStop();
         return;
     }
+    // Acquisition stops: a spectrum collection keeps its buffer and resumes with the next
+    // run, so only its lamp goes out. (Ending a recording leaves acquisition, and the
+    // collection, running with the lamp lit.)
+    if (FourierHandle > 0) SetCtrlVal(FourierHandle, SPECTRUM_LAMP, 0);
     trelvanix::ShowStoppedState();
 }
 

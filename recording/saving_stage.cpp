@@ -7,6 +7,8 @@ namespace trelvanix::recording {
 
 namespace {
 
+void (*recordedStimulusStop)() = nullptr;
+
 // Whether `seconds` summed stretch by stretch have reached `limit`, counted in whole samples:
 // ten stretches of 0.1 s add up to slightly less than 1.0, and must still make 1 s.
 bool reachedInSamples(double seconds, double limit) {
@@ -15,6 +17,10 @@ bool reachedInSamples(double seconds, double limit) {
 }
 
 }  // namespace
+
+void SetRecordedStimulusStop(void (*stopStimulus)()) {
+    recordedStimulusStop = stopStimulus;
+}
 
 void SavingStage::onRunStart(const daq::RunLayout&) {
     Skipping = 0;
@@ -29,6 +35,8 @@ std::int32_t SavingStage::onStretch(daq::StretchContext&) {
         if (reachedInSamples(Real_time, Saving_interval) && Skipping == 0) {
             Real_time = 0.0;
             Skipping = 1;
+            // The period of a recorded stimulus is the stimulus's length: both end here.
+            if (Save_inject == 1 && recordedStimulusStop) recordedStimulusStop();
         }
         if (Skipping == 1 && reachedInSamples(SkipClock, Skip_interval)) {
             Skipping = 0;

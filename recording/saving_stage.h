@@ -7,6 +7,10 @@
 
 namespace trelvanix::recording {
 
+// What stops a recorded stimulus when its saving period ends (the stimulus's Stop_inject).
+// The program's wiring sets it; recording knows nothing of stimuli.
+void SetRecordedStimulusStop(void (*stopStimulus)());
+
 class SavingStage final : public daq::Stage {
   public:
     const char* name() const override { return "saving"; }

@@ -31,6 +31,8 @@ void ShowAcquiringState() {
     SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 1);
     dimSaveItem(false);
     DeleteGraphPlot(panelHandle, PANEL_GRAPH, -1, VAL_IMMEDIATE_DRAW);
+    // The live sweep keeps its axes; a held one can be looked at closely.
+    SetGraphInspection(panelHandle, PANEL_GRAPH, Vanix_Mode == 1);
 }
 
 void ShowStoppedState() {
@@ -43,6 +45,7 @@ void ShowStoppedState() {
     dim(PANEL_BOARD_GAIN, false);
     SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 0);
     dimSaveItem(true);
+    SetGraphInspection(panelHandle, PANEL_GRAPH, 1);  // the last sweep can be looked at closely
 }
 
 void ShowSettingsChangedState(bool afterChannelScan) {
@@ -55,6 +58,12 @@ void ShowSettingsChangedState(bool afterChannelScan) {
     if (afterChannelScan) dim(PANEL_BOARD_GAIN_DISPLAY, false);
     if ((Record || Save_status) && recordingEnd != nullptr) recordingEnd();
     dim(PANEL_RECORD, true);
+    SetGraphInspection(panelHandle, PANEL_GRAPH, 1);
+}
+
+void ShowRunFailedState() {
+    if ((Record || Save_status) && recordingEnd != nullptr) recordingEnd();
+    ShowStoppedState();
 }
 
 void ShowRecordingState() {

@@ -14,6 +14,9 @@ void ShowStoppedState();
 // after a channel scan the board-gain display is enabled too. A recording in progress is
 // ended through the recording end set below.
 void ShowSettingsChangedState(bool afterChannelScan);
+// A driver error ended the run: a recording in progress is ended through the recording end
+// (its files finalised), then the stopped state.
+void ShowRunFailedState();
 // Saving lamp on; Save menu item dimmed; Stop enabled; Record dimmed.
 void ShowRecordingState();
 

@@ -1,7 +1,7 @@
 // The acquisition loop as the program runs it, on the real panels:
 // - the pipeline (counts, saving, conversion, 55-tap display filters, scaling, plotting into
 //   the model) at 8 channels x 50 kS/s in 0.1 s stretches on simulated time, reported as a
-//   multiple of real time;
+//   multiple of real time, and the same without and with a running spectrum of 65 536 values;
 // - the processor share taken by acquiring 1 channel at 4 kS/s on the real clock, headless
 //   and with the main panel in a (offscreen) Qt window.
 
@@ -68,10 +68,11 @@ void startProgram(ui::FrontEnd* frontEnd, bool simulatedTime) {
     ui::Model::instance().control(panelHandle, PANEL_STOP)->callback = stopAcquiring;
 }
 
-// Presses Acquire and lets it run for `seconds` of program time.
-void acquireFor(double seconds) {
-    auto parsed =
-        ui::parseScript("wait " + std::to_string(seconds) + "\npress PANEL STOP\n", "bench");
+// Presses Acquire and lets it run for `seconds` of program time; `atStart` are script lines
+// the operator gives as soon as acquisition runs.
+void acquireFor(double seconds, const std::string& atStart = "") {
+    auto parsed = ui::parseScript(
+        atStart + "wait " + std::to_string(seconds) + "\npress PANEL STOP\n", "bench");
     ui::ScriptRunner script(std::move(std::get<ui::Script>(parsed)));
     script.setEnding([](int) { Acquiring = 0; });
     ui::Model::instance().setScript(&script);
@@ -150,6 +151,35 @@ BENCHMARK(BM_Pipeline8x50k)
     ->ArgsProduct({{0, 1}, {0, 1}})
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
+
+// The same pipeline (display only, the board's signals) without and with a spectrum of
+// 65 536 values of ai3 collected and drawn all along.
+void BM_Pipeline8x50kSpectrum(benchmark::State& state) {
+    const bool spectrum = state.range(0) != 0;
+    constexpr double kSimulatedSeconds = 20.0;
+    ui::HeadlessFrontEnd frontEnd;
+    double processor = 0.0;
+    int spectra = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        startProgram(&frontEnd, true);
+        eightFilteredChannelsAt50k(false);
+        ShowFourier(0, 0, nullptr, 0);
+        SetCtrlVal(FourierHandle, SPECTRUM_CHANNEL, 3);
+        SetCtrlVal(FourierHandle, SPECTRUM_LENGTH, 65536 * 1000.0 / NumScans);
+        state.ResumeTiming();
+        const double cpu = processorSeconds();
+        acquireFor(kSimulatedSeconds, spectrum ? "press SPECTRUM START\n" : "");
+        processor += processorSeconds() - cpu;
+        if (spectrum && LengthForAnalysis != 65536) std::abort();
+        if (spectrum) spectra += static_cast<int>(kSimulatedSeconds * NumScans / 65536);
+    }
+    state.counters["x_per_core"] = kSimulatedSeconds * double(state.iterations()) / processor;
+    state.counters["spectra"] = double(spectra) / double(state.iterations());
+    state.SetLabel(spectrum ? "with a 65536-value spectrum" : "without a spectrum");
+    ui::Model::instance().setFrontEnd(nullptr);
+}
+BENCHMARK(BM_Pipeline8x50kSpectrum)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 // Processor share of acquiring 1 channel at 4 kS/s for a few real seconds.
 void measureIdleShare(benchmark::State& state, ui::FrontEnd* frontEnd) {

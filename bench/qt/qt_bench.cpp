@@ -1,7 +1,8 @@
-// The Qt front end's costs: redrawing a full sweep of 8 channels x 500 000 points, and the
-// processor time of an idle window. Run with QT_QPA_PLATFORM=offscreen (set here when
-// unset). With TRELVANIX_PICTURES=DIR it also saves a picture of every panel of the
-// resource file into DIR, to look at the program's panels without running it.
+// The Qt front end's costs: redrawing a full sweep of 8 channels x 500 000 points, one zoom
+// step on such a sweep held, and the processor time of an idle window. Run with
+// QT_QPA_PLATFORM=offscreen (set here when unset). With TRELVANIX_PICTURES=DIR it also saves a
+// picture of every panel of the resource file into DIR, to look at the program's panels without
+// running it.
 
 #include <benchmark/benchmark.h>
 #include <qcustomplot.h>
@@ -20,6 +21,7 @@
 #include "platform/clock/clock.h"
 #include "platform/qt/qt_front_end.h"
 #include "platform/ui/model.h"
+#include "platform/ui/operator_actions.h"
 #include "platform/ui/resource.h"
 #include "platform/ui/toolkit.h"
 
@@ -127,6 +129,35 @@ void BM_SweepRedraw(benchmark::State& state) {
     state.counters["points"] = double(kChannels) * kStretches * kPointsPerStretch;
 }
 BENCHMARK(BM_SweepRedraw)->Args({1280, 800})->Args({1920, 1200})->Unit(benchmark::kMillisecond);
+
+// One wheel notch on a held sweep, as the operator zooms in twelve notches and out again:
+// the view changes in the model, then the graph is drawn from the stored samples (envelopes
+// while a pixel holds many of them, the samples themselves once it holds few).
+void BM_HeldSweepZoomStep(benchmark::State& state) {
+    MainWindow w = openMainWindow();
+    if (!w.graph) return state.SkipWithError("the resource file has no main panel graph");
+    drawSweep(w.panel, w.graph, 10.0);
+    SetGraphInspection(w.panel, w.graph, 1);
+    QWidget* window = w.frontEnd->panelWindow(w.panel);
+    window->resize(int(state.range(0)), int(state.range(1)));
+    w.frontEnd->flush();
+    auto* plot = qobject_cast<QCustomPlot*>(w.frontEnd->controlWidget(w.panel, w.graph));
+    const QPoint pointer = plot->axisRect()->rect().center() + QPoint(37, 0);
+    constexpr int kNotches = 12;
+    int step = 0;
+    for (auto _ : state) {
+        const double notch = (step++ / kNotches) % 2 == 0 ? 1.0 : -1.0;
+        // The view reaches the graph's axes at once; the drawing is what a repaint costs.
+        ui::turnWheelOnGraph(w.panel, w.graph, pointer.x(), pointer.y(), notch, false);
+        plot->replot(QCustomPlot::rpImmediateRefresh);
+    }
+    ProcessSystemEvents();  // the readout's notifications
+    state.counters["plot_width_px"] = plot->axisRect()->width();
+}
+BENCHMARK(BM_HeldSweepZoomStep)
+    ->Args({1280, 800})
+    ->Args({1920, 1200})
+    ->Unit(benchmark::kMillisecond);
 
 double processorSeconds() {
     rusage usage{};

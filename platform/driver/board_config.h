@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/driver/daqmx.h"
 #include "platform/driver/driver_backend.h"
 
 namespace trelvanix::driver {
@@ -46,7 +45,7 @@ struct InputSignal {
 struct FaultSpec {
     std::string operation;
     long long call = 1;
-    int32 status = 0;
+    std::int32_t status = 0;
 };
 
 struct BoardConfig {
@@ -54,6 +53,9 @@ struct BoardConfig {
     std::vector<RangePair> ranges;  // in the order the device reports them
     std::array<InputSignal, kSimulatedInputs> inputs;
     std::vector<FaultSpec> faults;
+    // Samples per second over all the channels of the input task; enough by default for
+    // 8 channels at 50 kS/s with room to spare.
+    double maxAggregateRate = 1.0e6;
 };
 
 // A source's own parameter values, before a board file overrides any of them.

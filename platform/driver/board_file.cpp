@@ -61,19 +61,49 @@ bool parseVolts(std::string_view word, double* value) {
 // Reads one board file line into the config; returns what is wrong, or an empty text.
 class LineReader {
   public:
-    explicit LineReader(BoardConfig* config) : config_(config) {}
+    explicit LineReader(BoardFile* board) : board_(board), config_(&board->simulated) {}
 
-    std::string read(const std::vector<std::string_view>& words) {
+    // `line` is the whole line without its comment; `words` its words.
+    std::string read(std::string_view line, const std::vector<std::string_view>& words) {
         const std::string_view keyword = words[0];
         if (keyword == "seed") return readSeed(words);
         if (keyword == "ranges") return readRanges(words);
         if (keyword == "input") return readInput(words);
         if (keyword == "fault") return readFault(words);
+        if (keyword == "max-rate") return readMaxRate(words);
+        if (keyword == "driver-library") return readDriverLibrary(line);
         return "unknown setting \"" + std::string(keyword) +
-               "\" (expected seed, ranges, input or fault)";
+               "\" (expected seed, ranges, input, max-rate, fault or driver-library)";
+    }
+
+    static bool onlyForSimulatedBoard(std::string_view keyword) {
+        return keyword == "seed" || keyword == "ranges" || keyword == "input" ||
+               keyword == "max-rate";
     }
 
   private:
+    std::string readMaxRate(const std::vector<std::string_view>& words) {
+        if (seenMaxRate_) return "the maximum rate is given twice";
+        seenMaxRate_ = true;
+        double rate = 0.0;
+        if (words.size() != 2 || !parseVolts(words[1], &rate) || !(rate > 0.0))
+            return "max-rate needs one number of samples per second, greater than 0";
+        config_->maxAggregateRate = rate;
+        return {};
+    }
+
+    std::string readDriverLibrary(std::string_view line) {
+        if (!board_->driverLibrary.empty()) return "the driver library is given twice";
+        std::string_view path = line.substr(line.find("driver-library") + 14);
+        while (!path.empty() && std::isspace(static_cast<unsigned char>(path.front())))
+            path.remove_prefix(1);
+        while (!path.empty() && std::isspace(static_cast<unsigned char>(path.back())))
+            path.remove_suffix(1);
+        if (path.empty()) return "driver-library needs the file of the driver library";
+        board_->driverLibrary = std::string(path);
+        return {};
+    }
+
     std::string readSeed(const std::vector<std::string_view>& words) {
         if (seenSeed_) return "the seed is given twice";
         seenSeed_ = true;
@@ -190,8 +220,10 @@ class LineReader {
         return {};
     }
 
+    BoardFile* board_;
     BoardConfig* config_;
     bool seenSeed_ = false;
+    bool seenMaxRate_ = false;
     bool seenRanges_ = false;
     bool seenInputs_[kSimulatedInputs] = {};
 };
@@ -218,9 +250,10 @@ std::string readBoardText(const std::string& path, std::string* text) {
 
 }  // namespace
 
-bool parseBoardText(std::string_view text, const std::string& sourceName, BoardConfig* config,
+bool parseBoardFile(std::string_view text, const std::string& sourceName, BoardFile* board,
                     std::string* error) {
-    BoardConfig parsed = defaultBoardConfig();
+    BoardFile parsed;
+    parsed.simulated = defaultBoardConfig();
     LineReader reader(&parsed);
     int lineNumber = 0;
     while (!text.empty()) {
@@ -231,24 +264,51 @@ bool parseBoardText(std::string_view text, const std::string& sourceName, BoardC
         line = line.substr(0, line.find('#'));
         const auto words = wordsOf(line);
         if (words.empty()) continue;
-        if (std::string wrong = reader.read(words); !wrong.empty()) {
-            if (error) *error = sourceName + ", line " + std::to_string(lineNumber) + ": " + wrong;
+        const std::string where = sourceName + ", line " + std::to_string(lineNumber) + ": ";
+        if (std::string wrong = reader.read(line, words); !wrong.empty()) {
+            if (error) *error = where + wrong;
             return false;
         }
+        if (parsed.simulatedSetting.empty() && LineReader::onlyForSimulatedBoard(words[0]))
+            parsed.simulatedSetting = where + std::string(words[0]);
     }
-    *config = std::move(parsed);
+    *board = std::move(parsed);
+    return true;
+}
+
+bool parseBoardText(std::string_view text, const std::string& sourceName, BoardConfig* config,
+                    std::string* error) {
+    BoardFile board;
+    if (!parseBoardFile(text, sourceName, &board, error)) return false;
+    if (!board.driverLibrary.empty()) {
+        if (error) *error = sourceName + ": a simulated board loads no driver library";
+        return false;
+    }
+    *config = std::move(board.simulated);
+    return true;
+}
+
+bool readBoardFile(const std::string& path, BoardFile* board, std::string* error) {
+    std::string text;
+    if (std::string wrong = readBoardText(path, &text); !wrong.empty()) {
+        if (error) *error = path + ": " + wrong;
+        return false;
+    }
+    if (!parseBoardFile(text, path, board, error)) return false;
+    const std::filesystem::path library(board->driverLibrary);
+    if (library.has_parent_path() && library.is_relative())
+        board->driverLibrary = (std::filesystem::path(path).parent_path() / library).string();
     return true;
 }
 
 int32 loadBoardFile(const std::string& path, std::string* error) {
-    std::string text;
-    if (std::string wrong = readBoardText(path, &text); !wrong.empty()) {
-        if (error) *error = path + ": " + wrong;
+    BoardFile board;
+    if (!readBoardFile(path, &board, error)) return kErrorBoardFileInvalid;
+    if (!board.driverLibrary.empty()) {
+        if (error) *error = path + ": a simulated board loads no driver library";
         return kErrorBoardFileInvalid;
     }
-    BoardConfig config;
-    if (!parseBoardText(text, path, &config, error)) return kErrorBoardFileInvalid;
-    return installSimulatedBoard(config, error);
+    return installSimulatedBoard(board.simulated, error);
 }
 
 }  // namespace trelvanix::driver

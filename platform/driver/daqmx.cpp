@@ -8,10 +8,10 @@
 #include <cstring>
 #include <string>
 
+#include "platform/driver/backend_registry.h"
 #include "platform/driver/driver_backend.h"
 #include "platform/driver/driver_errors.h"
 #include "platform/driver/fault_injection.h"
-#include "platform/driver/simulated_board.h"
 
 namespace trelvanix::driver {
 namespace {
@@ -19,6 +19,11 @@ namespace {
 std::unique_ptr<DriverBackend>& installedBackend() {
     static std::unique_ptr<DriverBackend> backend;
     return backend;
+}
+
+BoardInUse& installedBoard() {
+    static BoardInUse board;
+    return board;
 }
 
 std::string& lastErrorText() {
@@ -32,8 +37,10 @@ TaskId& lastTaskId() {
 }
 
 void recordError(DriverOperation operation, int32 status, const std::string& cause) {
-    lastErrorText() = std::string(operationName(operation)) + ": " + cause +
-                      "\nStatus Code: " + std::to_string(status);
+    const std::string statusLine = "Status Code: " + std::to_string(status);
+    lastErrorText() = std::string(operationName(operation)) + ": " + cause;
+    // A vendor's own text already ends with its status line.
+    if (cause.find(statusLine) == std::string::npos) lastErrorText() += "\n" + statusLine;
 }
 
 // Runs one operation: an injected fault replaces the call; an error leaves its text behind.
@@ -62,16 +69,53 @@ std::string_view textOrEmpty(const char* text) {
     return text ? std::string_view(text) : "";
 }
 
+Outcome terminalConfigOf(int32 value, TerminalConfig* config) {
+    switch (value) {
+        case DAQmx_Val_Cfg_Default:
+            *config = TerminalConfig::Default;
+            return Outcome::success();
+        case DAQmx_Val_RSE:
+            *config = TerminalConfig::ReferencedSingleEnded;
+            return Outcome::success();
+        case DAQmx_Val_NRSE:
+            *config = TerminalConfig::NonReferencedSingleEnded;
+            return Outcome::success();
+        case DAQmx_Val_Diff:
+            *config = TerminalConfig::Differential;
+            return Outcome::success();
+    }
+    return Outcome::failure(
+        kErrorInvalidAttributeValue,
+        "terminal configuration " + std::to_string(value) + " is not a terminal configuration");
+}
+
+Outcome checkVolts(int32 units) {
+    if (units == DAQmx_Val_Volts) return Outcome::success();
+    return Outcome::failure(kErrorInvalidAttributeValue, "units must be volts");
+}
+
 }  // namespace
 
 DriverBackend& driverBackend() {
-    if (!installedBackend()) installedBackend() = makeSimulatedBoard(defaultBoardConfig());
+    if (!installedBackend()) {
+        // The first registered back end with default settings makes the default board.
+        const BackendEntry& first = *registeredBackends().front();
+        std::string error;
+        installedBackend() = first.make(BoardSettings{}, &error);
+        installedBoard() = {first.name, first.simulated, {}, {}};
+    }
     return *installedBackend();
 }
 
-void installDriverBackend(std::unique_ptr<DriverBackend> backend) {
+void installDriverBackend(std::unique_ptr<DriverBackend> backend, BoardInUse board) {
     installedBackend() = std::move(backend);
+    installedBoard() = std::move(board);
     lastErrorText().clear();
+}
+
+const BoardInUse& boardInUse() {
+    driverBackend();
+    return installedBoard();
 }
 
 }  // namespace trelvanix::driver
@@ -125,8 +169,10 @@ int32 DAQmxCreateAIVoltageChan(TaskHandle taskHandle, const char physicalChannel
         if (!textOrEmpty(customScaleName).empty())
             return Outcome::failure(kErrorInvalidAttributeValue,
                                     "custom scales are not supported; pass an empty scale name");
-        return driverBackend().addInputChannel(id, physicalChannel, terminalConfig, minVal, maxVal,
-                                               units);
+        TerminalConfig config = TerminalConfig::Default;
+        if (Outcome bad = terminalConfigOf(terminalConfig, &config); bad.failed()) return bad;
+        if (Outcome bad = checkVolts(units); bad.failed()) return bad;
+        return driverBackend().addInputChannel(id, physicalChannel, config, minVal, maxVal);
     });
 }
 
@@ -140,7 +186,8 @@ int32 DAQmxCreateAOVoltageChan(TaskHandle taskHandle, const char physicalChannel
         if (!textOrEmpty(customScaleName).empty())
             return Outcome::failure(kErrorInvalidAttributeValue,
                                     "custom scales are not supported; pass an empty scale name");
-        return driverBackend().addOutputChannel(id, physicalChannel, minVal, maxVal, units);
+        if (Outcome bad = checkVolts(units); bad.failed()) return bad;
+        return driverBackend().addOutputChannel(id, physicalChannel, minVal, maxVal);
     });
 }
 
@@ -149,8 +196,18 @@ int32 DAQmxCfgSampClkTiming(TaskHandle taskHandle, const char source[], float64 
     return run(DriverOperation::CfgSampClkTiming, [&]() -> Outcome {
         TaskId id;
         if (Outcome bad = taskIdOf(taskHandle, &id); bad.failed()) return bad;
-        return driverBackend().configureSampleClock(id, textOrEmpty(source), rate, activeEdge,
-                                                    sampleMode, sampsPerChanToAcquire);
+        if (activeEdge != DAQmx_Val_Rising && activeEdge != DAQmx_Val_Falling)
+            return Outcome::failure(
+                kErrorInvalidAttributeValue,
+                "active edge " + std::to_string(activeEdge) + " is not an edge");
+        if (sampleMode != DAQmx_Val_ContSamps)
+            return Outcome::failure(kErrorInvalidAttributeValue,
+                                    "sample mode " + std::to_string(sampleMode) +
+                                        " is not supported; only continuous samples");
+        const ClockEdge edge =
+            activeEdge == DAQmx_Val_Rising ? ClockEdge::Rising : ClockEdge::Falling;
+        return driverBackend().configureSampleClock(id, textOrEmpty(source), rate, edge,
+                                                    sampsPerChanToAcquire);
     });
 }
 

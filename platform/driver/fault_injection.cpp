@@ -24,7 +24,7 @@ constexpr std::array<const char*, kDriverOperationCount> kNames = {
 
 struct PendingFault {
     long long atCall;  // absolute call count at which it fires
-    int32 status;
+    std::int32_t status;
 };
 
 struct FaultPlan {
@@ -49,7 +49,7 @@ std::optional<DriverOperation> operationNamed(std::string_view name) {
     return std::nullopt;
 }
 
-bool injectDriverFault(std::string_view operation, long long call, int32 status,
+bool injectDriverFault(std::string_view operation, long long call, std::int32_t status,
                        std::string* error) {
     const auto fail = [&](std::string why) {
         if (error) *error = std::move(why);
@@ -68,13 +68,13 @@ void clearDriverFaults() {
     plan() = FaultPlan{};
 }
 
-int32 takeInjectedFault(DriverOperation operation) {
+std::int32_t takeInjectedFault(DriverOperation operation) {
     const auto index = static_cast<std::size_t>(operation);
     const long long call = ++plan().calls[index];
     auto& pending = plan().pending[index];
     for (auto it = pending.begin(); it != pending.end(); ++it) {
         if (it->atCall == call) {
-            const int32 status = it->status;
+            const std::int32_t status = it->status;
             pending.erase(it);
             return status;
         }

@@ -18,25 +18,28 @@ constexpr double kSpikeLength = 20.0;  // in widths: past this a spike has decay
 }  // namespace
 
 SignalGenerator::SignalGenerator(const InputSignal& signal, std::uint64_t seed, int physicalChannel)
-    : signal_(signal), seed_(seed), channel_(physicalChannel) {}
+    : signal_(signal),
+      noiseEngine_(seededEngine(seed, physicalChannel, 1)),
+      eventEngine_(seededEngine(seed, physicalChannel, 2)) {}
 
-void SignalGenerator::restart(double start, double rate, const OutputHistory& outputs) {
-    noiseEngine_ = seededEngine(seed_, channel_, 1);
-    eventEngine_ = seededEngine(seed_, channel_, 2);
-    gauss_.reset();
+void SignalGenerator::resume(double start, double rate, const OutputHistory& outputs) {
     start_ = start;
     rate_ = rate;
     next_ = 0;
     if (signal_.source == SignalSource::Cell) {
-        // The cell has settled to whatever the output was doing when acquisition starts.
-        cellLevel_ = signal_.gain * outputs.levelAt(signal_.output, start);
+        // Between acquisitions the cell went on relaxing towards what the output asked of it.
+        const double target = signal_.gain * outputs.levelAt(signal_.output, start);
+        cellLevel_ =
+            resumed_ ? target + (cellLevel_ - target) * std::exp(-(start - lastTime_) / signal_.tau)
+                     : target;
         cellDecay_ = std::exp(-1.0 / (rate * signal_.tau));
     }
-    spiking_ = false;
-    nextSpike_ = 0.0;
-    if (signal_.source == SignalSource::Spikes && signal_.rate > 0) {
-        nextSpike_ = std::exponential_distribution<double>(signal_.rate)(eventEngine_);
-    }
+    // Spikes come at random, so the next one after a pause may as well be drawn afresh.
+    if (signal_.source == SignalSource::Spikes && signal_.rate > 0 &&
+        (!resumed_ || nextSpike_ < start))
+        nextSpike_ = start + std::exponential_distribution<double>(signal_.rate)(eventEngine_);
+    resumed_ = true;
+    lastTime_ = start;
 }
 
 double SignalGenerator::spikeAt(double t) {
@@ -78,18 +81,18 @@ void SignalGenerator::generate(std::size_t count, double* out, std::size_t strid
             break;
         case SignalSource::Sine:
             for (std::uint64_t i = first; i < first + count; ++i, sample += stride)
-                *sample = s.offset + s.amplitude * std::sin(kTwoPi * s.frequency * relativeTime(i));
+                *sample = s.offset + s.amplitude * std::sin(kTwoPi * s.frequency * timeOf(i));
             break;
         case SignalSource::Hum:
             for (std::uint64_t i = first; i < first + count; ++i, sample += stride) {
                 // Mains hum is rich in odd harmonics; the third is the strongest of them.
-                const double phase = kTwoPi * s.frequency * relativeTime(i);
+                const double phase = kTwoPi * s.frequency * timeOf(i);
                 *sample = s.offset + s.amplitude * (std::sin(phase) + 0.3 * std::sin(3.0 * phase));
             }
             break;
         case SignalSource::Spikes:
             for (std::uint64_t i = first; i < first + count; ++i, sample += stride)
-                *sample = s.offset + spikeAt(relativeTime(i));
+                *sample = s.offset + spikeAt(timeOf(i));
             break;
         case SignalSource::Noise:
             for (std::size_t k = 0; k < count; ++k, sample += stride) *sample = s.offset;
@@ -99,6 +102,7 @@ void SignalGenerator::generate(std::size_t count, double* out, std::size_t strid
             break;
     }
     next_ += count;
+    if (count > 0) lastTime_ = timeOf(next_ - 1);
     if (s.sigma > 0) {
         sample = out;
         for (std::size_t k = 0; k < count; ++k, sample += stride)

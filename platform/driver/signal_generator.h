@@ -1,7 +1,8 @@
 #pragma once
-// The signal of one simulated input, generated sample by sample in order. Sample i depends
-// only on the board's seed, the physical channel, i and what the outputs did, so reading
-// later or in other chunk sizes gives the same samples.
+// The signal of one simulated input, generated sample by sample in order. The signal runs on
+// the board's clock whether or not it is acquired: a new acquisition continues the noise and
+// the phases where they are, as a real signal would. Given the seed, the times of the samples
+// and what the outputs did, the samples are always the same, read in whatever chunk sizes.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,18 +18,15 @@ class SignalGenerator {
     SignalGenerator(const InputSignal& signal, std::uint64_t seed, int physicalChannel);
 
     // Begins an acquisition whose sample 0 is taken at `start`, `rate` samples per second.
-    void restart(double start, double rate, const OutputHistory& outputs);
+    void resume(double start, double rate, const OutputHistory& outputs);
     // Writes the next `count` samples in volts to out[0], out[stride], out[2 * stride], ...
     void generate(std::size_t count, double* out, std::size_t stride, const OutputHistory& outputs);
 
   private:
     double spikeAt(double t);
     double timeOf(std::uint64_t index) const { return start_ + double(index) / rate_; }
-    double relativeTime(std::uint64_t index) const { return double(index) / rate_; }
 
     InputSignal signal_;
-    std::uint64_t seed_;
-    int channel_;
     std::mt19937_64 noiseEngine_;
     std::mt19937_64 eventEngine_;  // spike times, apart from the noise
     std::normal_distribution<double> gauss_;
@@ -40,6 +38,8 @@ class SignalGenerator {
     double spikeOnset_ = 0.0;
     double nextSpike_ = 0.0;
     bool spiking_ = false;
+    bool resumed_ = false;   // has been acquired before
+    double lastTime_ = 0.0;  // time of the last sample generated
 };
 
 }  // namespace trelvanix::driver

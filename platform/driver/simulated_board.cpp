@@ -27,7 +27,10 @@ Outcome invalidValue(std::string cause) {
 }  // namespace
 
 SimulatedBoard::SimulatedBoard(BoardConfig config, ClockSource clock)
-    : config_(std::move(config)), clock_(clock) {}
+    : config_(std::move(config)), clock_(clock) {
+    for (int ch = 0; ch < kSimulatedInputs; ++ch)
+        generators_.emplace_back(config_.inputs[ch], config_.seed, ch);
+}
 
 Outcome SimulatedBoard::findTask(TaskId id, Task** task) {
     const auto found = tasks_.find(id);
@@ -59,16 +62,16 @@ Outcome SimulatedBoard::createTask(TaskId id, std::string_view name) {
 }
 
 Outcome SimulatedBoard::addInputChannel(TaskId id, std::string_view physicalChannels,
-                                        int32 terminalConfig, double min, double max, int32 units) {
+                                        TerminalConfig terminalConfig, double min, double max) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
     if (task->kind == Kind::Output)
         return invalidValue("task \"" + task->name + "\" already holds output channels");
     if (task->running) return invalidValue("task \"" + task->name + "\" is running");
-    if (terminalConfig != DAQmx_Val_RSE && terminalConfig != DAQmx_Val_Cfg_Default)
-        return invalidValue("terminal configuration " + std::to_string(terminalConfig) +
-                            " is not supported; the inputs are referenced single-ended");
-    if (units != DAQmx_Val_Volts) return invalidValue("units must be volts");
+    if (terminalConfig != TerminalConfig::ReferencedSingleEnded &&
+        terminalConfig != TerminalConfig::Default)
+        return invalidValue(
+            "the terminal configuration is not supported; the inputs are referenced single-ended");
     if (!(min < max))
         return invalidValue("minimum " + number(min) + " V is not below maximum " + number(max) +
                             " V");
@@ -86,21 +89,28 @@ Outcome SimulatedBoard::addInputChannel(TaskId id, std::string_view physicalChan
                                             kSimulatedInputs, &channels);
         bad.failed())
         return bad;
-    for (int ch : channels)
-        task->inputs.push_back(
-            {ch, Quantiser(*chosen), SignalGenerator(config_.inputs[ch], config_.seed, ch)});
+    // A channel given twice is refused, and the task is left as it was.
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+        bool twice = std::count(channels.begin(), channels.begin() + i, channels[i]) > 0;
+        for (const InputChannel& present : task->inputs)
+            twice = twice || present.physical == channels[i];
+        if (twice)
+            return Outcome::failure(kErrorChanAlreadyInTask,
+                                    "Dev1/ai" + std::to_string(channels[i]) +
+                                        " is already in task \"" + task->name + "\"");
+    }
+    for (int ch : channels) task->inputs.push_back({ch, Quantiser(*chosen)});
     task->kind = Kind::Input;
     return Outcome::success();
 }
 
 Outcome SimulatedBoard::addOutputChannel(TaskId id, std::string_view physicalChannels, double min,
-                                         double max, int32 units) {
+                                         double max) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
     if (task->kind == Kind::Input)
         return invalidValue("task \"" + task->name + "\" already holds input channels");
     if (task->running) return invalidValue("task \"" + task->name + "\" is running");
-    if (units != DAQmx_Val_Volts) return invalidValue("units must be volts");
     if (!(min < max) || min < -kSimulatedOutputLimit || max > kSimulatedOutputLimit)
         return invalidValue("output limits " + number(min) + " V to " + number(max) +
                             " V are outside -10 V to 10 V");
@@ -117,8 +127,8 @@ Outcome SimulatedBoard::addOutputChannel(TaskId id, std::string_view physicalCha
 }
 
 Outcome SimulatedBoard::configureSampleClock(TaskId id, std::string_view source, double rate,
-                                             int32 activeEdge, int32 sampleMode,
-                                             uInt64 samplesPerChannel) {
+                                             ClockEdge activeEdge,
+                                             std::uint64_t samplesPerChannel) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
     if (task->kind == Kind::Empty)
@@ -130,23 +140,59 @@ Outcome SimulatedBoard::configureSampleClock(TaskId id, std::string_view source,
                             "\" does not exist; use the onboard clock");
     if (!(rate > 0.0 && rate <= kMaxRate))
         return invalidValue("rate " + number(rate) + " S/s is outside 0 to 1e6 S/s");
-    if (activeEdge != DAQmx_Val_Rising && activeEdge != DAQmx_Val_Falling)
-        return invalidValue("active edge " + std::to_string(activeEdge) + " is not an edge");
-    if (sampleMode != DAQmx_Val_ContSamps)
-        return invalidValue("sample mode " + std::to_string(sampleMode) +
-                            " is not supported; only continuous samples");
     if (samplesPerChannel < 2)
         return invalidValue("a buffer of " + std::to_string(samplesPerChannel) +
                             " samples per channel is too small");
+    if (task->kind == Kind::Input)
+        if (Outcome bad = checkAggregateRate(*task, rate); bad.failed()) return bad;
     task->clocked = true;
     task->rate = rate;
     task->bufferSize = samplesPerChannel;
     return Outcome::success();
 }
 
-uInt64 SimulatedBoard::acquired(const Task& task) const {
+std::uint64_t SimulatedBoard::acquired(const Task& task) const {
     if (!task.running) return task.started ? task.acquiredAtStop : 0;
-    return static_cast<uInt64>(std::max(0LL, sampleIndexAt(now(), task.startTime, task.rate)));
+    return static_cast<std::uint64_t>(
+        std::max(0LL, sampleIndexAt(now(), task.startTime, task.rate)));
+}
+
+Outcome SimulatedBoard::checkAggregateRate(const Task& task, double rate) const {
+    const double total = rate * double(task.inputs.size());
+    if (total <= config_.maxAggregateRate) return Outcome::success();
+    return invalidValue(
+        "Requested value is not a supported value for this property.\n"
+        "Property: DAQmx_SampClk_Rate\nRequested Value: " +
+        number(rate) +
+        "\nMaximum Value: " + number(config_.maxAggregateRate / double(task.inputs.size())) +
+        "\nThe board samples at most " + number(config_.maxAggregateRate) + " S/s in all; task \"" +
+        task.name + "\" asks for " + number(total) + " S/s on " +
+        std::to_string(task.inputs.size()) + " channels");
+}
+
+Outcome SimulatedBoard::reserve(const Task& task) const {
+    for (const auto& [id, other] : tasks_) {
+        if (&other == &task || !other.running || other.kind != task.kind) continue;
+        std::string resource;
+        if (task.kind == Kind::Input) {
+            resource = "the analog-input timing engine of Dev1";
+        } else if (task.clocked && other.clocked) {
+            resource = "the analog-output timing engine of Dev1";
+        } else {
+            for (const OutputChannel& mine : task.outputs)
+                for (const OutputChannel& theirs : other.outputs)
+                    if (mine.physical == theirs.physical)
+                        resource = "Dev1/ao" + std::to_string(mine.physical);
+        }
+        if (!resource.empty())
+            return Outcome::failure(
+                kErrorResourceReserved,
+                "The specified resource is reserved. The operation could not be completed as "
+                "specified.\nResource: " +
+                    resource + ", reserved by task \"" + other.name +
+                    "\"\nTask Name: " + task.name);
+    }
+    return Outcome::success();
 }
 
 Outcome SimulatedBoard::startTask(Task& task) {
@@ -154,14 +200,18 @@ Outcome SimulatedBoard::startTask(Task& task) {
     if (task.kind == Kind::Empty)
         return Outcome::failure(kErrorNoChannelsInTask,
                                 "task \"" + task.name + "\" has no channels");
+    if (task.kind == Kind::Input && !task.clocked)
+        return invalidValue("task \"" + task.name +
+                            "\" has no sample clock; the board acquires only with one");
+    if (task.kind == Kind::Input)
+        if (Outcome bad = checkAggregateRate(task, task.rate); bad.failed()) return bad;
+    if (Outcome bad = reserve(task); bad.failed()) return bad;
     const double t = now();
     if (task.kind == Kind::Input) {
-        if (!task.clocked)
-            return invalidValue("task \"" + task.name +
-                                "\" has no sample clock; the board acquires only with one");
         task.startTime = t;
         task.readPosition = 0;
-        for (InputChannel& channel : task.inputs) channel.generator.restart(t, task.rate, outputs_);
+        for (InputChannel& channel : task.inputs)
+            generators_[channel.physical].resume(t, task.rate, outputs_);
     } else if (task.clocked) {
         if (task.waveforms.empty())
             return Outcome::failure(kErrorGenerationBufferEmpty,
@@ -184,7 +234,7 @@ Outcome SimulatedBoard::start(TaskId id) {
     return startTask(*task);
 }
 
-Outcome SimulatedBoard::acquiredPerChannel(TaskId id, uInt64* total) {
+Outcome SimulatedBoard::acquiredPerChannel(TaskId id, std::uint64_t* total) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
     if (task->kind != Kind::Input)
@@ -194,7 +244,7 @@ Outcome SimulatedBoard::acquiredPerChannel(TaskId id, uInt64* total) {
     return Outcome::success();
 }
 
-Outcome SimulatedBoard::waitForSamples(Task& task, uInt64 needed, double timeout) {
+Outcome SimulatedBoard::waitForSamples(Task& task, std::uint64_t needed, double timeout) {
     Clock& clock = clock_();
     const double deadline =
         timeout < 0 ? std::numeric_limits<double>::infinity() : clock.seconds() + timeout;
@@ -209,7 +259,7 @@ Outcome SimulatedBoard::waitForSamples(Task& task, uInt64 needed, double timeout
     return Outcome::success();
 }
 
-Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, int32* samplesRead) {
+Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, std::int32_t* samplesRead) {
     *samplesRead = 0;
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
@@ -221,23 +271,25 @@ Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, int32* sampl
                                       "task \"" + task->name + "\" is not an input task");
     // Reading a task that is not running starts it, as the driver does.
     if (Outcome bad = startTask(*task); bad.failed()) return bad;
-    if (request.samplesPerChannel < DAQmx_Val_Auto)
+    if (request.samplesPerChannel < kReadAllAvailable)
         return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
                             " samples per channel");
-    if (request.samplesPerChannel > 0 && uInt64(request.samplesPerChannel) > task->bufferSize)
+    if (request.samplesPerChannel > 0 &&
+        std::uint64_t(request.samplesPerChannel) > task->bufferSize)
         return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
                             " samples per channel from a buffer of " +
                             std::to_string(task->bufferSize));
 
-    const uInt64 behind = acquired(*task) - task->readPosition;
+    const std::uint64_t behind = acquired(*task) - task->readPosition;
     if (behind > task->bufferSize)
         return Outcome::failure(
             kErrorSamplesNoLongerAvailable,
             "task \"" + task->name + "\": the samples requested have been overwritten; the " +
                 "reader fell " + std::to_string(behind) +
                 " samples per channel behind a buffer of " + std::to_string(task->bufferSize));
-    const uInt64 wanted =
-        request.samplesPerChannel == DAQmx_Val_Auto ? behind : uInt64(request.samplesPerChannel);
+    const std::uint64_t wanted = request.samplesPerChannel == kReadAllAvailable
+                                     ? behind
+                                     : std::uint64_t(request.samplesPerChannel);
     const std::size_t channels = task->inputs.size();
     if (wanted * channels > request.capacity)
         return Outcome::failure(kErrorReadBufferTooSmall,
@@ -246,17 +298,17 @@ Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, int32* sampl
                                     " were requested");
 
     const Outcome waited = waitForSamples(*task, task->readPosition + wanted, request.timeout);
-    const uInt64 available = std::min(wanted, acquired(*task) - task->readPosition);
+    const std::uint64_t available = std::min(wanted, acquired(*task) - task->readPosition);
     const std::size_t count = static_cast<std::size_t>(available);
     for (std::size_t c = 0; c < channels; ++c) {
         InputChannel& channel = task->inputs[c];
         double* out = request.groupByScan ? request.data + c : request.data + c * count;
         const std::size_t stride = request.groupByScan ? channels : 1;
-        channel.generator.generate(count, out, stride, outputs_);
+        generators_[channel.physical].generate(count, out, stride, outputs_);
         channel.quantiser.convert(out, count, stride);
     }
     task->readPosition += available;
-    *samplesRead = static_cast<int32>(available);
+    *samplesRead = static_cast<std::int32_t>(available);
     if (waited.failed())
         return Outcome::failure(
             kErrorSamplesNotYetAvailable,
@@ -297,7 +349,7 @@ void SimulatedBoard::forgetOldOutput() {
     outputs_.forgetBefore(oldest);
 }
 
-Outcome SimulatedBoard::write(TaskId id, const WriteRequest& request, int32* written) {
+Outcome SimulatedBoard::write(TaskId id, const WriteRequest& request, std::int32_t* written) {
     *written = 0;
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
@@ -327,6 +379,9 @@ Outcome SimulatedBoard::write(TaskId id, const WriteRequest& request, int32* wri
         for (std::size_t j = 0; j < perChannel; ++j)
             perOutput[c][j] = request.groupByScan ? request.data[j * channels + c]
                                                   : request.data[c * perChannel + j];
+    // An on-demand write that starts its task needs the output channels for that moment.
+    if (!task->clocked && !task->running && request.autoStart)
+        if (Outcome bad = reserve(*task); bad.failed()) return bad;
     *written = request.samplesPerChannel;
     if (!task->clocked) {
         std::vector<double> levels(channels);
@@ -363,7 +418,7 @@ Outcome SimulatedBoard::writeScalar(TaskId id, bool autoStart, double timeout, d
         return invalidValue("task \"" + task->name +
                             "\" has a sample clock; write a waveform to it instead");
     WriteRequest request{1, autoStart, timeout, false, &value};
-    int32 written = 0;
+    std::int32_t written = 0;
     return write(id, request, &written);
 }
 
@@ -401,7 +456,18 @@ std::unique_ptr<SimulatedBoard> makeSimulatedBoard(const BoardConfig& config) {
     return std::make_unique<SimulatedBoard>(config);
 }
 
-int32 installSimulatedBoard(const BoardConfig& config, std::string* error) {
+namespace {
+
+std::unique_ptr<DriverBackend> makeFromSettings(const BoardSettings& settings, std::string*) {
+    return makeSimulatedBoard(settings.simulated);
+}
+
+}  // namespace
+
+extern const BackendEntry kSimulatedBoardBackend = {
+    "simulated", true, false, "the built-in simulated board Dev1 (the default)", makeFromSettings};
+
+std::int32_t installSimulatedBoard(const BoardConfig& config, std::string* error) {
     for (const FaultSpec& fault : config.faults) {
         if (!operationNamed(fault.operation) || fault.call < 1 || fault.status >= 0) {
             if (error)
@@ -410,7 +476,7 @@ int32 installSimulatedBoard(const BoardConfig& config, std::string* error) {
             return kErrorBoardFileInvalid;
         }
     }
-    installDriverBackend(makeSimulatedBoard(config));
+    installDriverBackend(makeSimulatedBoard(config), {kSimulatedBoardBackend.name, true, {}, {}});
     clearDriverFaults();
     for (const FaultSpec& fault : config.faults)
         injectDriverFault(fault.operation, fault.call, fault.status);

@@ -2,14 +2,19 @@
 // The built-in simulated board "Dev1": a back end like any other, flagged as simulated,
 // given the program clock and a seed. Its sample clocks are read off the program clock
 // (samples acquired = floor(elapsed x rate)), so it never drifts and runs as fast as the
-// simulated clock lets it.
+// simulated clock lets it. As a real board does, it keeps its signals going between
+// acquisitions, refuses a task whose resources a running task holds (one input timing
+// engine, one output timing engine, each output channel), and refuses input sampling faster
+// in all than its maximum aggregate rate.
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/clock/clock.h"
+#include "platform/driver/backend_registry.h"
 #include "platform/driver/board_config.h"
 #include "platform/driver/driver_backend.h"
 #include "platform/driver/output_history.h"
@@ -25,21 +30,20 @@ class SimulatedBoard final : public DriverBackend {
     using ClockSource = Clock& (*)();
     explicit SimulatedBoard(BoardConfig config, ClockSource clock = &programClock);
 
-    bool isSimulated() const override { return true; }
     Outcome inputRanges(std::string_view device, std::vector<RangePair>* ranges) override;
     Outcome createTask(TaskId task, std::string_view name) override;
-    Outcome addInputChannel(TaskId task, std::string_view physicalChannels, int32 terminalConfig,
-                            double min, double max, int32 units) override;
-    Outcome addOutputChannel(TaskId task, std::string_view physicalChannels, double min, double max,
-                             int32 units) override;
+    Outcome addInputChannel(TaskId task, std::string_view physicalChannels,
+                            TerminalConfig terminalConfig, double min, double max) override;
+    Outcome addOutputChannel(TaskId task, std::string_view physicalChannels, double min,
+                             double max) override;
     Outcome configureSampleClock(TaskId task, std::string_view source, double rate,
-                                 int32 activeEdge, int32 sampleMode,
-                                 uInt64 samplesPerChannel) override;
+                                 ClockEdge activeEdge, std::uint64_t samplesPerChannel) override;
     Outcome start(TaskId task) override;
-    Outcome acquiredPerChannel(TaskId task, uInt64* total) override;
-    Outcome read(TaskId task, const ReadRequest& request, int32* samplesPerChannelRead) override;
+    Outcome acquiredPerChannel(TaskId task, std::uint64_t* total) override;
+    Outcome read(TaskId task, const ReadRequest& request,
+                 std::int32_t* samplesPerChannelRead) override;
     Outcome write(TaskId task, const WriteRequest& request,
-                  int32* samplesPerChannelWritten) override;
+                  std::int32_t* samplesPerChannelWritten) override;
     Outcome writeScalar(TaskId task, bool autoStart, double timeout, double value) override;
     Outcome stop(TaskId task) override;
     Outcome clear(TaskId task) override;
@@ -48,7 +52,6 @@ class SimulatedBoard final : public DriverBackend {
     struct InputChannel {
         int physical;
         Quantiser quantiser;
-        SignalGenerator generator;
     };
     struct OutputChannel {
         int physical;
@@ -63,12 +66,12 @@ class SimulatedBoard final : public DriverBackend {
         std::vector<OutputChannel> outputs;
         bool clocked = false;
         double rate = 0.0;
-        uInt64 bufferSize = 0;  // samples per channel
+        std::uint64_t bufferSize = 0;  // samples per channel
         bool running = false;
         bool started = false;  // has run since it was created
         double startTime = 0.0;
-        uInt64 acquiredAtStop = 0;
-        uInt64 readPosition = 0;
+        std::uint64_t acquiredAtStop = 0;
+        std::uint64_t readPosition = 0;
         // Output: the waveform of each channel, or the on-demand values waiting for a start.
         std::vector<std::shared_ptr<const std::vector<double>>> waveforms;
         std::vector<double> pendingLevels;
@@ -76,18 +79,23 @@ class SimulatedBoard final : public DriverBackend {
 
     double now() const { return clock_().seconds(); }
     Outcome findTask(TaskId id, Task** task);
-    uInt64 acquired(const Task& task) const;
+    std::uint64_t acquired(const Task& task) const;
     Outcome startTask(Task& task);
+    // Refuses `task` the resources a running task holds.
+    Outcome reserve(const Task& task) const;
+    // Refuses input sampling at `rate` on the task's channels beyond the aggregate rate.
+    Outcome checkAggregateRate(const Task& task, double rate) const;
     void stopTask(Task& task);
     Outcome checkOutputValues(const Task& task, const double* values, std::size_t count,
                               bool groupByScan, std::size_t perChannel) const;
     void holdLevels(const Task& task, const std::vector<double>& levels);
     void forgetOldOutput();
-    Outcome waitForSamples(Task& task, uInt64 needed, double timeout);
+    Outcome waitForSamples(Task& task, std::uint64_t needed, double timeout);
 
     BoardConfig config_;
     ClockSource clock_;
     OutputHistory outputs_;
+    std::vector<SignalGenerator> generators_;  // by physical input, running on across tasks
     std::map<TaskId, Task> tasks_;
 };
 
@@ -96,7 +104,10 @@ std::unique_ptr<SimulatedBoard> makeSimulatedBoard(const BoardConfig& config);
 // Installs a simulated board built from `config`, with its faults, in place of the current
 // back end. A fault that cannot be injected leaves the current board as it was: the result
 // is then negative and *error says why.
-int32 installSimulatedBoard(const BoardConfig& config, std::string* error = nullptr);
+std::int32_t installSimulatedBoard(const BoardConfig& config, std::string* error = nullptr);
+// The registration of the simulated board: back end "simulated", the default.
+extern const BackendEntry kSimulatedBoardBackend;
+
 // Back to the default board: default seed, ranges and signals, no faults, no tasks.
 void resetSimulatedBoard();
 

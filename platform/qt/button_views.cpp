@@ -22,9 +22,8 @@ class CommandButtonView final : public ControlView {
   public:
     CommandButtonView(const PanelContext& context, const ui::Control& control, QWidget* canvas)
         : ControlView(context, control, new QPushButton(canvas), LabelPlace::None) {
-        QObject::connect(button(), &QPushButton::clicked, button(), [this] {
-            if (!dimmed()) post(EVENT_COMMIT);
-        });
+        QObject::connect(button(), &QPushButton::clicked, button(),
+                         [this] { act(ui::pressControl); });
     }
 
   private:
@@ -57,12 +56,7 @@ class CheckView final : public ControlView {
         setTextColour(box(), c.textColor);
     }
 
-    void toggled(bool on) {
-        ui::Control* c = model();
-        if (!c || c->indicator) return;
-        c->value = ui::convertValue(on ? 1 : 0, c->dataType);
-        postChange();
-    }
+    void toggled(bool on) { act(ui::enterValue, ui::Value(on ? 1 : 0)); }
 };
 
 }  // namespace

@@ -66,9 +66,8 @@ class ColourView final : public ControlView {
     void chosen(const QColor& colour) {
         ui::Control* c = model();
         if (!c || !colour.isValid() || int(ui::numberOf(c->value)) == fromQColor(colour)) return;
-        c->value = fromQColor(colour);
         swatch()->setColour(colour);
-        postChange();
+        act(ui::enterValue, ui::Value(fromQColor(colour)));
     }
 
     QPointer<QColorDialog> dialog_;

@@ -153,19 +153,11 @@ void ControlView::leftPress(const QPoint& pos, unsigned long timestamp) {
     ui::Control* c = model();
     if (!c || timestamp == lastPress_) return;
     lastPress_ = timestamp;
-    c->mouseX = pos.x();
-    c->mouseY = pos.y();
-    post(EVENT_LEFT_CLICK, pos.y(), pos.x());
-    afterLeftClick(pos);
+    leftPressed(pos);
 }
 
-void ControlView::post(int type, int data1, int data2) const {
-    context_.input->postControl(context_.panel, id_, type, data1, data2);
-}
-
-void ControlView::postChange() const {
-    post(EVENT_VAL_CHANGED);
-    post(EVENT_COMMIT);
+void ControlView::leftPressed(const QPoint& pos) {
+    act(ui::clickControl, pos.x(), pos.y());
 }
 
 std::unique_ptr<ControlView> makeControlView(const PanelContext& context,

@@ -10,6 +10,7 @@
 
 #include "platform/qt/operator_input.h"
 #include "platform/ui/model.h"
+#include "platform/ui/operator_actions.h"
 
 class QLabel;
 class QWidget;
@@ -58,13 +59,19 @@ class ControlView {
 
   protected:
     virtual void syncValue(const ui::Control& control) = 0;
-    // After the left click was posted: a graph adds its commit here.
-    virtual void afterLeftClick(const QPoint& pos) {}
+    // The operator pressed the left button at `pos`: a click (a graph may wait for the
+    // release, to tell a click from a drag).
+    virtual void leftPressed(const QPoint& pos);
 
     ui::Control* model() const { return context_.control(id_); }
-    void post(int type, int data1 = 0, int data2 = 0) const;
-    // The operator changed the value: value changed, then commit.
-    void postChange() const;
+    // Carries out an operator action on this control (a function of panel and control id
+    // from platform/ui/operator_actions.h, with the rest of its arguments).
+    template <typename Action, typename... Args>
+    ui::ActionResult act(Action action, Args... args) const {
+        ui::ActionResult result = action(context_.panel, id_, args...);
+        context_.input->wake();
+        return result;
+    }
     PanelContext context_;
 
   private:

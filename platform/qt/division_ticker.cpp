@@ -1,5 +1,6 @@
 #include "platform/qt/division_ticker.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace trelvanix::qt {
@@ -19,14 +20,47 @@ int DivisionTicker::decimalsFor(double first, double step) {
     return kMostDecimals;
 }
 
+double DivisionTicker::roundStep(double rough) {
+    if (!(rough > 0) || !std::isfinite(rough)) return 1.0;
+    const double power = std::pow(10.0, std::floor(std::log10(rough)));
+    for (double mantissa : {1.0, 2.0, 2.5, 5.0, 10.0})
+        if (mantissa * power >= rough * (1 - 1e-9)) return mantissa * power;
+    return 10.0 * power;
+}
+
+void DivisionTicker::generateRound(const QCPRange& range, const QLocale& locale,
+                                   QVector<double>& ticks, QVector<QString>* tickLabels) const {
+    const double a = range.lower * gain_ + offset_, b = range.upper * gain_ + offset_;
+    const double lo = std::min(a, b), hi = std::max(a, b);
+    const double step = roundStep((hi - lo) / divisions_);
+    // Decimals enough for the step: 2.5 needs one more than its power of ten.
+    const double mantissa = step / std::pow(10.0, std::floor(std::log10(step)));
+    const int decimals = std::clamp(int(-std::floor(std::log10(step) + 1e-9)), 0, 12) +
+                         (std::abs(mantissa - 2.5) < 1e-9 ? 1 : 0);
+    ticks.clear();
+    if (tickLabels) tickLabels->clear();
+    for (double k = std::ceil(lo / step - 1e-9); k * step <= hi + step * 1e-9; k += 1.0) {
+        const double label = k * step;
+        // A last step that overshoots the end by rounding only still marks the end.
+        ticks.push_back(std::clamp((label - offset_) / gain_, range.lower, range.upper));
+        if (tickLabels)
+            tickLabels->push_back(locale.toString(label == 0.0 ? 0.0 : label, 'f', decimals));
+    }
+    if (gain_ < 0) {  // labels fall as values rise: ticks go in the axis's order
+        std::reverse(ticks.begin(), ticks.end());
+        if (tickLabels) std::reverse(tickLabels->begin(), tickLabels->end());
+    }
+}
+
 void DivisionTicker::generate(const QCPRange& range, const QLocale& locale, QChar, int,
                               QVector<double>& ticks, QVector<double>* subTicks,
                               QVector<QString>* tickLabels) {
+    if (subTicks) subTicks->clear();
+    if (roundSteps_ && gain_ != 0.0) return generateRound(range, locale, ticks, tickLabels);
     const double step = (range.upper - range.lower) / divisions_;
     ticks.resize(divisions_ + 1);
     for (int k = 0; k <= divisions_; ++k) ticks[k] = range.lower + k * step;
     ticks[divisions_] = range.upper;  // no rounding drift at the far end
-    if (subTicks) subTicks->clear();
     if (!tickLabels) return;
 
     const double first = range.lower * gain_ + offset_;

@@ -1,10 +1,15 @@
 // Graphs: a QCustomPlot whose axes follow the model's axes and whose plots are drawn straight
 // from the model. Repaints are merged: any number of plot changes within one repaint period
-// cost one redraw.
+// cost one redraw. While the program lets the operator inspect the graph, the wheel zooms
+// (Ctrl: the vertical axis), a drag pans or moves a cursor, and a double-click shows the
+// axes again; all of it goes through the toolkit's operator actions, so the view and the
+// cursors live in the model.
 
 #include <qcustomplot.h>
 
+#include <QMouseEvent>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "platform/qt/colours.h"
 #include "platform/qt/control_view.h"
@@ -16,6 +21,25 @@ namespace trelvanix::qt {
 namespace {
 
 constexpr int kRepaintMilliseconds = 40;  // 25 repaints a second at most
+// A press that moves further than this (pixels) is a drag, not a click.
+constexpr int kDragThreshold = 3;
+// One notch of a mouse wheel.
+constexpr double kWheelNotch = 120.0;
+const QColor kCursorColours[2] = {QColor(0xE0, 0x60, 0x00), QColor(0xA0, 0x00, 0xC0)};
+
+// Hands the mouse and wheel events of the plot widget to a function; it keeps its normal
+// handling unless the function says it took the event.
+class MouseHook : public QObject {
+  public:
+    MouseHook(QObject* parent, std::function<bool(QEvent*)> handler)
+        : QObject(parent), handler_(std::move(handler)) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override { return handler_(event); }
+
+  private:
+    std::function<bool(QEvent*)> handler_;
+};
 
 class PlotWidget final : public QCustomPlot {
   public:
@@ -37,7 +61,25 @@ class GraphView final : public ControlView {
         repaintTimer_->setSingleShot(true);
         repaintTimer_->setInterval(kRepaintMilliseconds);
         QObject::connect(repaintTimer_, &QTimer::timeout, plot(), [this] { flush(); });
+        for (int i = 0; i < 2; ++i) {
+            cursors_[i] = new QCPItemStraightLine(plot());
+            cursors_[i]->setPen(QPen(kCursorColours[i], 1, Qt::DashLine));
+            cursorTags_[i] = new QCPItemText(plot());
+            cursorTags_[i]->setText(QString::number(i + 1));
+            cursorTags_[i]->setColor(Qt::white);
+            cursorTags_[i]->setBrush(kCursorColours[i]);
+            cursorTags_[i]->setPadding(QMargins(3, 0, 3, 0));
+            cursorTags_[i]->setPositionAlignment(Qt::AlignHCenter | Qt::AlignTop);
+            cursorTags_[i]->position->setTypeY(QCPItemPosition::ptAxisRectRatio);
+            cursorTags_[i]->setClipToAxisRect(true);
+        }
+        plot()->setMouseTracking(true);
+        mouseHook_ = new MouseHook(plot(), [this](QEvent* event) { return mouseEvent(event); });
+        plot()->installEventFilter(mouseHook_);
     }
+
+    // The hook calls into this view: it goes first, before the widget's last events.
+    ~GraphView() override { delete mouseHook_.data(); }
 
     void place(const QRect& rect) override {
         ControlView::place(rect);
@@ -99,6 +141,20 @@ class GraphView final : public ControlView {
         applyAxis(p->xAxis, *xTicker_, g.xAxis);
         applyAxis(p->yAxis, *yTicker_, g.yAxis);
         yTicker_->setLabelScale(g.yAxis.labelGain, g.yAxis.labelOffset);
+        const ui::Inspection& i = g.inspection;
+        xTicker_->setRoundSteps(i.zoomed);
+        yTicker_->setRoundSteps(i.zoomed);
+        if (i.zoomed) {
+            p->xAxis->setRange(i.x0, i.x1);
+            p->yAxis->setRange(i.y0, i.y1);
+        }
+        for (int k = 0; k < 2; ++k) {
+            cursors_[k]->setVisible(i.on);
+            cursorTags_[k]->setVisible(i.on);
+            cursors_[k]->point1->setCoords(i.cursor[k], 0.0);
+            cursors_[k]->point2->setCoords(i.cursor[k], 1.0);
+            cursorTags_[k]->position->setCoords(i.cursor[k], 0.0);
+        }
         scheduleRepaint();
     }
 
@@ -117,7 +173,7 @@ class GraphView final : public ControlView {
     // Autoscaled axes span the data, as the toolkit reports them.
     void autoscale() {
         const ui::Control* c = model();
-        if (!c || !c->graph) return;
+        if (!c || !c->graph || c->graph->inspection.zoomed) return;
         bool found = false;
         if (c->graph->xAxis.scalingMode == VAL_AUTOSCALE) {
             const QCPRange keys = plots_->getKeyRange(found, QCP::sdBoth);
@@ -146,12 +202,83 @@ class GraphView final : public ControlView {
         if (!repaintTimer_->isActive()) repaintTimer_->start();
     }
 
-    // A click in the plot area is the graph's commit.
-    void afterLeftClick(const QPoint& pos) override {
-        if (plot()->axisRect()->rect().contains(pos)) post(EVENT_COMMIT, pos.y(), pos.x());
+    bool inspecting() const {
+        const ui::Control* c = model();
+        return c && c->graph && c->graph->inspection.on && !c->dimmed;
     }
 
+    // Live, a press is a click at once, as it always was. While inspecting, the release
+    // tells a click from a drag that pans or moves a cursor.
+    void leftPressed(const QPoint& pos) override {
+        if (!inspecting()) return ControlView::leftPressed(pos);
+        press_ = Press{true, false, pos, pos, ui::graphCursorAt(context_.panel, id(), pos.x())};
+    }
+
+    bool mouseEvent(QEvent* event) {
+        switch (event->type()) {
+            case QEvent::MouseMove: {
+                const auto* mouse = static_cast<QMouseEvent*>(event);
+                mouseMoved(mouse->position().toPoint(), mouse->buttons());
+                return false;
+            }
+            case QEvent::MouseButtonRelease:
+                if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
+                if (press_.down && !press_.dragging && inspecting())
+                    act(ui::clickControl, press_.at.x(), press_.at.y());
+                press_ = Press{};
+                return false;
+            case QEvent::MouseButtonDblClick:
+                if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton || !inspecting())
+                    return false;
+                act(ui::restoreGraphView);
+                return true;
+            case QEvent::Wheel: {
+                if (!inspecting()) return false;
+                const auto* wheel = static_cast<QWheelEvent*>(event);
+                const QPoint at = wheel->position().toPoint();
+                const bool vertical = wheel->modifiers() & Qt::ControlModifier;
+                act(ui::turnWheelOnGraph, at.x(), at.y(), wheel->angleDelta().y() / kWheelNotch,
+                    vertical);
+                return true;
+            }
+            default:
+                return false;
+        }
+    }
+
+    void mouseMoved(const QPoint& pos, Qt::MouseButtons buttons) {
+        if (!inspecting()) {
+            plot()->unsetCursor();
+            return;
+        }
+        if (!press_.down || !(buttons & Qt::LeftButton)) {
+            // Over a cursor line the pointer shows that it can be dragged sideways.
+            if (ui::graphCursorAt(context_.panel, id(), pos.x()))
+                plot()->setCursor(Qt::SplitHCursor);
+            else
+                plot()->unsetCursor();
+            return;
+        }
+        if (!press_.dragging && (pos - press_.at).manhattanLength() <= kDragThreshold) return;
+        press_.dragging = true;
+        if (press_.cursor)
+            act(ui::dragGraphCursor, press_.cursor, pos.x());
+        else
+            act(ui::panGraph, pos.x() - press_.last.x(), pos.y() - press_.last.y());
+        press_.last = pos;
+    }
+
+    struct Press {
+        bool down = false, dragging = false;
+        QPoint at, last;
+        int cursor = 0;  // the cursor grabbed, 0 for none
+    };
+
     ModelPlots* plots_;
+    QCPItemStraightLine* cursors_[2];
+    QCPItemText* cursorTags_[2];
+    Press press_;
+    QPointer<MouseHook> mouseHook_;
     QSharedPointer<DivisionTicker> xTicker_, yTicker_;
     QTimer* repaintTimer_;
     bool dirty_ = true;

@@ -45,8 +45,7 @@ class RingView final : public ControlView {
         ui::Control* c = model();
         if (!c || c->indicator || index < 0 || index >= int(c->items.size())) return;
         if (index == c->index) return;
-        c->index = index;
-        postChange();
+        act(ui::chooseItem, index);
     }
 
     QStringList shown_;
@@ -83,8 +82,7 @@ class ListBoxView final : public ControlView {
     void chosen(int row) {
         ui::Control* c = model();
         if (!c || c->indicator || row < 0 || row >= int(c->items.size()) || row == c->index) return;
-        c->index = row;
-        postChange();
+        act(ui::chooseItem, row);
     }
 
     QStringList shown_;

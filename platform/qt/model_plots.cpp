@@ -111,6 +111,12 @@ void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, const M
         polyline_[i - first] = QPointF(map.x(key), map.y(plot.y[i]));
     }
     painter->drawPolyline(polyline_.constData(), int(polyline_.size()));
+    // Zoomed in far enough, each sample is marked, so the operator sees what was measured.
+    if (pixelsPerSample >= kMarkerSpacing) {
+        const QBrush fill(painter->pen().color());
+        for (const QPointF& point : polyline_)
+            painter->fillRect(QRectF(point.x() - 1.5, point.y() - 1.5, 3.0, 3.0), fill);
+    }
 }
 
 void ModelPlots::drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,

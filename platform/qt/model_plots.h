@@ -25,6 +25,8 @@ class ModelPlots final : public QCPAbstractPlottable {
 
     // Samples per pixel above which a waveform is drawn as min/max lines.
     static constexpr double kEnvelopeThreshold = 2.0;
+    // Pixels per sample from which each sample is marked with a small square.
+    static constexpr double kMarkerSpacing = 6.0;
 
   protected:
     void draw(QCPPainter* painter) override;

@@ -53,12 +53,7 @@ class NumericView final : public ControlView {
         box()->setValue(ui::numberOf(c.value));
     }
 
-    void edited(double v) {
-        ui::Control* c = model();
-        if (!c || c->indicator) return;
-        c->value = ui::convertValue(v, c->dataType);
-        postChange();
-    }
+    void edited(double v) { act(ui::enterValue, ui::Value(v)); }
 };
 
 }  // namespace

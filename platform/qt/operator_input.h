@@ -1,7 +1,9 @@
 #pragma once
-// The one path from the operator to the program: widgets report what the operator did here,
-// it goes into the toolkit's event queue, and any wait for input wakes up. Program callbacks
-// run only when the program dispatches the queue, never from inside a Qt signal.
+// The one path from the operator to the program: widgets carry out what the operator did
+// through the toolkit's operator actions (platform/ui/operator_actions.h) or post menu and
+// panel events here; either way the events go into the toolkit's queue and any wait for
+// input wakes up. Program callbacks run only when the program dispatches the queue, never
+// from inside a Qt signal.
 
 #include <vector>
 
@@ -14,7 +16,8 @@ namespace trelvanix::qt {
 class OperatorInput {
   public:
     void post(const ui::Event& event);
-    void postControl(int panel, int control, int type, int data1 = 0, int data2 = 0);
+    // An operator action has queued its events: waits end so they are dispatched.
+    void wake();
 
     // Waits in progress (nested waits stack up); a posted event ends all of them.
     void beginWait(QEventLoop* loop) { waits_.push_back(loop); }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <climits>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include "platform/qt/operator_input.h"
 #include "platform/qt/panel_window.h"
 #include "platform/qt/printing.h"
+#include "platform/ui/termination.h"
 
 namespace trelvanix::qt {
 
@@ -21,6 +23,8 @@ struct QtFrontEnd::Impl {
     std::unique_ptr<QApplication> ownApplication;
     OperatorInput input;
     std::map<int, std::unique_ptr<PanelWindow>> windows;
+    // Wakes whatever event loop runs (a wait, a modal dialog) when a termination signal comes.
+    std::unique_ptr<QSocketNotifier> termination;
 
     PanelWindow* window(int panel) const {
         auto it = windows.find(panel);
@@ -44,6 +48,11 @@ void QtFrontEnd::start() {
     applyLabLook(*app);
     // Closing a window is the program's decision (a close event), never the end of the run.
     app->setQuitOnLastWindowClosed(false);
+    if (const int wake = ui::terminationWakeDescriptor(); wake >= 0) {
+        impl_->termination = std::make_unique<QSocketNotifier>(wake, QSocketNotifier::Read);
+        QObject::connect(impl_->termination.get(), &QSocketNotifier::activated,
+                         [] { ui::endIfTerminationRequested(); });
+    }
     ui::Model& model = ui::Model::instance();
     model.setFrontEnd(this);
     for (const auto& [handle, panel] : model.panels()) panelAdded(handle);

@@ -1,6 +1,7 @@
 // Text controls: one-line strings, multi-line text boxes and static text messages.
 
 #include <QEvent>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -44,8 +45,7 @@ class StringView final : public ControlView {
         ui::Control* c = model();
         const std::string text = edit()->text().toStdString();
         if (!c || c->indicator || ui::textOf(c->value) == text) return;
-        c->value = text;
-        postChange();
+        act(ui::enterValue, ui::Value(text));
     }
 };
 
@@ -60,6 +60,13 @@ class TextBoxView final : public ControlView {
             edit()->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit()->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit()->document()->setDocumentMargin(1);
+        }
+        // A text box the program writes is a readout: its columns line up in a fixed font.
+        if (control.indicator) {
+            QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+            fixed.setPointSizeF(edit()->font().pointSizeF());
+            edit()->setFont(fixed);
+            edit()->setLineWrapMode(QPlainTextEdit::NoWrap);
         }
     }
 
@@ -87,9 +94,7 @@ class TextBoxView final : public ControlView {
         if (!c || c->indicator) return;
         const QString text = edit()->toPlainText();
         if (text == joined(*c)) return;
-        c->lines.clear();
-        for (const QString& line : text.split('\n')) c->lines.push_back(line.toStdString());
-        postChange();
+        act(ui::enterValue, ui::Value(text.toStdString()));
     }
 };
 

@@ -1,10 +1,26 @@
-// The toolkit's error output: diagnostic lines on standard error.
+// The toolkit's error output: diagnostic lines on standard error, and to the listener the
+// program installs (its messages window).
+
+#include "platform/ui/error_output.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <string>
 
 #include "platform/ui/toolkit.h"
+
+namespace {
+
+trelvanix::ui::ErrorOutputListener& listener() {
+    static trelvanix::ui::ErrorOutputListener installed;
+    return installed;
+}
+
+}  // namespace
+
+void trelvanix::ui::setErrorOutputListener(ErrorOutputListener l) {
+    listener() = std::move(l);
+}
 
 void ErrorPrintf(const char* format, ...) {
     if (!format) return;
@@ -21,4 +37,11 @@ void ErrorPrintf(const char* format, ...) {
     if (text.empty() || text.back() != '\n') text += '\n';
     std::fputs(text.c_str(), stderr);
     std::fflush(stderr);
+    // The listener may itself fail and report it: that report goes to standard error only.
+    static bool passing = false;
+    if (listener() && !passing) {
+        passing = true;
+        listener()(text);
+        passing = false;
+    }
 }

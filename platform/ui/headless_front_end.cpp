@@ -1,6 +1,6 @@
 #include "platform/ui/headless_front_end.h"
 
-#include "platform/clock/clock.h"
+#include "platform/ui/termination.h"
 #include "platform/ui/toolkit.h"
 
 namespace trelvanix::ui {
@@ -41,7 +41,7 @@ int HeadlessFrontEnd::screenshot(int panel, const std::string& path, std::string
 }
 
 void HeadlessFrontEnd::waitForInput(double until) {
-    programClock().waitUntil(until);
+    waitUnlessTerminated(until);
 }
 
 }  // namespace trelvanix::ui

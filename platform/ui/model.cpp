@@ -121,6 +121,13 @@ void Model::post(const Event& event) {
     queue_.push_back(event);
 }
 
+bool Model::isPending(int panelHandle, int controlId, int type) const {
+    return std::any_of(queue_.begin(), queue_.end(), [&](const Event& e) {
+        return e.target == Event::Target::Control && e.panel == panelHandle &&
+               e.control == controlId && e.type == type;
+    });
+}
+
 void Model::queueDueTimerTicks() {
     const double now = programClock().seconds();
     for (auto& [handle, p] : panels_) {

@@ -65,6 +65,16 @@ struct Plot {
     std::vector<double> y;
 };
 
+// A closer look at a graph's plots: the part of the axes shown and two vertical cursors.
+// The axes themselves (what the program sets and reads) never change with it.
+struct Inspection {
+    bool on = false;                                // the program allows it (e.g. a held sweep)
+    bool zoomed = false;                            // the view differs from the axes
+    double x0 = 0.0, x1 = 0.0, y0 = 0.0, y1 = 0.0;  // the view while zoomed
+    bool cursorsPlaced = false;
+    double cursor[2] = {0.0, 0.0};  // x of cursor 1 and 2, within the x axis
+};
+
 struct Graph {
     Axis xAxis;
     Axis yAxis;
@@ -74,6 +84,7 @@ struct Graph {
     int nextPlotHandle = 1;
     std::vector<std::vector<double>> spareBuffers;  // storage of deleted plots, reused
     unsigned long revision = 0;                     // bumped whenever the plots change
+    Inspection inspection;
 };
 
 struct Control {
@@ -195,6 +206,8 @@ class Model {
     // Operator input, as front ends and the script runner report it.
     void post(const Event& event);
     bool hasPendingEvent() const { return !queue_.empty(); }
+    // Whether an event of this type for this control is queued (to merge notifications).
+    bool isPending(int panel, int control, int type) const;
     // Dispatches the oldest pending event (and due timer ticks first); false when none.
     bool dispatchOne(int* panel = nullptr, int* control = nullptr, int* type = nullptr);
     // Queues ticks for timers that are due on the clock.

@@ -1,5 +1,6 @@
 #include "platform/ui/script_runner.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -12,6 +13,7 @@
 
 #include "platform/clock/clock.h"
 #include "platform/ui/model.h"
+#include "platform/ui/operator_actions.h"
 #include "platform/ui/text_words.h"
 
 namespace trelvanix::ui {
@@ -46,9 +48,13 @@ std::string numberText(Number value) {
 // Checks one command's words; returns the problem, empty when the line is good.
 std::string checkCommand(const std::string& name, std::vector<std::string>& args, Kind* kind) {
     static const std::map<std::string, Kind> simple = {
-        {"set", Kind::Set},   {"press", Kind::Press},           {"click", Kind::Click},
-        {"menu", Kind::Menu}, {"close", Kind::Close},           {"wait", Kind::Wait},
-        {"get", Kind::Get},   {"screenshot", Kind::Screenshot}, {"quit", Kind::Quit},
+        {"set", Kind::Set},     {"press", Kind::Press},
+        {"click", Kind::Click}, {"menu", Kind::Menu},
+        {"close", Kind::Close}, {"wait", Kind::Wait},
+        {"get", Kind::Get},     {"screenshot", Kind::Screenshot},
+        {"quit", Kind::Quit},   {"doubleclick", Kind::DoubleClick},
+        {"drag", Kind::Drag},   {"wheel", Kind::Wheel},
+        {"zoom", Kind::Zoom},   {"cursor", Kind::Cursor},
     };
     static const std::map<Kind, std::pair<std::size_t, const char*>> usage = {
         {Kind::Set, {3, "set PANEL CONTROL VALUE"}},
@@ -83,11 +89,35 @@ std::string checkCommand(const std::string& name, std::vector<std::string>& args
     const auto found = simple.find(name);
     if (found == simple.end()) return "unknown command \"" + name + "\"";
     *kind = found->second;
-    if (*kind == Kind::Click) {
-        int x = 0, y = 0;
+    int x = 0, y = 0;
+    if (*kind == Kind::Click || *kind == Kind::DoubleClick) {
         if (args.size() == 2) return "";
         if (args.size() == 4 && parseInt(args[2], &x) && parseInt(args[3], &y)) return "";
-        return "expected click PANEL CONTROL [X Y] with X and Y whole pixels";
+        return "expected " + name + " PANEL CONTROL [X Y] with X and Y whole pixels";
+    }
+    if (*kind == Kind::Drag) {
+        if (args.size() == 6 &&
+            std::all_of(args.begin() + 2, args.end(), [&](auto& a) { return parseInt(a, &x); }))
+            return "";
+        return "expected drag PANEL CONTROL X0 Y0 X1 Y1 with whole pixels";
+    }
+    double number = 0;
+    if (*kind == Kind::Wheel) {
+        const bool shape = (args.size() == 5 || (args.size() == 6 && args[5] == "ctrl")) &&
+                           parseInt(args[2], &x) && parseInt(args[3], &y) &&
+                           parseNumber(args[4], &number);
+        return shape ? "" : "expected wheel PANEL CONTROL X Y STEPS [ctrl]";
+    }
+    if (*kind == Kind::Zoom) {
+        const bool shape = (args.size() == 4 || args.size() == 6) &&
+                           std::all_of(args.begin() + 2, args.end(),
+                                       [&](auto& a) { return parseNumber(a, &number); });
+        return shape ? "" : "expected zoom PANEL CONTROL T0 T1 [Y0 Y1]";
+    }
+    if (*kind == Kind::Cursor) {
+        const bool shape =
+            args.size() == 4 && (args[2] == "1" || args[2] == "2") && parseNumber(args[3], &number);
+        return shape ? "" : "expected cursor PANEL CONTROL 1|2 T";
     }
     const auto& [count, form] = usage.at(*kind);
     if (args.size() != count) return std::string("expected ") + form;
@@ -180,6 +210,12 @@ void ScriptRunner::run(const ScriptCommand& c) {
             return press(c);
         case Kind::Click:
             return click(c);
+        case Kind::DoubleClick:
+        case Kind::Drag:
+        case Kind::Wheel:
+        case Kind::Zoom:
+        case Kind::Cursor:
+            return lookClosely(c);
         case Kind::Menu:
             return chooseMenuItem(c);
         case Kind::Close: {
@@ -232,34 +268,25 @@ bool ScriptRunner::findTarget(const ScriptCommand& c, Target* target) {
 void ScriptRunner::set(const ScriptCommand& c) {
     Target t;
     if (!findTarget(c, &t)) return;
-    Control& control = *t.control;
+    const Control& control = *t.control;
     const int panel = t.panel->handle;
-    const std::string where = script_.name + ":" + std::to_string(c.line);
-    if (control.dimmed || control.indicator) {
-        note(where, c.args[0] + " " + c.args[1] +
-                        (control.dimmed ? " is dimmed" : " is an indicator") +
-                        "; the operator cannot change it");
-        return;
-    }
     const std::string& text = c.args[2];
     double number = 0;
-    int status = UIE_NoError;
+    ActionResult result;
     switch (control.kind) {
         case ControlKind::Numeric:
             if (!parseNumber(text, &number))
                 return fail(c.line, "\"" + text + "\" is not a number");
-            status = SetCtrlVal(panel, control.id, number);
+            result = enterValue(panel, control.id, number);
             break;
         case ControlKind::String:
-            status = SetCtrlVal(panel, control.id, text);
-            break;
         case ControlKind::TextBox:
-            status = ResetTextBox(panel, control.id, text.c_str());
+            result = enterValue(panel, control.id, text);
             break;
         case ControlKind::CheckBox:
         case ControlKind::Toggle:
             if (text != "0" && text != "1") return fail(c.line, c.args[1] + " takes 0 or 1");
-            status = SetCtrlVal(panel, control.id, text == "1" ? 1 : 0);
+            result = enterValue(panel, control.id, text == "1" ? 1 : 0);
             break;
         case ControlKind::ColorNum: {
             int color = 0;
@@ -270,7 +297,7 @@ void ScriptRunner::set(const ScriptCommand& c) {
             if (ec != std::errc() || end != text.data() + text.size() || color < 0 ||
                 color > 0xFFFFFF)
                 return fail(c.line, "\"" + text + "\" is not a colour 0xRRGGBB");
-            status = SetCtrlVal(panel, control.id, color);
+            result = enterValue(panel, control.id, color);
             break;
         }
         case ControlKind::Ring:
@@ -287,55 +314,87 @@ void ScriptRunner::set(const ScriptCommand& c) {
             }
             for (std::size_t i = 0; i < control.items.size() && index < 0; ++i)
                 if (control.items[i].label == text) index = static_cast<int>(i);
-            if (index < 0) return fail(c.line, c.args[1] + " has no item \"" + text + "\"");
-            status = SetCtrlIndex(panel, control.id, index);
+            if (index < 0 && !control.dimmed && !control.indicator)
+                return fail(c.line, c.args[1] + " has no item \"" + text + "\"");
+            result = chooseItem(panel, control.id, index);
             break;
         }
         default:
             return fail(c.line, c.args[1] + " is not a control the operator can set");
     }
-    if (status < 0) return fail(c.line, "cannot set " + c.args[1] + " to \"" + text + "\"");
-    Model& model = Model::instance();
-    model.post(Event{Event::Target::Control, panel, control.id, EVENT_VAL_CHANGED, 0, 0});
-    model.post(Event{Event::Target::Control, panel, control.id, EVENT_COMMIT, 0, 0});
+    if (!result.done) {
+        // What the operator cannot reach is noted and passed over, as in the window.
+        if (control.dimmed || control.indicator)
+            return note(script_.name + ":" + std::to_string(c.line),
+                        c.args[0] + " " + c.args[1] + " " + result.refusal +
+                            "; the operator cannot change it");
+        return fail(c.line,
+                    "cannot set " + c.args[1] + " to \"" + text + "\": it " + result.refusal);
+    }
 }
 
 void ScriptRunner::press(const ScriptCommand& c) {
     Target t;
     if (!findTarget(c, &t)) return;
-    if (t.control->dimmed || t.control->indicator) {
+    const ActionResult result = pressControl(t.panel->handle, t.control->id);
+    if (!result.done)
         note(script_.name + ":" + std::to_string(c.line),
-             c.args[0] + " " + c.args[1] + (t.control->dimmed ? " is dimmed" : " is an indicator") +
-                 "; the press is ignored");
-        return;
-    }
-    Model::instance().post(
-        Event{Event::Target::Control, t.panel->handle, t.control->id, EVENT_COMMIT, 0, 0});
+             c.args[0] + " " + c.args[1] + " " + result.refusal + "; the press is ignored");
 }
 
 void ScriptRunner::click(const ScriptCommand& c) {
     Target t;
     if (!findTarget(c, &t)) return;
-    Control& control = *t.control;
-    if (control.dimmed) {
-        note(script_.name + ":" + std::to_string(c.line),
-             c.args[0] + " " + c.args[1] + " is dimmed; the click is ignored");
-        return;
-    }
     // Without a position the operator clicks the middle of the control.
-    int x = control.rect.width / 2, y = control.rect.height / 2;
+    int x = t.control->rect.width / 2, y = t.control->rect.height / 2;
     if (c.args.size() == 4) {
         parseInt(c.args[2], &x);
         parseInt(c.args[3], &y);
     }
-    control.mouseX = x;
-    control.mouseY = y;
-    Model& model = Model::instance();
-    const int panel = t.panel->handle;
-    model.post(Event{Event::Target::Control, panel, control.id, EVENT_LEFT_CLICK, y, x});
-    // A graph the operator clicks also commits.
-    if (control.kind == ControlKind::Graph)
-        model.post(Event{Event::Target::Control, panel, control.id, EVENT_COMMIT, y, x});
+    const ActionResult result = clickControl(t.panel->handle, t.control->id, x, y);
+    if (!result.done)
+        note(script_.name + ":" + std::to_string(c.line),
+             c.args[0] + " " + c.args[1] + " " + result.refusal + "; the click is ignored");
+}
+
+void ScriptRunner::lookClosely(const ScriptCommand& c) {
+    Target t;
+    if (!findTarget(c, &t)) return;
+    const int panel = t.panel->handle, id = t.control->id;
+    std::vector<double> n;
+    for (std::size_t i = 2; i < c.args.size(); ++i) {
+        double value = 0;
+        parseNumber(c.args[i], &value);
+        n.push_back(value);
+    }
+    ActionResult result;
+    switch (c.kind) {
+        case Kind::DoubleClick: {
+            // Two clicks at one place; the second one asks for the graph's own axes.
+            const int x = n.empty() ? t.control->rect.width / 2 : int(n[0]);
+            const int y = n.empty() ? t.control->rect.height / 2 : int(n[1]);
+            result = clickControl(panel, id, x, y);
+            if (result.done && t.control->graph && t.control->graph->inspection.on)
+                result = restoreGraphView(panel, id);
+            break;
+        }
+        case Kind::Drag:
+            result = dragOnGraph(panel, id, int(n[0]), int(n[1]), int(n[2]), int(n[3]));
+            break;
+        case Kind::Wheel:
+            result = turnWheelOnGraph(panel, id, int(n[0]), int(n[1]), n[2], c.args.size() == 6);
+            break;
+        case Kind::Zoom:
+            result = n.size() == 4 ? zoomGraph(panel, id, n[0], n[1], n[2], n[3])
+                                   : zoomGraph(panel, id, n[0], n[1]);
+            break;
+        default:
+            result = placeGraphCursor(panel, id, int(n[0]), n[1]);
+            break;
+    }
+    if (!result.done)
+        note(script_.name + ":" + std::to_string(c.line),
+             c.args[0] + " " + c.args[1] + " " + result.refusal + "; ignored");
 }
 
 void ScriptRunner::chooseMenuItem(const ScriptCommand& c) {

@@ -7,6 +7,10 @@
 //   answer file PATH|cancel     answer dir PATH|cancel   answer confirm yes|no
 //   expect popup "TITLE" "TEXT" get PANEL CONTROL        screenshot PANEL FILE    quit
 //
+// Looking closely at a graph whose inspection the program has turned on (a held sweep):
+//   zoom PANEL GRAPH T0 T1 [Y0 Y1]   cursor PANEL GRAPH 1|2 T   doubleclick PANEL CONTROL [X Y]
+//   drag PANEL GRAPH X0 Y0 X1 Y1     wheel PANEL GRAPH X Y STEPS [ctrl]
+//
 // PANEL is a panel constant name, CONTROL a control's name in it (or its full constant name),
 // ITEM a menu item constant name. The run ends with status 0 at the end of the script or at
 // `quit`, and with status 2 (after a message naming the script line) on a failure.
@@ -28,6 +32,11 @@ struct ScriptCommand {
         Set,
         Press,
         Click,
+        DoubleClick,
+        Drag,
+        Wheel,
+        Zoom,
+        Cursor,
         Menu,
         Close,
         AnswerFile,
@@ -88,6 +97,7 @@ class ScriptRunner final : public ScriptedInput {
     void set(const ScriptCommand& command);
     void press(const ScriptCommand& command);
     void click(const ScriptCommand& command);
+    void lookClosely(const ScriptCommand& command);
     void chooseMenuItem(const ScriptCommand& command);
     void get(const ScriptCommand& command);
     void screenshot(const ScriptCommand& command);

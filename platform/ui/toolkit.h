@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Uniform callback signatures.
 using CtrlCallbackPtr = int (*)(int panel, int control, int event, void* callbackData,
@@ -192,6 +193,26 @@ int GetAxisScalingMode(int panel, int control, int axis, int* mode, double* min,
 // The last mouse position over the control, in pixels from its top-left corner.
 int GetRelativeMouseState(int panel, int control, int* x, int* y, int* leftDown, int* rightDown,
                           int* modifiers);
+
+// --- Looking closely at a graph ---
+// While inspection is on, the graph's view (the part of its axes shown) can be zoomed and
+// panned and two vertical cursors moved; the axes themselves stay as the program set them.
+// The graph's callback receives EVENT_VAL_CHANGED after every SetGraphInspection, and
+// whenever the view, the cursors or the plots change while inspection is on (several
+// changes before it is dispatched make one event). Turning inspection off shows the axes
+// again. Cursors start at a quarter and three quarters of the x axis.
+int SetGraphInspection(int panel, int control, int on);
+int GetGraphInspection(int panel, int control, int* on);
+// Shows [x0, x1] x [y0, y1], clipped to the axes; fails unless inspection is on.
+int SetGraphView(int panel, int control, double x0, double x1, double y0, double y1);
+int ResetGraphView(int panel, int control);
+// The part shown: the view while zoomed, else the axes.
+int GetGraphView(int panel, int control, double* x0, double* x1, double* y0, double* y1);
+// Cursor 1 or 2 at x, clipped to the x axis; fails unless inspection is on.
+int SetGraphCursor(int panel, int control, int cursor, double x);
+int GetGraphCursor(int panel, int control, int cursor, double* x);
+// The sample nearest x of every waveform plot whose samples span x, in drawing order.
+int GetGraphValuesAt(int panel, int control, double x, std::vector<double>* values);
 
 // --- Menus ---
 int GetPanelMenuBar(int panel);

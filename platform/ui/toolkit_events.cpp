@@ -8,6 +8,7 @@
 #include "platform/clock/clock.h"
 #include "platform/ui/front_end.h"
 #include "platform/ui/scripted_input.h"
+#include "platform/ui/termination.h"
 #include "platform/ui/toolkit_internal.h"
 
 using namespace trelvanix::ui;
@@ -19,6 +20,7 @@ constexpr double kForever = std::numeric_limits<double>::infinity();
 
 // Brings in what the operator (or the script) has done, without waiting.
 void gatherInput() {
+    endIfTerminationRequested();
     Model& m = model();
     if (m.frontEnd()) m.frontEnd()->pollInput();
     m.queueDueTimerTicks();

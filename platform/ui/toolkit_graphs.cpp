@@ -39,6 +39,7 @@ int addPlot(int panel, int control, Plot plot) {
     g.plots.push_back(std::move(plot));
     ++g.revision;
     model().plotsChanged(panel, control);
+    if (g.inspection.on) inspectionChanged(panel, control);
     return handle;
 }
 
@@ -132,6 +133,7 @@ int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh) {
     }
     ++g.revision;
     model().plotsChanged(panel, control);
+    if (g.inspection.on) inspectionChanged(panel, control);
     return UIE_NoError;
 }
 
@@ -149,6 +151,14 @@ int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, d
         return UIE_BadArgument;
     }
     a->scalingMode = mode;
+    Inspection& inspection = c->graph->inspection;
+    if (inspection.on) {
+        // New axes: the view shows them whole and the cursors stay on them.
+        inspection.zoomed = false;
+        for (double& x : inspection.cursor)
+            x = std::clamp(x, c->graph->xAxis.min, c->graph->xAxis.max);
+        inspectionChanged(panel, control);
+    }
     model().controlChanged(panel, control);
     return UIE_NoError;
 }

@@ -25,4 +25,8 @@ inline bool hasItems(const Control& c) {
     return c.kind == ControlKind::Ring || c.kind == ControlKind::ListBox;
 }
 
+// Tells the graph's callback (once per batch) and the front end that what an inspected
+// graph shows has changed.
+void inspectionChanged(int panel, int control);
+
 }  // namespace trelvanix::ui::detail

@@ -31,4 +31,20 @@ TEST(CommandLine, RejectsWhatItCannotRun) {
     }
 }
 
+TEST(CommandLine, ReadsTheBoardsBackEndAndDriverLibrary) {
+    const auto parsed = parseCommandLine(
+        {"--backend", "daqmx", "--driver-library", "/opt/ni/libnidaqmx.so", "--headless"});
+    ASSERT_TRUE(std::holds_alternative<CommandLine>(parsed));
+    EXPECT_EQ(std::get<CommandLine>(parsed).backendName, "daqmx");
+    EXPECT_EQ(std::get<CommandLine>(parsed).driverLibraryPath, "/opt/ni/libnidaqmx.so");
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--backend"},
+                                                 {"--driver-library", ""},
+                                                 {"--backend", "a", "--backend", "b"}}) {
+        const auto refused = parseCommandLine(args);
+        ASSERT_TRUE(std::holds_alternative<CommandLineError>(refused)) << args.size();
+        EXPECT_EQ(std::get<CommandLineError>(refused).message.rfind(args[0], 0), 0u);
+    }
+    EXPECT_NE(usageText().find("daqmx"), std::string::npos) << "the usage lists the back ends";
+}
+
 }  // namespace

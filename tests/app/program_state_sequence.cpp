@@ -15,6 +15,7 @@
 #include "platform/ui/file_system.h"
 #include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
+#include "protocol/protocol.h"
 #include "recording/recording.h"
 #include "tests/app/program_fixture.h"
 #include "tests/platform/ui/failing_file_system.h"
@@ -40,6 +41,10 @@ TEST(ProgramStateSequence, FirstLeavesStateInEveryModule) {
     ASSERT_GE(leftOpenHandle, 0);
     ASSERT_TRUE(trelvanix::driver::injectDriverFault("DAQmxCreateTask", 1, -200, nullptr));
     AI_Task = reinterpret_cast<TaskHandle>(1);
+    Num_lines = 3;
+    Double_values = {1.0, 2.0, 3.0};
+    CreatePrtHandle = 12;
+    Data_type[0] = 'D';
 }
 
 class ProgramStateSecond : public trelvanix::testing::ProgramTest {};
@@ -57,6 +62,10 @@ TEST_F(ProgramStateSecond, SeesNoneOfIt) {
     EXPECT_EQ(&trelvanix::ui::fileSystem(), &trelvanix::ui::standardFileSystem());
     EXPECT_LT(WriteFile(leftOpenHandle, "x", 1), 0) << "the handle was released";
     EXPECT_EQ(AI_Task, nullptr);
+    EXPECT_EQ(Num_lines, 0);
+    EXPECT_TRUE(Double_values.empty());
+    EXPECT_EQ(CreatePrtHandle, -1);
+    EXPECT_STREQ(Data_type, "");
     // The planned task failure is gone: the program starts and acquires.
     ASSERT_TRUE(startProgram());
     EXPECT_EQ(trelvanix::driver::takeInjectedFault(trelvanix::driver::DriverOperation::CreateTask),

@@ -1,5 +1,7 @@
 #include "tests/daq/acquisition_fixture.h"
 
+#include <algorithm>
+
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/clock/clock.h"
@@ -20,6 +22,12 @@ int stopAcquiring(int, int, int event, void*, int, int) {
 }  // namespace
 
 void WatchingFrontEnd::controlChanged(int panel, int control) {
+    if (panel == panelHandle && (control == PANEL_BUFFER || control == PANEL_BUFFER_LAMP)) {
+        int value = 0;
+        GetCtrlVal(panel, control, &value);
+        if (control == PANEL_BUFFER) highestBufferPercent = std::max(highestBufferPercent, value);
+        if (control == PANEL_BUFFER_LAMP && value) fellBehind = true;
+    }
     if (panel != panelHandle || control != PANEL_ACQ_LAMP || Acquiring != 1) return;
     int lit = 0;
     GetCtrlVal(panel, control, &lit);

@@ -39,6 +39,9 @@ class WatchingFrontEnd final : public ui::FrontEnd {
     // Each switch of the acquisition lamp while a run is on: the sweep position (Count) then,
     // and the new state.
     std::vector<std::pair<int, int>> lampSwitches;
+    // The fullest the buffer gauge showed, and whether the falling-behind lamp ever lit.
+    int highestBufferPercent = 0;
+    bool fellBehind = false;
 };
 
 class AcquisitionTest : public ProgramTest {

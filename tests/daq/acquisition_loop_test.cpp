@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/messages_window.h"
 #include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/clock/clock.h"
@@ -181,6 +182,68 @@ TEST_F(AcquisitionTest, ALongPopUpIsCaughtUpWithoutLosingAStretch) {
     }
 }
 
+double popupSeconds = 5.0;
+int popupOfChosenLength(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    MessagePopup("Note", "The operator reads this.");
+    programClock().waitUntil(Timer() + popupSeconds);
+    return 0;
+}
+
+// Eight channels at 50 kS/s fill the driver's buffer fastest; a five-second pop-up still
+// leaves it far from full, and every stretch is read and drawn in its place.
+TEST_F(AcquisitionTest, AFiveSecondPopUpAtEightTimesFiftyKilosamplesLosesNothing) {
+    startProgram();
+    for (int c = 1; c < 8; ++c) SetCtrlVal(panelHandle, CheckID[c], 1);
+    GetNumChs();
+    Set_SamplingRate(GetPanelMenuBar(panelHandle), MENUBAR_RATE_KS_50, nullptr, panelHandle);
+    ASSERT_EQ(NumScans, 50000);
+    ASSERT_EQ(NumChannels, 8);
+    Stretches = 200;
+    popupSeconds = 5.0;
+    onCommit(PANEL_REFRESH, popupOfChosenLength);
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL REFRESH\nwait 13.95\npress PANEL STOP\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+    const std::vector<ui::Plot>& plots = graph().plots;
+    ASSERT_GE(plots.size(), 8u * 148) << "the loop has caught up";
+    for (std::size_t k = 0; k < plots.size(); ++k)
+        EXPECT_NEAR(plots[k].initialX, double(k / 8) * 0.1, 1e-9) << "plot " << k;
+    EXPECT_GT(frontEnd.highestBufferPercent, 0) << "the gauge showed the backlog";
+    EXPECT_LT(frontEnd.highestBufferPercent, 50);
+    EXPECT_FALSE(frontEnd.fellBehind);
+}
+
+// One channel at 4 kS/s has a buffer of 20 s: a 12 s pop-up fills it past half (a warning in
+// the messages window, the lamp lit), a 25 s one overflows it and the report says how much
+// was lost.
+TEST_F(AcquisitionTest, ABacklogPastHalfTheBufferIsWarnedAndAnOverflowCountsTheLoss) {
+    startProgram();
+    popupSeconds = 12.0;
+    onCommit(PANEL_REFRESH, popupOfChosenLength);
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL REFRESH\nwait 20\npress PANEL STOP\n");
+    const std::string warning = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(warning, HasSubstr("The input buffer is 6"));
+    EXPECT_TRUE(frontEnd.fellBehind);
+    EXPECT_GE(frontEnd.highestBufferPercent, 60);
+    std::string shown;
+    GetCtrlVal(MessagesPanel(), MESSAGES_TEXT, &shown);
+    EXPECT_THAT(shown, HasSubstr("falling behind"));
+    int lamp = 1;
+    GetCtrlVal(panelHandle, PANEL_BUFFER_LAMP, &lamp);
+    EXPECT_EQ(lamp, 0) << "off again once the loop has caught up";
+
+    popupSeconds = 25.0;
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL REFRESH\nwait 30\npress PANEL STOP\n");
+    const std::string overflow = ::testing::internal::GetCapturedStderr();
+    // 25 s of samples are waiting, of which the buffer holds 20: 5 s are lost.
+    EXPECT_THAT(overflow, HasSubstr("The input buffer overflowed: 20000 samples per channel"));
+    EXPECT_THAT(overflow, HasSubstr("are lost")) << overflow;
+}
+
 TEST_F(AcquisitionTest, ADriverErrorEndsTheRunAndReleasesTheTask) {
     startProgram();
     driver::injectDriverFault("DAQmxReadAnalogF64", 5, -200279);
@@ -192,7 +255,9 @@ TEST_F(AcquisitionTest, ADriverErrorEndsTheRunAndReleasesTheTask) {
     EXPECT_THAT(error, HasSubstr("-200279"));
     EXPECT_EQ(graph().plots.size(), 4u);
     EXPECT_LT(Timer(), 1.0) << "the run ended at the failed read";
-    EXPECT_EQ(Acquiring, 1) << "left as it was; the operator stops";
+    EXPECT_EQ(Acquiring, 0) << "nothing acquires any more";
+    EXPECT_FALSE(dimmed(PANEL_ACQUIRE)) << "the panel is back in its idle state";
+    EXPECT_TRUE(dimmed(PANEL_STOP));
 
     // The task was cleared: a new run creates its task again and acquires.
     Acquiring = 0;
@@ -200,6 +265,34 @@ TEST_F(AcquisitionTest, ADriverErrorEndsTheRunAndReleasesTheTask) {
     acquireDuring("wait 1\npress PANEL STOP\n");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_GE(graph().plots.size(), 9u);
+}
+
+TEST_F(AcquisitionTest, ATaskThatCouldNotBeClearedIsClearedBeforeTheNextRun) {
+    startProgram("fault DAQmxClearTask 1 -200088\n");
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL STOP\n");
+    const std::string report = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(report, HasSubstr("DAQmxClearTask"));
+    EXPECT_THAT(report, HasSubstr("-200088"));
+
+    graph().plots.clear();
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL STOP\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_GE(graph().plots.size(), 9u) << "the next run acquires";
+
+    // A driver that refuses the clear again: the start says why it cannot acquire.
+    driver::injectDriverFault("DAQmxClearTask", 1, -200088);  // at this run's end
+    driver::injectDriverFault("DAQmxClearTask", 2, -200088);  // at the next run's start
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL STOP\n");
+    ::testing::internal::GetCapturedStderr();
+    graph().plots.clear();
+    ::testing::internal::CaptureStderr();
+    acquireDuring("wait 1\npress PANEL STOP\n");
+    EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+                HasSubstr("Acquisition cannot start: the driver still holds the task"));
+    EXPECT_TRUE(graph().plots.empty());
 }
 
 TEST_F(AcquisitionTest, AFailedTaskCreationEndsTheRunWithoutRestarting) {

@@ -56,7 +56,8 @@ void useDataFolder(const std::filesystem::path& folder) {
     chosenDataFolder() = folder;
 }
 
-ProgramRun runProgram(const std::vector<std::string>& args) {
+RunningProgram startProgram(const std::vector<std::string>& args) {
+    RunningProgram program;
     const auto outPath = scratch("stdout"), errPath = scratch("stderr");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -75,19 +76,31 @@ ProgramRun runProgram(const std::vector<std::string>& args) {
     for (std::string& entry : environment) envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    ProgramRun run;
     pid_t pid = 0;
-    if (posix_spawn(&pid, TRELVANIX_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0) {
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-    }
+    if (posix_spawn(&pid, TRELVANIX_PROGRAM, &actions, nullptr, argv.data(), envp.data()) == 0)
+        program.pid = pid;
     posix_spawn_file_actions_destroy(&actions);
+    return program;
+}
+
+ProgramRun finishProgram(const RunningProgram& program) {
+    ProgramRun run;
+    if (program.pid > 0) {
+        int status = 0;
+        ::waitpid(program.pid, &status, 0);
+        if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+        if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
+    }
+    const auto outPath = scratch("stdout"), errPath = scratch("stderr");
     run.out = readAll(outPath);
     run.err = readAll(errPath);
     std::filesystem::remove(outPath);
     std::filesystem::remove(errPath);
     return run;
+}
+
+ProgramRun runProgram(const std::vector<std::string>& args) {
+    return finishProgram(startProgram(args));
 }
 
 ProgramRun runScript(const std::string& script) {

@@ -10,6 +10,7 @@ namespace trelvanix::scenario {
 
 struct ProgramRun {
     int status = -1;  // exit status; -1 when the program did not exit normally
+    int signal = 0;   // the signal that ended it, or 0
     std::string out, err;
 };
 
@@ -20,6 +21,13 @@ std::filesystem::path dataFolder();
 void useDataFolder(const std::filesystem::path& folder);
 
 ProgramRun runProgram(const std::vector<std::string>& args);
+// The same in two steps, for tests that act on the running program (signals).
+struct RunningProgram {
+    int pid = -1;
+};
+RunningProgram startProgram(const std::vector<std::string>& args);
+// Waits for the program to end and collects what it printed.
+ProgramRun finishProgram(const RunningProgram& program);
 // Runs `trelvanix --headless --sim-time --script FILE` with the script text in FILE.
 ProgramRun runScript(const std::string& script);
 

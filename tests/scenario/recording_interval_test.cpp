@@ -22,6 +22,52 @@ std::pair<std::string, int> creationOrder(const fs::path& file) {
     return {stem.substr(0, dash), std::atoi(stem.c_str() + dash + 1)};
 }
 
+// Runs interval saving with the given rate and stretch menu items and checks that every file,
+// the last one and those closed at a period's end, declares the samples it really holds.
+void expectPeriodFilesDeclareWhatTheyHold(const std::string& name, const std::string& rateItem,
+                                          const std::string& stretchItem, double period) {
+    static const fs::path base = dataFolder();
+    const fs::path folder = base / name;
+    fs::create_directories(folder);
+    useDataFolder(folder);
+    std::ofstream(folder / "run.txt") << "menu " << rateItem << "\n"
+                                      << "menu " << stretchItem << "\n"
+                                      << "press PANEL ACQUIRE\n"
+                                         "wait 0.05\n"
+                                         "menu MENUBAR_FILE_SAVE\n"
+                                         "set INTERVAL SAVING "
+                                      << period
+                                      << "\n"
+                                         "set INTERVAL PAUSE 0\n"
+                                         "press INTERVAL OK\n"
+                                         "wait 0.5\n"
+                                         "menu MENUBAR_FILE_SAVE\n";
+    const ProgramRun run =
+        runProgram({"--headless", "--sim-time", "--script", (folder / "run.txt").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() != ".vnx") continue;
+        ++files;
+        std::string error;
+        const auto info = readHeader(entry.path().string(), &error);
+        ASSERT_TRUE(info) << error;
+        EXPECT_EQ(info->declaredSamples, info->samples) << entry.path();
+        EXPECT_FALSE(info->truncated()) << entry.path();
+    }
+    EXPECT_GE(files, 2);
+    fs::remove_all(folder);
+}
+
+// A period of 0.15 s written in stretches of 0.1 s holds two stretches; at 2.5 kS/s a 1 ms
+// stretch holds two samples, so 0.1 s of stretches holds 200 samples, not 250.
+TEST(RecordingInterval, FilesClosedAtAPeriodEndDeclareTheSamplesTheyHold) {
+    expectPeriodFilesDeclareWhatTheyHold("period_015", "MENUBAR_RATE_KS_4", "MENUBAR_STRETCH_S_0_1",
+                                         0.15);
+    expectPeriodFilesDeclareWhatTheyHold("period_1ms", "MENUBAR_RATE_KS_2_5",
+                                         "MENUBAR_STRETCH_S_0_001", 0.1);
+}
+
 TEST(RecordingInterval, PeriodsWithoutPauseFollowEachOtherWithoutLosingAStretch) {
     const fs::path folder = dataFolder() / "interval";
     fs::create_directories(folder);

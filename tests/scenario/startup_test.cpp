@@ -9,12 +9,14 @@ using ::testing::HasSubstr;
 namespace {
 
 const char* kAboutPopup =
-    "popup \"About Trelvanix\" \"Trelvanix 8.07\\nBench acquisition and stimulation\"\n";
+    "popup \"About Trelvanix\" \"Trelvanix 8.07\\nBench acquisition and stimulation\\nBoard: Dev1, "
+    "simulated board (back end simulated)\"\n";
 
 TEST(Startup, TheAboutItemShowsItsPopUpAndTheRunEndsWell) {
     const ProgramRun run = runScript(
         "# the Help menu's About item\n"
-        "expect popup \"About Trelvanix\" \"Trelvanix 8.07\\nBench acquisition and stimulation\"\n"
+        "expect popup \"About Trelvanix\" \"Trelvanix 8.07\\nBench acquisition and "
+        "stimulation\\nBoard: Dev1, simulated board (back end simulated)\"\n"
         "menu MENUBAR_HELP_ABOUT\n"
         "wait 2\n");
     EXPECT_EQ(run.status, 0) << run.err;

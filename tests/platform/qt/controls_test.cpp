@@ -13,7 +13,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest/QTest>
+#include <array>
+#include <utility>
 
+#include "platform/ui/script_runner.h"
 #include "platform/ui/toolkit.h"
 #include "qt_test_panel.h"
 
@@ -43,6 +46,51 @@ TEST(QtControls, NumericShowsProgramValueAndCommitsAnEditOnce) {
     double value = 0;
     GetCtrlVal(s.panel, kNumber, &value);
     EXPECT_DOUBLE_EQ(value, 7.5);
+}
+
+TEST(QtControls, TypedValuesAndPressesCommitAlikeFromTheWindowAndFromAScript) {
+    Session s;
+    auto runScript = [](const std::string& text) {
+        ui::ScriptRunner runner(std::get<ui::Script>(ui::parseScript(text, "test")));
+        runner.setEnding([](int) {});
+        ui::Model::instance().setScript(&runner);
+        ProcessSystemEvents();
+        ui::Model::instance().setScript(nullptr);
+    };
+    auto typeInWindow = [&](const char* text) {
+        auto* box = qobject_cast<QDoubleSpinBox*>(s.widget(kNumber));
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+        s.dispatchAll();
+    };
+    auto committed = [&] {
+        double value = 0;
+        GetCtrlVal(s.panel, kNumber, &value);
+        std::vector<std::array<int, 3>> seen;
+        for (const Logged& l : log()) seen.push_back({l.control, l.event, l.data1});
+        log().clear();
+        return std::pair{value, seen};
+    };
+    typeInWindow("7.5");
+    const auto byWindow = committed();
+    SetCtrlVal(s.panel, kNumber, 1.0);
+    runScript("set PANEL C" + std::to_string(kNumber) + " 7.5\n");
+    EXPECT_EQ(committed(), byWindow);
+
+    QTest::mouseClick(s.widget(kButton), Qt::LeftButton, {}, QPoint(5, 7));
+    s.dispatchAll();
+    const auto pressed = committed().second;
+    runScript("click PANEL C" + std::to_string(kButton) + " 5 7\npress PANEL C" +
+              std::to_string(kButton) + "\n");
+    EXPECT_EQ(committed().second, pressed) << "a click in the window is a left click and a press";
+
+    // Dimmed, neither reaches the program.
+    SetCtrlAttribute(s.panel, kNumber, ATTR_DIMMED, 1);
+    typeInWindow("2");
+    runScript("set PANEL C" + std::to_string(kNumber) + " 2\n");
+    EXPECT_EQ(committed(), (std::pair{7.5, std::vector<std::array<int, 3>>{}}));
 }
 
 TEST(QtControls, IntegerNumericKeepsWholeNumbers) {

@@ -112,6 +112,28 @@ TEST(QtGraph, TickerFindsTheDecimalsTheLabelsNeed) {
     EXPECT_EQ(labels, (QVector<QString>{"-2.0", "-1.5", "-1.0", "-0.5", "0.0"}));
 }
 
+TEST(QtGraph, AZoomedViewIsLabelledInRoundStepsToItsEnds) {
+    EXPECT_EQ(DivisionTicker::roundStep(0.00019), 0.0002);
+    EXPECT_EQ(DivisionTicker::roundStep(0.021), 0.025);
+    EXPECT_EQ(DivisionTicker::roundStep(0.6), 1.0);
+    DivisionTicker ticker;
+    ticker.setDivisions(10);
+    ticker.setRoundSteps(true);
+    QVector<double> ticks;
+    QVector<QString> labels;
+    ticker.generate(QCPRange(0.2838, 0.2858), QLocale::c(), 'g', 2, ticks, nullptr, &labels);
+    ASSERT_EQ(labels.size(), 11);
+    EXPECT_EQ(labels.first(), "0.2838");
+    EXPECT_EQ(labels.last(), "0.2858");
+    EXPECT_LE(ticks.last(), 0.2858);
+    // Labels in the channel's unit (gain 1000: millivolts), falling when the gain is negative.
+    ticker.setLabelScale(-1000.0, 0.0);
+    ticker.generate(QCPRange(0.0123, 0.0345), QLocale::c(), 'g', 2, ticks, nullptr, &labels);
+    EXPECT_EQ(labels.first(), "-12.5");
+    EXPECT_EQ(labels.last(), "-32.5");
+    EXPECT_LT(ticks.first(), ticks.last());
+}
+
 TEST(QtGraph, ClickInThePlotAreaCommitsAndReportsThePosition) {
     Session s;
     int top = 0, height = 0;

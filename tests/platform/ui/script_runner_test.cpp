@@ -176,14 +176,14 @@ TEST_F(ScriptRunnerTest, SetChangesTheValueLikeAnOperatorThenCommits) {
 }
 
 TEST_F(ScriptRunnerTest, PressClickMenuAndCloseReachTheirCallbacks) {
-    EXPECT_EQ(run("press T GO\npress T OFF\nclick T PLOT 30 40\nclick T GO\nmenu MB_FILE_SAVE\n"
+    EXPECT_EQ(run("press T GO\npress T OFF\nclick T PLOT 90 40\nclick T GO\nmenu MB_FILE_SAVE\n"
                   "menu MB_FILE_GREY\nclose T\n"),
               0);
-    EXPECT_THAT(happened, ElementsAre("GO:commit", "PLOT:click@30,40", "PLOT:commit",
+    EXPECT_THAT(happened, ElementsAre("GO:commit", "PLOT:click@90,40", "PLOT:commit",
                                       "GO:click@50,12", "menu:SAVE", "panel:close", "before end"));
     EXPECT_THAT(err_, HasSubstr("test.script:2: T OFF is dimmed"));
     EXPECT_THAT(err_, HasSubstr("test.script:6: menu item MB_FILE_GREY is dimmed"));
-    EXPECT_EQ(control("PLOT").mouseX, 30);
+    EXPECT_EQ(control("PLOT").mouseX, 90);
     EXPECT_EQ(control("PLOT").mouseY, 40);
 }
 
@@ -268,6 +268,12 @@ TEST(ScriptParser, ABadLineIsReportedBeforeAnythingRuns) {
         {"expect popup \"A\"\n", 1, "expected expect popup"},
         {"expect popup \"A\" \"B\n", 1, "unterminated"},
         {"quit now\n", 1, "expected quit"},
+        {"zoom T G 1\n", 1, "expected zoom PANEL CONTROL T0 T1 [Y0 Y1]"},
+        {"zoom T G 1 2 3\n", 1, "expected zoom"},
+        {"cursor T G 3 1.5\n", 1, "expected cursor PANEL CONTROL 1|2 T"},
+        {"drag T G 1 2 3\n", 1, "expected drag PANEL CONTROL X0 Y0 X1 Y1"},
+        {"wheel T G 1 2 up\n", 1, "expected wheel PANEL CONTROL X Y STEPS [ctrl]"},
+        {"doubleclick T G 1\n", 1, "expected doubleclick PANEL CONTROL [X Y]"},
     };
     for (const Case& c : cases) {
         auto parsed = parseScript(c.text, "s");

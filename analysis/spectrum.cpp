@@ -1,0 +1,129 @@
+// The power spectrum of one full collection, through the real FFT of the analysis routines.
+
+#include "analysis/spectrum.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+#include "platform/analysis/analysis.h"
+
+namespace trelvanix::spectrum {
+
+namespace {
+
+// Decibels of powers that are exactly 0 (a constant input) sit this far below the peak, so
+// that an automatic axis still shows the rest.
+constexpr double kDecibelFloorBelowPeak = 1e-30;
+
+}  // namespace
+
+int LengthForMilliseconds(double milliseconds, int samplesPerSecond) {
+    const double wanted = milliseconds * samplesPerSecond / 1000.0;
+    if (!(wanted >= 1.0)) return 0;
+    // Doubling while the wanted count is not below L, then one step back, gives the largest
+    // power of two not above it; the bound keeps the int from overflowing.
+    long long length = 1;
+    while (wanted >= double(length) && length <= (1LL << 30)) length *= 2;
+    return static_cast<int>(length / 2);
+}
+
+double BinFrequency(int k, int length, int samplesPerSecond) {
+    return double(samplesPerSecond) * k / length;
+}
+
+void SpectrumProcessor::configure(int length, int samplesPerSecond,
+                                  const SpectrumOptions& options) {
+    length_ = length;
+    samplesPerSecond_ = samplesPerSecond;
+    imaginary_.assign(length, 0.0);
+    frequencies_.assign(points(), 0.0);
+    shown_.assign(points(), 0.0);
+    fillFrequencies();
+    options_ = SpectrumOptions{};
+    configured_ = false;
+    setOptions(options);
+    clearAverage();
+}
+
+void SpectrumProcessor::release() {
+    *this = SpectrumProcessor{};
+}
+
+void SpectrumProcessor::setOptions(const SpectrumOptions& wanted) {
+    SpectrumOptions options = wanted;
+    options.averaged = std::max(options.averaged, 1);
+    // Decibels only change how the average is shown; the average itself goes on.
+    const bool sameAverage =
+        options.averaged == options_.averaged && options.hannWindow == options_.hannWindow;
+    options_ = options;
+    if (sameAverage && configured_) return;
+    if (options_.hannWindow) {
+        // Periodic Hann: the window of an L-point transform repeats every L values.
+        window_.resize(length_);
+        for (int i = 0; i < length_; ++i)
+            window_[i] = 0.5 * (1.0 - std::cos(2.0 * std::numbers::pi * i / length_));
+    } else {
+        window_.clear();
+    }
+    history_.assign(options_.averaged > 1 ? options_.averaged : 0,
+                    std::vector<double>(points(), 0.0));
+    configured_ = true;
+    clearAverage();
+}
+
+void SpectrumProcessor::setSampleRate(int samplesPerSecond) {
+    if (samplesPerSecond == samplesPerSecond_) return;
+    samplesPerSecond_ = samplesPerSecond;
+    fillFrequencies();
+    clearAverage();
+}
+
+void SpectrumProcessor::fillFrequencies() {
+    for (int k = 1; k <= points(); ++k)
+        frequencies_[k - 1] = BinFrequency(k, length_, samplesPerSecond_);
+}
+
+void SpectrumProcessor::clearAverage() {
+    historyNext_ = 0;
+    historyCount_ = 0;
+}
+
+int SpectrumProcessor::compute(double* values) {
+    if (length_ < 4) return 0;
+    if (!window_.empty())
+        for (int i = 0; i < length_; ++i) values[i] *= window_[i];
+    ReFFT(values, imaginary_.data(), length_);
+
+    // Without averaging the power goes straight to what is shown.
+    const bool averaging = options_.averaged > 1;
+    std::vector<double>& newest = averaging ? history_[historyNext_] : shown_;
+    for (int k = 1; k <= points(); ++k)
+        newest[k - 1] = values[k] * values[k] + imaginary_[k] * imaginary_[k];
+    if (averaging) {
+        historyNext_ = (historyNext_ + 1) % options_.averaged;
+        historyCount_ = std::min(historyCount_ + 1, options_.averaged);
+        // The mean of the spectra held, summed afresh so that no running error builds up.
+        std::copy(history_[0].begin(), history_[0].end(), shown_.begin());
+        for (int h = 1; h < historyCount_; ++h)
+            for (int p = 0; p < points(); ++p) shown_[p] += history_[h][p];
+        for (double& p : shown_) p /= historyCount_;
+    }
+
+    if (options_.decibels) {
+        const double highest = *std::max_element(shown_.begin(), shown_.end());
+        const double floor =
+            std::max(highest * kDecibelFloorBelowPeak, std::numeric_limits<double>::min());
+        for (double& p : shown_) p = 10.0 * std::log10(std::max(p, floor));
+    }
+    return points();
+}
+
+Peak SpectrumProcessor::peak() const {
+    if (points() < 1) return {};
+    const auto highest = std::max_element(shown_.begin(), shown_.end());
+    return {frequencies_[highest - shown_.begin()], *highest};
+}
+
+}  // namespace trelvanix::spectrum

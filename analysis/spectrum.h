@@ -1,0 +1,74 @@
+#pragma once
+// The power spectrum of one channel, free of panels: how many values a collection length
+// asks for, and the spectrum of one full collection (optionally windowed, averaged over the
+// last spectra, in decibels, with its highest peak). The spectrum window feeds it.
+
+#include <vector>
+
+namespace trelvanix::spectrum {
+
+// Values per spectrum for a collection of `milliseconds` at `samplesPerSecond`: the largest
+// power of two not above milliseconds x samplesPerSecond / 1000 (0 when that is below 1).
+int LengthForMilliseconds(double milliseconds, int samplesPerSecond);
+
+// Frequency in hertz of bin k of an L-value transform at `samplesPerSecond`.
+double BinFrequency(int k, int length, int samplesPerSecond);
+
+struct SpectrumOptions {
+    int averaged = 1;         // spectra averaged, the newest with the ones before it
+    bool hannWindow = false;  // a periodic Hann window before the transform
+    bool decibels = false;    // power as 10 log10(power / 1 unit squared)
+};
+
+struct Peak {
+    double frequency = 0.0;  // hertz
+    double power = 0.0;      // as shown (decibels when the options say so)
+};
+
+// Turns full collections of `length` values into power against frequency for bins 1 to
+// length/2 - 1: the constant term and the component at half the sampling rate are not shown.
+// Power is re^2 + im^2 of the unscaled transform. All working storage is sized by configure,
+// so compute allocates nothing.
+class SpectrumProcessor {
+  public:
+    // Sizes the working arrays for `length` values (a power of two, at least 4) and forgets
+    // the spectra averaged so far.
+    void configure(int length, int samplesPerSecond, const SpectrumOptions& options);
+    // Frees the working arrays.
+    void release();
+    // New options take effect at once; the average starts over when the count of spectra or
+    // the window changes.
+    void setOptions(const SpectrumOptions& options);
+    // A new sampling rate moves the frequency axis; the average starts over.
+    void setSampleRate(int samplesPerSecond);
+
+    // The spectrum of `values` (length of them), averaged with the ones before it. The values
+    // are transformed in place, so they are lost: the caller refills them. Returns the number
+    // of points, length/2 - 1.
+    int compute(double* values);
+
+    int length() const { return length_; }
+    int points() const { return length_ / 2 - 1; }
+    const SpectrumOptions& options() const { return options_; }
+    const double* frequencies() const { return frequencies_.data(); }
+    const double* power() const { return shown_.data(); }
+    Peak peak() const;
+
+  private:
+    void fillFrequencies();
+    void clearAverage();
+
+    int length_ = 0;
+    int samplesPerSecond_ = 0;
+    SpectrumOptions options_;
+    std::vector<double> window_;                // Hann weights, empty without a window
+    std::vector<double> imaginary_;             // the transform's imaginary parts
+    std::vector<double> frequencies_;           // by point
+    std::vector<std::vector<double>> history_;  // the last `averaged` power spectra
+    bool configured_ = false;                   // options applied since configure
+    int historyNext_ = 0;                       // slot the next spectrum goes into
+    int historyCount_ = 0;                      // spectra held, up to `averaged`
+    std::vector<double> shown_;                 // the average, in decibels when asked
+};
+
+}  // namespace trelvanix::spectrum

@@ -1,0 +1,85 @@
+#include "platform/ui/termination.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+
+#include "platform/clock/clock.h"
+
+namespace trelvanix::ui {
+
+namespace {
+
+volatile std::sig_atomic_t requestedSignal = 0;
+int wakePipe[2] = {-1, -1};
+std::function<void()>& finishing() {
+    static std::function<void()> finish;
+    return finish;
+}
+
+extern "C" void noteTermination(int signal) {
+    const int savedErrno = errno;
+    requestedSignal = signal;
+    const char byte = 1;
+    // The pipe is non-blocking: a full pipe already wakes the loop.
+    [[maybe_unused]] const ssize_t ignored = ::write(wakePipe[1], &byte, 1);
+    errno = savedErrno;
+}
+
+}  // namespace
+
+void installTerminationHandlers(std::function<void()> finish) {
+    finishing() = std::move(finish);
+    if (wakePipe[0] < 0 && ::pipe2(wakePipe, O_NONBLOCK | O_CLOEXEC) != 0)
+        wakePipe[0] = wakePipe[1] = -1;
+    struct sigaction action = {};
+    action.sa_handler = noteTermination;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
+int pendingTerminationSignal() {
+    return requestedSignal;
+}
+
+int terminationWakeDescriptor() {
+    return wakePipe[0];
+}
+
+void endIfTerminationRequested() {
+    const int signal = requestedSignal;
+    if (signal == 0) return;
+    static bool ending = false;  // the finishing work may itself reach the event loop
+    if (ending) return;
+    ending = true;
+    if (finishing()) finishing()();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void waitUnlessTerminated(double until) {
+    Clock& clock = programClock();
+    if (clock.isSimulated() || wakePipe[0] < 0) {
+        clock.waitUntil(until);
+        return;
+    }
+    while (requestedSignal == 0) {
+        const double remaining = until - clock.seconds();
+        if (remaining <= 0) return;
+        pollfd wake = {wakePipe[0], POLLIN, 0};
+        const double milliseconds = std::ceil(std::min(remaining * 1000.0, 60000.0));
+        if (::poll(&wake, 1, static_cast<int>(milliseconds)) > 0) return;
+    }
+}
+
+}  // namespace trelvanix::ui

@@ -1,0 +1,24 @@
+#pragma once
+// Ending the program on SIGTERM and SIGINT (Ctrl+C) without losing a recording. The signal
+// handler only notes the signal and writes a byte to a pipe; the event loop, which watches
+// the pipe while it waits, runs the program's finishing work on its own thread and then lets
+// the signal end the process. A file-size limit (SIGXFSZ) is ignored instead, so that a write
+// past it fails with EFBIG and is reported like a full disk.
+
+#include <functional>
+
+namespace trelvanix::ui {
+
+// Installs the handlers and the pipe; `finish` runs before the process ends on a signal.
+void installTerminationHandlers(std::function<void()> finish);
+// The signal that asked the program to end, or 0.
+int pendingTerminationSignal();
+// The pipe's reading end: readable once a signal has come. -1 before the handlers exist.
+int terminationWakeDescriptor();
+// When a signal has come: runs the finishing work once and ends the process by that signal.
+// Called by the event loop and by front ends whose own loops run (modal dialogs).
+void endIfTerminationRequested();
+// Waits until the program clock reaches `until` or a signal comes, whichever is first.
+void waitUnlessTerminated(double until);
+
+}  // namespace trelvanix::ui

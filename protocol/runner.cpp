@@ -1,0 +1,239 @@
+// The protocol panel: loading a protocol file, running and skipping its steps.
+
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "app/state/shared_state.h"
+#include "platform/ui/runtime_files.h"
+#include "platform/ui/toolkit.h"
+#include "protocol/protocol.h"
+#include "protocol/protocol_file.h"
+#include "protocol/runner_internal.h"
+#include "protocol/vocabulary.h"
+#include "resources/trelvanix_uir.h"
+
+using namespace trelvanix;
+using namespace trelvanix::protocol;
+
+namespace {
+
+constexpr int kMaxProtocolPath = 499;
+
+// The whole text of a file; none when it cannot be opened or read.
+std::optional<std::string> readWholeFile(const std::string& path) {
+    const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
+    if (handle < 0) return std::nullopt;
+    std::string text;
+    char chunk[4096];
+    int n = 0;
+    while ((n = ReadFile(handle, chunk, sizeof chunk)) > 0) text.append(chunk, n);
+    CloseFile(handle);
+    if (n < 0) return std::nullopt;
+    return text;
+}
+
+void showRunAndSkip(int dimmed) {
+    SetCtrlAttribute(ProtocolHandle, PROTOCOL_RUN, ATTR_DIMMED, dimmed);
+    SetCtrlAttribute(ProtocolHandle, PROTOCOL_SKIP, ATTR_DIMMED, dimmed);
+}
+
+std::string panelNameOf(int panel) {
+    std::string name;
+    GetPanelAttribute(panel, ATTR_CONSTANT_NAME, &name);
+    return name;
+}
+
+bool isKnownType(const char* type) {
+    return std::strcmp(type, "INTEGER") == 0 || std::strcmp(type, "DOUBLE") == 0;
+}
+
+void copyWord(char (&to)[10], const std::string& word) {
+    std::snprintf(to, sizeof to, "%s", word.c_str());
+}
+
+void stopForKindChange() {
+    Protocol = 0;
+    SetCtrlAttribute(InjectHandle, INJECT_CONTINUOUS, ATTR_DIMMED, 0);
+    MessagePopup("Error!!",
+                 "The stimulus kind is not the one the protocol was loaded for: the "
+                 "protocol has stopped.");
+}
+
+}  // namespace
+
+void load_file() {
+    std::string path;
+    if (FileSelectPopup("", "*.prt", "*.*", "Select Protocol File", VAL_LOAD_BUTTON, 0, 0, 1, 1,
+                        &path) <= 0)
+        return;
+    const std::optional<std::string> text =
+        path.size() > kMaxProtocolPath ? std::nullopt : readWholeFile(path);
+    if (!text) {
+        MessagePopup("Error!", "Error opening the protocol file");
+        return;
+    }
+    const ProtocolWords file = readProtocolWords(*text);
+    Num_parameters = file.parameterCount;
+    const std::string& name = file.name;
+    if (const std::string problem = parameterNameProblem(name); !problem.empty()) {
+        MessagePopup("Error!", problem.c_str());
+        return;
+    }
+    if (Waveform == kNoStimulus) {
+        MessagePopup("Error!!", "Please select a waveform first.....");
+        return;
+    }
+    if (panelNameOf(Handle[Waveform]) != name.substr(0, name.find('_'))) {
+        MessagePopup("Error!!", "Waveform selected in not matching with waveform in protocol file");
+        return;
+    }
+
+    if (file.type.size() > kMaxTypeWord) {
+        MessagePopup("Error!", "The value type in the protocol file is longer than 9 characters.");
+        return;
+    }
+    if (!isKnownType(file.type.c_str())) {
+        copyWord(Load_data_type, file.type);
+        if (file.stepCount) Num_lines = *file.stepCount;
+        MessagePopup("Error!", "Data type not defined. Contact programmer.");
+        return;
+    }
+    const int count = file.stepCount.value_or(0);
+    if (count < 1 || count > kMaxSteps) {
+        MessagePopup("Error!",
+                     "The protocol file does not give its number of values (1 to 1000000).");
+        return;
+    }
+    copyWord(Load_data_type, file.type);
+    Num_lines = count;
+    // Values are read as real numbers for a "DOUBLE" protocol, so a hand-written 0.5 is 0.5.
+    const int missing = std::strcmp(Load_data_type, "DOUBLE") == 0
+                            ? realValues(file, count, &Double_values)
+                            : wholeValues(file, count, &Int_values);
+    if (missing > 0) {
+        char message[160];
+        std::snprintf(message, sizeof message,
+                      "The protocol file ends %d value%s early: the missing values count as 0.",
+                      missing, missing == 1 ? "" : "s");
+        MessagePopup("Warning!", message);
+    }
+
+    const int index = FindControlName(name.c_str());
+    if (index < 0) {
+        showRunAndSkip(1);
+        MessagePopup("Error", "Control name not found. Contact programmer.");
+        return;
+    }
+    Control_id = ControlId[index];
+    ProtocolKind = Waveform;
+    SetCtrlVal(InjectHandle, INJECT_NUM_STEPS, Num_lines);
+    showRunAndSkip(0);
+    SetCtrlAttribute(InjectHandle, INJECT_CONTINUOUS, ATTR_DIMMED, 1);
+    SetCtrlVal(InjectHandle, INJECT_CONTINUOUS, 0);
+}
+
+int Run(int i) {
+    if (i < 0 || i >= Num_lines) return 1;
+    const bool isInteger = std::strcmp(Load_data_type, "INTEGER") == 0;
+    if (!isInteger && std::strcmp(Load_data_type, "DOUBLE") != 0) {
+        MessagePopup("Error!!!", "Data type of parameter not supported. Contact Programmer");
+        return 1;
+    }
+    if (ProtocolKind != Waveform) {
+        stopForKindChange();
+        return 1;
+    }
+    const std::size_t listed = isInteger ? Int_values.size() : Double_values.size();
+    if (static_cast<std::size_t>(i) >= listed) return 1;
+    if (isInteger)
+        SetCtrlVal(Handle[Waveform], Control_id, Int_values[i]);
+    else
+        SetCtrlVal(Handle[Waveform], Control_id, Double_values[i]);
+    if (i + 1 >= Num_lines) {
+        Protocol = 0;
+        SetCtrlAttribute(InjectHandle, INJECT_CONTINUOUS, ATTR_DIMMED, 0);
+    }
+    return 0;
+}
+
+namespace trelvanix {
+
+bool StopIfKindChanged() {
+    if (Protocol != 1 || ProtocolKind == Waveform) return false;
+    stopForKindChange();
+    return true;
+}
+
+void ApplyStepAndPlay() {
+    const int r = Run(Line);
+    ++Line;
+    if (r == 0) {
+        Injection = 1;
+        StartStepStimulus();
+    }
+}
+
+}  // namespace trelvanix
+
+namespace trelvanix::callbacks {
+
+void show_protocol(int menuBar, int menuItem, void* callbackData, int panel) {
+    if (ProtocolHandle == -1) {
+        const int handle = LoadPanel(0, "trelvanix.uir", PROTOCOL);
+        if (handle < 0) return;
+        ProtocolHandle = handle;
+    }
+    DisplayPanel(ProtocolHandle);
+}
+
+int CloseProtocol(int panel, int control, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    HidePanel(ProtocolHandle);
+    SetCtrlAttribute(InjectHandle, INJECT_CONTINUOUS, ATTR_DIMMED, 0);
+    return 0;
+}
+
+int load_protocol(int panel, int control, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    load_file();
+    Protocol = 0;
+    SetCtrlVal(InjectHandle, INJECT_STEP, 0);
+    Line = 0;
+    return 0;
+}
+
+int run_protocol(int panel, int control, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    GetCtrlVal(ProtocolHandle, PROTOCOL_PAUSE, &Run_time);
+    Protocol = 1;
+    GetCtrlVal(InjectHandle, INJECT_RECORD, &Save_inject);
+    GetCtrlVal(InjectHandle, INJECT_STEP, &Line);
+    if (Line >= Num_lines || Line < 0) {
+        Line = 0;
+        SetCtrlVal(InjectHandle, INJECT_STEP, 0);
+    }
+    ApplyStepAndPlay();
+    return 0;
+}
+
+int skip_run(int panel, int control, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    Line = Line + 1;
+    if (Line > Num_lines) Line = Num_lines;
+    SetCtrlVal(InjectHandle, INJECT_STEP, Line);
+    return 0;
+}
+
+// Closing the window of the protocol panel or of the editor does what its Close button does.
+int ProtocolWindowClose(int panel, int event, void*, int, int) {
+    if (event != EVENT_CLOSE) return 0;
+    if (panel == ProtocolHandle)
+        return CloseProtocol(panel, PROTOCOL_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+    if (panel == CreatePrtHandle)
+        return CloseCreate_prt(panel, PRT_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+    return 0;
+}
+
+}  // namespace trelvanix::callbacks

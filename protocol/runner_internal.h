@@ -1,0 +1,19 @@
+#pragma once
+// What the runner's callbacks share with its loop stage.
+
+#include "stimulus/assembly.h"
+
+namespace trelvanix {
+
+// The stimulus kind whose panel the loaded protocol's control lives on; kNoStimulus before
+// the first successful load.
+extern int ProtocolKind;
+
+// A running protocol whose kind is no longer the selected one stops, and the operator is
+// told, rather than writing its values into another kind's controls. True when it stopped.
+bool StopIfKindChanged();
+
+// Applies the step at Line, moves Line on, and plays the step's stimulus when it was applied.
+void ApplyStepAndPlay();
+
+}  // namespace trelvanix

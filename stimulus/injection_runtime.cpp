@@ -1,0 +1,293 @@
+// The injection run-time: start, wait, end checks and stop of a stimulus.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "app/state/shared_state.h"
+#include "daq/analog_output.h"
+#include "platform/clock/clock.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+#include "stimulus/injection.h"
+#include "stimulus/stimulus.h"
+
+int Old_channel = 0;
+
+namespace {
+
+constexpr double kOutputLimit = 10.0;  // volts either side of 0 that the outputs can give
+constexpr int kOutputs = 2;
+
+// The stimulus as it plays, in volts, prepared at its start. A rebuild of WF_buffer while it
+// plays (the operator editing the panels) does not change it, so every alternating repetition
+// plays the volts the operator started, never values in stimulus units.
+struct PreparedStimulus {
+    std::vector<double> volts;
+    double rate = 1000.0;  // values per second
+};
+PreparedStimulus& prepared() {
+    static PreparedStimulus stimulus;
+    return stimulus;
+}
+
+void setStartDimmed(int dimmed) {
+    SetCtrlAttribute(InjectHandle, INJECT_START, ATTR_DIMMED, dimmed);
+}
+
+int panelChannel() {
+    int channel = 0;
+    GetCtrlVal(InjectHandle, INJECT_CHANNEL, &channel);
+    return channel;
+}
+
+// Nothing starts: Start is enabled again and a running protocol ends.
+void startNothing() {
+    Protocol = 0;
+    Injection = 0;
+    setStartDimmed(0);
+}
+
+// The volts of the stimulus, or a refusal shown to the operator when they leave the range the
+// outputs can give (the driver would refuse them only once the output was meant to start).
+bool prepareVolts() {
+    PreparedStimulus& p = prepared();
+    p.volts.assign(WF_buffer, WF_buffer + (WF_buffer ? Num_wf_points : 0));
+    p.rate = Samples_per_sec_in_wfm;
+    double peak = 0.0;
+    bool inRange = true;
+    for (double& value : p.volts) {
+        value /= Conversion;
+        if (!(std::fabs(value) <= kOutputLimit)) inRange = false;  // a NaN is out of range too
+        peak = std::max(peak, std::fabs(value));
+    }
+    if (inRange) return true;
+    char message[320];
+    std::snprintf(message, sizeof message,
+                  "The stimulus would reach %.3f V at the output (%g units per volt), beyond the "
+                  "output range of -10 V to +10 V.\nLower its amplitude or raise the units per "
+                  "volt.",
+                  peak, Conversion);
+    MessagePopup("Error!", message);
+    return false;
+}
+
+// Records this stimulus: the running acquisition ends and restarts with saving on for one
+// stimulus length (the restart starts the output).
+void armRecording() {
+    Acquiring = 0;
+    SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 1);
+    Saving_interval = TotalTime / 1000.0;
+    Real_time = 0.0;
+    Record = 0;
+    FirstTime = 1;
+    Injection = 1;
+    Save_status = 1;
+    SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 1);
+    Set_wf_comments();
+}
+
+// A recorded stimulus whose output did not start records nothing: saving ends before a file
+// is made, as at the end of a recorded stimulus.
+void disarmRecording() {
+    Save_inject = 0;
+    Save_status = 0;
+    FirstTime = 1;
+    SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 0);
+    SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 0);
+}
+
+void zeroOutput(int channel) {
+    if (channel < 0 || channel >= kOutputs) return;
+    char text[4];
+    std::snprintf(text, sizeof text, "%d", channel);
+    AOUpdateChannel(Device, text, 0.0);
+}
+
+// However the process ends through exit (Quit, the end of a script), no output is left
+// playing. Only the driver is touched: the panels' front end may be gone by then.
+void zeroOutputsAtExit() {
+    if (Injection != 1) return;
+    AOClearWaveforms();
+    for (int channel = 0; channel < kOutputs; ++channel) zeroOutput(channel);
+}
+
+// Registered once the driver has played something, so that it runs before the driver's own
+// clean-up at exit.
+void stopOutputsAtExit() {
+    [[maybe_unused]] static const bool registered = std::atexit(zeroOutputsAtExit) == 0;
+}
+
+// Plays the prepared stimulus on Channel_name. A failure ends the injection (and a running
+// protocol) as the operator's stop would, and tells the operator the driver's reason.
+bool startOutput() {
+    const PreparedStimulus& p = prepared();
+    const int32 status = AOGenerateWaveforms(
+        Device, Channel_name, p.rate, static_cast<double>(p.volts.size()), 0, p.volts.data());
+    if (status >= 0) {
+        stopOutputsAtExit();
+        Time = Timer();
+        SetCtrlVal(InjectHandle, INJECT_LED, 1);
+        SetCtrlAttribute(InjectHandle, INJECT_STOP, ATTR_DIMMED, 0);
+        return true;
+    }
+    const std::string reason = trelvanix::AnalogOutputError();
+    Protocol = 0;
+    Stop_inject();
+    const std::string message = std::string("The stimulus could not be started on output ao") +
+                                Channel_name + ".\n" + reason;
+    MessagePopup("Error!", message.c_str());
+    return false;
+}
+
+bool lengthElapsed() {
+    return Timer() - Time >= TotalTime_in_sec;
+}
+
+// Waits for the next operator event, or until the stimulus's end is due, whichever comes
+// first. Returns false when nothing can end the wait any more (a continuous stimulus and no
+// operator): the stimulus then plays on without the loop.
+bool waitForEventOrEnd() {
+    constexpr double kForever = std::numeric_limits<double>::infinity();
+    if (Continuous_inject == 1 && Output_Alternate == 0)
+        return GetUserEventUntil(kForever, nullptr, nullptr) != EVENT_NONE;
+    // A deadline already passed still moves the clock on, so a simulated clock cannot stall a
+    // rounding error short of the end.
+    const double soonest = std::nextafter(Timer(), kForever);
+    GetUserEventUntil(std::max(Time + TotalTime_in_sec, soonest), nullptr, nullptr);
+    return true;
+}
+
+}  // namespace
+
+void Run_inject() {
+    setStartDimmed(1);
+    Timer_start = Timer();
+    GetCtrlVal(InjectHandle, INJECT_RECORD, &Save_inject);
+    if (Save_inject == 1 && Acquiring == 0) {
+        Save_inject = 0;
+        return startNothing();
+    }
+    // Data already being saved would not be written while the restart is pending.
+    if (Save_inject == 1 && Save_status == 1) {
+        Save_inject = 0;
+        startNothing();
+        MessagePopup("Error!",
+                     "A stimulus cannot be recorded while data are being saved.\nEnd the saving "
+                     "first, or untick \"Record while stimulating\".");
+        return;
+    }
+    RecordAndStimulate();
+}
+
+void RecordAndStimulate() {
+    if (Pre_WF() < 0) return;
+    In_WF();
+    if (Acquiring == 0 && Save_status == 0) Post_WF();
+}
+
+int Pre_WF() {
+    if (InitializeGlobals() < 0) {
+        startNothing();
+        return -1;
+    }
+    Injection = 1;
+    GetCtrlVal(InjectHandle, INJECT_CONVERSION, &Conversion);
+    if (!prepareVolts()) {
+        startNothing();
+        return -1;
+    }
+    if (Save_status == 0 && Save_inject == 1) armRecording();
+    return 0;
+}
+
+void In_WF() {
+    int channel = panelChannel();
+    if (Output_Alternate == 1 && Continuous_inject == 1) {
+        channel = Old_channel;
+        std::printf("CONTINUOUS INJECT HAS BEEN TURNED ON!\n");
+        std::fflush(stdout);
+    }
+    Old_channel = Old_channel == 0 ? 1 : 0;
+    std::snprintf(Channel_name, sizeof Channel_name, "%d", channel);
+    if (Save_inject == 1) {
+        AutoSave = 1;
+        return;
+    }
+    startOutput();
+}
+
+void Post_WF() {
+    while (Injection == 1) {
+        trelvanix::StimulusEndChecks();
+        if (Injection != 1 || !waitForEventOrEnd()) return;
+    }
+}
+
+void Stop_inject() {
+    Injection = 0;
+    if (Protocol == 1) Protocol_time = Timer();
+    SetCtrlVal(InjectHandle, INJECT_STEP, Line);
+    SetCtrlVal(InjectHandle, INJECT_LED, 0);
+    AOClearWaveforms();
+    // The output that played goes to 0 V, and so does the panel's, which may differ from it
+    // in alternating mode or after the operator chose another output while it played.
+    const int shown = panelChannel();
+    zeroOutput(shown);
+    if (Channel_name[0] != '\0' && std::atoi(Channel_name) != shown)
+        zeroOutput(std::atoi(Channel_name));
+    setStartDimmed(0);
+}
+
+namespace trelvanix::callbacks {
+
+int Inject(int panel, int control, int event, void* callbackData, int eventData1, int eventData2) {
+    if (event == EVENT_COMMIT) Run_inject();
+    return 0;
+}
+
+int StopInject(int panel, int control, int event, void* callbackData, int eventData1,
+               int eventData2) {
+    if (event != EVENT_COMMIT) return 0;
+    Protocol = 0;
+    Stop_inject();
+    Old_channel = 0;
+    return 0;
+}
+
+}  // namespace trelvanix::callbacks
+
+namespace trelvanix {
+
+void StimulusEndChecks() {
+    if (Continuous_inject == 0 && lengthElapsed()) Stop_inject();
+    if (Output_Alternate == 1 && Continuous_inject == 1 && lengthElapsed()) {
+        Stop_inject();
+        Injection = 1;
+        SetCtrlAttribute(InjectHandle, INJECT_STOP, ATTR_DIMMED, 0);
+        In_WF();
+        // Still playing: a second Start would find the output busy.
+        if (Injection == 1) setStartDimmed(1);
+    }
+}
+
+void StartRecordedStimulus() {
+    if (!startOutput()) disarmRecording();
+}
+
+void StopStimulusOnExit() {
+    if (Injection != 1) return;
+    Stop_inject();
+    Continuous_inject = 0;
+}
+
+void ResetInjectionState() {
+    Old_channel = 0;
+    prepared() = PreparedStimulus{};
+}
+
+}  // namespace trelvanix

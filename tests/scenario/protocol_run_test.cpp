@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "recording/vnx_reader.h"
+#include "tests/scenario/program_run.h"
+
+using namespace trelvanix::scenario;
+using namespace trelvanix::vnx;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<fs::path> dataFiles() {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(dataFolder()))
+        if (entry.path().extension() == ".vnx") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// A recorded three-step pulse-amplitude protocol while acquiring ai1, which reads ao1 back:
+// each step restarts acquisition with its stimulus and records it to a file of its own, the
+// next step waiting the step pause after the previous stimulus ended.
+TEST(ProtocolRun, ARecordedAmplitudeFamilyGivesOneFilePerStepAfterEachPause) {
+    for (const fs::path& file : dataFiles()) fs::remove(file);
+    const fs::path protocolFile = dataFolder() / "amplitudes.prt";
+    std::ofstream(protocolFile) << "1 PULSE_MV1 DOUBLE 3 \n20 40 60";
+    const ProgramRun run = runScript(
+        "set PANEL CHECK_1 1\n"
+        "set PANEL CHECK_0 0\n"
+        "menu MENUBAR_STIMULUS_INJECT\n"
+        "set INJECT WAVEFORM 0\n"
+        "set INJECT CHANNEL 1\n"
+        "set INJECT RECORD 1\n"
+        "menu MENUBAR_STIMULUS_PROTOCOL\n"
+        "answer file \"" +
+        protocolFile.string() +
+        "\"\n"
+        "press PROTOCOL LOAD\n"
+        "set PROTOCOL PAUSE 3\n"
+        "press PANEL ACQUIRE\n"
+        "wait 1\n"
+        "press PROTOCOL RUN\n"
+        "wait 20\n"
+        "get INJECT STEP\n"
+        "press PANEL STOP\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "INJECT STEP = 3\n");
+    fs::remove(protocolFile);
+
+    const std::vector<fs::path> files = dataFiles();
+    ASSERT_EQ(files.size(), 3u);
+    int previousStart = -100;
+    for (std::size_t step = 0; step < files.size(); ++step) {
+        std::string error;
+        const auto info = readHeader(files[step].string(), &error);
+        ASSERT_TRUE(info) << error;
+        ASSERT_EQ(info->channels, 1);
+        std::vector<std::int16_t> values;
+        ASSERT_TRUE(readScans(files[step].string(), *info, 0, info->scans(), &values, &error));
+        // The pulse of 20, 40, 60 units at 20 units per volt: 1, 2 and 3 V on ao1.
+        double peak = 0.0;
+        for (std::int16_t v : values) peak = std::max(peak, userValue(info->channel[0], v));
+        EXPECT_NEAR(peak, 1.0 * (step + 1), 0.01) << files[step];
+        // Each file starts with its stimulus (1.2 s long); the next one at least the 3 s pause
+        // after it ended, so its start second is at least 4 later.
+        const int start = info->hour * 3600 + info->minute * 60 + info->second;
+        EXPECT_GE(start - previousStart, 4) << files[step];
+        previousStart = start;
+        fs::remove(files[step]);
+    }
+}
+
+}  // namespace
