@@ -227,8 +227,8 @@ void ApplyParameters(const ParameterSet& set) {
 
     Sec_per_stretch = set.secondsPerStretch + 0.0000001;
     const double wanted = std::ceil(1000.0 * set.secondsPerStretch);
-    const int length = firstIndexWhere(
-        MSPerStretchIDVal, [&](double v) { return std::ceil(1000.0 * v) == wanted; });
+    const int length = firstIndexWhere(MSPerStretchIDVal,
+                                       [&](double v) { return std::ceil(1000.0 * v) == wanted; });
     CheckOnlyMenuItem(MSPerStretchID, length >= 0 ? MSPerStretchID[length] : -1);
 
     SetCtrlVal(panelHandle, PANEL_YDIVS, set.divisions);
@@ -284,8 +284,8 @@ using namespace trelvanix::params;
 
 void SaveParameters() {
     std::string path;
-    if (FileSelectPopup("", "*.par", "*.*", "Select file for saving parameters.",
-                        VAL_SAVE_BUTTON, 0, 0, 1, 1, &path) <= 0)
+    if (FileSelectPopup("", "*.par", "*.*", "Select file for saving parameters.", VAL_SAVE_BUTTON,
+                        0, 0, 1, 1, &path) <= 0)
         return;
     const std::string text = ParameterFileText(CurrentParameters());
     const int file = OpenFile(path.c_str(), VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_ASCII);
@@ -303,8 +303,8 @@ void SaveParameters() {
 
 void LoadParameters() {
     std::string path;
-    if (FileSelectPopup("", "*.par", "*.*", "Select file for loading parameters.",
-                        VAL_LOAD_BUTTON, 0, 0, 1, 1, &path) <= 0)
+    if (FileSelectPopup("", "*.par", "*.*", "Select file for loading parameters.", VAL_LOAD_BUTTON,
+                        0, 0, 1, 1, &path) <= 0)
         return;
     if (Acquiring == 1) {
         Acquiring = 0;
@@ -318,9 +318,8 @@ void LoadParameters() {
     ParameterSet set;
     ReadFailure failure;
     if (!ParseParameters(text, CurrentLimits(), &set, &failure)) {
-        const std::string message = path + ", line " + std::to_string(failure.line) + ", key \"" +
-                                    failure.key + "\": " + failure.what +
-                                    ". Nothing was loaded.";
+        const std::string message = path + ", line " + std::to_string(failure.line) + ", at " +
+                                    failure.key + ": " + failure.what + ". Nothing was loaded.";
         MessagePopup("Error!", message.c_str());
         return;
     }

@@ -11,9 +11,9 @@ namespace trelvanix::params {
 struct ChannelSettings {
     int ticked = 0;
     double gain = 1.0, offset = 0.0;
-    int boardGain = 1;        // as stored: the board gain truncated to a whole number
-    int rangeIndex = 0;       // reader: the board range the stored gain selects
-    float exactGain = 1.0f;   // reader: that range's gain
+    int boardGain = 1;       // as stored: the board gain truncated to a whole number
+    int rangeIndex = 0;      // reader: the board range the stored gain selects
+    float exactGain = 1.0f;  // reader: that range's gain
     std::string unit = "V";
     double scaleFactor = 1.0;
     int filterType = 0, windowType = 2, windowSize = 55;

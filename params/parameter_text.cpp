@@ -69,7 +69,7 @@ class Reader {
     bool key() {
         if (!ok_) return false;
         std::string_view word;
-        if (!words_.next(&word)) return fail("the file ends here");
+        if (!words_.next(&word)) return fail("the file ends where the next key should follow");
         key_ = std::string(word);
         return true;
     }
@@ -100,8 +100,7 @@ class Reader {
         const std::string text(word);
         char* end = nullptr;
         const double parsed = std::strtod(text.c_str(), &end);
-        if (*end != '\0' || !std::isfinite(parsed))
-            return fail("\"" + text + "\" is not a number");
+        if (*end != '\0' || !std::isfinite(parsed)) return fail("\"" + text + "\" is not a number");
         *value = parsed;
         return true;
     }
@@ -151,8 +150,12 @@ class Reader {
     bool ok_ = true;
 };
 
-bool keyed(Reader& r, int* value) { return r.key() && r.integer(value); }
-bool keyed(Reader& r, double* value) { return r.key() && r.real(value); }
+bool keyed(Reader& r, int* value) {
+    return r.key() && r.integer(value);
+}
+bool keyed(Reader& r, double* value) {
+    return r.key() && r.real(value);
+}
 
 // The channel's stored board gain names the board range whose gain truncates to it; the
 // stored value is taken as a 16-bit signed number, as it always was.
@@ -297,8 +300,8 @@ std::string FormatStimulus(int waveform, const StimulusSettings& s, bool withCel
                     s.duration, s.pulseWidth, s.amplitude);
             break;
         case 5:
-            appendf(out, "\nDuration %d\nAmp %f\nPhase %f\nDuty_cycle %f", s.duration,
-                    s.amplitude, s.phase, s.dutyCycle);
+            appendf(out, "\nDuration %d\nAmp %f\nPhase %f\nDuty_cycle %f", s.duration, s.amplitude,
+                    s.phase, s.dutyCycle);
             break;
         default:
             break;

@@ -1,0 +1,165 @@
+// Parameter files inside the program: saving and loading through the menu commands, with the
+// real panels, menus and board ranges.
+
+#include "params/parameter_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/state/shared_state.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+#include "stimulus/stimulus.h"
+#include "tests/app/program_fixture.h"
+
+using namespace trelvanix;
+using ::testing::HasSubstr;
+
+namespace {
+
+class ParameterFiles : public trelvanix::testing::ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ASSERT_TRUE(startProgram());
+        ::testing::internal::CaptureStdout();
+    }
+    void TearDown() override {
+        const std::string rest = ::testing::internal::GetCapturedStdout();
+        if (HasFailure()) std::fputs(rest.c_str(), stderr);
+        ProgramTest::TearDown();
+    }
+    std::string printed() {
+        std::string text = ::testing::internal::GetCapturedStdout();
+        ::testing::internal::CaptureStdout();
+        return text;
+    }
+    std::string save(const std::string& name) {
+        const std::string path = (folder / name).string();
+        useScript("answer file \"" + path + "\"\n");
+        SaveParameters();
+        return path;
+    }
+    void load(const std::string& path) {
+        useScript("answer file \"" + path + "\"\n");
+        LoadParameters();
+    }
+    static std::string contents(const std::string& path) {
+        std::ostringstream text;
+        text << std::ifstream(path).rdbuf();
+        return text.str();
+    }
+    static bool checked(int item) {
+        int on = 0;
+        GetMenuBarAttribute(GetPanelMenuBar(panelHandle), item, ATTR_CHECKED, &on);
+        return on != 0;
+    }
+};
+
+TEST_F(ParameterFiles, SavedSettingsComeBackWithTheirMenuMarks) {
+    const std::string path = save("initial.par");
+    // Change what the file holds, then load it back.
+    NumScans = 10000;
+    Stretches = 20;
+    Sec_per_stretch = 0.5;
+    Gain_Factor[0] = 4.0;
+    std::snprintf(Units[1], sizeof Units[1], "pA");
+    load(path);
+
+    EXPECT_EQ(NumScans, 4000);
+    EXPECT_DOUBLE_EQ(Ds, 1.0 / 4000);
+    EXPECT_EQ(Stretches, 100);
+    EXPECT_DOUBLE_EQ(Sec_per_stretch, 0.1000001);
+    EXPECT_EQ(Gain_Factor[0], 1.0);
+    EXPECT_STREQ(Units[1], "V");
+    EXPECT_TRUE(checked(MENUBAR_RATE_KS_4));
+    EXPECT_FALSE(checked(MENUBAR_RATE_KS_10));
+    EXPECT_TRUE(checked(MENUBAR_STRETCH_S_0_1));
+    EXPECT_TRUE(checked(MENUBAR_SWEEP_N_100));
+    // The file written again from the loaded settings is the same file.
+    EXPECT_EQ(contents(save("again.par")), contents(path));
+}
+
+TEST_F(ParameterFiles, ABoardRangeComesBackWithItsOwnGain) {
+    // Channel 2 on +-10 V: the file stores the gain 0.5 as 0.
+    AILimitsIndex[2] = 0;
+    GainList[2] = 0.5f;
+    const std::string path = save("ten_volts.par");
+    EXPECT_THAT(contents(path), HasSubstr("Channel: 2 0\nGain 1.000000\nOffset 0.000000\n"
+                                          "BoardGain 0\n"));
+    AILimitsIndex[2] = 1;
+    GainList[2] = 1.0f;
+    load(path);
+    EXPECT_EQ(AILimitsIndex[2], 0);
+    EXPECT_EQ(GainList[2], 0.5f);
+}
+
+TEST_F(ParameterFiles, LoadingStopsAcquisitionEvenWhenTheFileCannotBeOpened) {
+    Acquiring = 1;
+    load((folder / "missing.par").string());
+    EXPECT_EQ(Acquiring, 0);
+    EXPECT_THAT(printed(), HasSubstr("popup \"Error!\" \"Error opening the parameter file\""));
+}
+
+TEST_F(ParameterFiles, ADamagedFileChangesNothingAndSaysWhere) {
+    const std::string path = save("whole.par");
+    std::string text = contents(path);
+    std::ofstream(path) << text.substr(0, text.find("\nChannel: 3"));
+    NumScans = 10000;
+    Gain_Factor[0] = 4.0;
+    load(path);
+    EXPECT_EQ(NumScans, 10000);
+    EXPECT_EQ(Gain_Factor[0], 4.0);
+    EXPECT_THAT(printed(),
+                HasSubstr("whole.par, line 42, at HighCutoff: the file ends where the next "
+                          "key should follow. Nothing was loaded."));
+}
+
+TEST_F(ParameterFiles, TheStimulusKindAndItsValuesComeBackOnItsSubPanel) {
+    callbacks::inject(0, 0, nullptr, 0);
+    SetCtrlVal(InjectHandle, INJECT_WAVEFORM, kPulse);
+    callbacks::Set_waveform(InjectHandle, INJECT_WAVEFORM, EVENT_COMMIT, nullptr, 0, 0);
+    SetCtrlVal(Handle[kPulse], PULSE_MV1, 250.0);
+    SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
+    const std::string path = save("pulse.par");
+    EXPECT_THAT(contents(path),
+                HasSubstr("\nWaveform 0\nPulse_0_Dur 100.000000 Pulse_0_Amp 250.000000\n"));
+
+    SetCtrlVal(InjectHandle, INJECT_WAVEFORM, kNoStimulus);
+    Waveform = kNoStimulus;
+    SetCtrlVal(Handle[kPulse], PULSE_MV1, 1.0);
+    SetCtrlVal(InjectHandle, INJECT_CHANNEL, 0);
+    load(path);
+    int kind = -2, channel = -1;
+    double amplitude = 0.0;
+    GetCtrlVal(InjectHandle, INJECT_WAVEFORM, &kind);
+    GetCtrlVal(InjectHandle, INJECT_CHANNEL, &channel);
+    GetCtrlVal(Handle[kPulse], PULSE_MV1, &amplitude);
+    EXPECT_EQ(kind, kPulse);
+    EXPECT_EQ(channel, 1);
+    EXPECT_EQ(amplitude, 250.0);
+    ASSERT_NE(WF_buffer, nullptr);
+    EXPECT_EQ(WF_buffer[550], 250.0);  // what plays is what the panel shows
+}
+
+TEST_F(ParameterFiles, ACellFileWithoutSamplesKeepsTheLoadedWaveform) {
+    callbacks::inject(0, 0, nullptr, 0);
+    Waveform = kCell;
+    delete[] Cell_array;
+    Cell_array = nullptr;
+    const std::string path = save("cell.par");
+    EXPECT_THAT(contents(path), ::testing::EndsWith("\nInterbaseline 0.000000"));
+
+    Cell_array = new double[1004]();
+    Cell_array[10] = 2.5;
+    load(path);
+    ASSERT_NE(Cell_array, nullptr);
+    EXPECT_EQ(Cell_array[10], 2.5);
+}
+
+}  // namespace
