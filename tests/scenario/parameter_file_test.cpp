@@ -40,6 +40,14 @@ const char* kRecordOneSecond =
     "wait 1.5\n"
     "press PANEL STOP\n";
 
+std::vector<fs::path> recordingsIn(const fs::path& folder) {
+    std::vector<fs::path> recordings;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".vnx") recordings.push_back(entry.path());
+    std::sort(recordings.begin(), recordings.end());
+    return recordings;
+}
+
 TEST(ParameterFileRun, ASavedSetUpLoadedBackRecordsTheSameHeader) {
     const fs::path settings = dataFolder() / "setup.par";
     const std::string answer = "answer file \"" + settings.string() + "\"\n";
@@ -62,14 +70,54 @@ TEST(ParameterFileRun, ASavedSetUpLoadedBackRecordsTheSameHeader) {
                   answer + "menu MENUBAR_FILE_LOAD_PARAMS\n" + kRecordOneSecond + "quit\n");
     ASSERT_EQ(run.status, 0) << run.err << run.out;
 
-    std::vector<fs::path> recordings;
-    for (const auto& entry : fs::directory_iterator(dataFolder()))
-        if (entry.path().extension() == ".vnx") recordings.push_back(entry.path());
-    std::sort(recordings.begin(), recordings.end());
+    const std::vector<fs::path> recordings = recordingsIn(dataFolder());
     ASSERT_EQ(recordings.size(), 2u) << run.out;
     const std::vector<char> before = headerWithoutDate(recordings[0]);
     EXPECT_FALSE(before.empty());
     EXPECT_EQ(before, headerWithoutDate(recordings[1]));
+}
+
+// A recorded cell-waveform stimulus, its set-up saved; the program quits, starts again, loads
+// the file and records the same stimulus into the same header.
+TEST(ParameterFileRun, AStimulusAndItsCellWaveformSurviveAQuitAndRestart) {
+    const fs::path folder = dataFolder() / "restart";
+    fs::create_directories(folder);
+    useDataFolder(folder);
+    const std::string answer = "answer file \"" + (folder / "setup.par").string() + "\"\n";
+    const std::string recordStimulus =
+        "set INJECT RECORD 1\n"
+        "press PANEL ACQUIRE\n"
+        "wait 0.5\n"
+        "press INJECT START\n"
+        "wait 3\n"
+        "press PANEL STOP\n";
+    const ProgramRun first = runScript(
+        "set PANEL CHECK_1 1\n"
+        "menu MENUBAR_RATE_KS_10\n"
+        "menu MENUBAR_STIMULUS_INJECT\n"
+        "set INJECT WAVEFORM 2\n"
+        "answer file \"" TRELVANIX_SOURCE_DIR
+        "/resources/waveforms/action_potential.wfm\"\n"
+        "press CELL LOAD\n"
+        "set CELL DUR 200\n"
+        "set INJECT CHANNEL 1\n"
+        "set INJECT CONVERSION 1000\n" +
+        recordStimulus + answer + "menu MENUBAR_FILE_SAVE_PARAMS\nquit\n");
+    ASSERT_EQ(first.status, 0) << first.err << first.out;
+    const ProgramRun second = runScript(answer +
+                                        "menu MENUBAR_FILE_LOAD_PARAMS\n"
+                                        "menu MENUBAR_STIMULUS_INJECT\n" +
+                                        recordStimulus + "quit\n");
+    ASSERT_EQ(second.status, 0) << second.err << second.out;
+
+    const std::vector<fs::path> recordings = recordingsIn(folder);
+    ASSERT_EQ(recordings.size(), 2u) << first.out << second.out;
+    std::string error;
+    const auto info = trelvanix::vnx::readHeader(recordings[0].string(), &error);
+    ASSERT_TRUE(info && info->stimulus) << error;
+    EXPECT_EQ(info->stimulus->kind, 2);
+    EXPECT_FALSE(info->stimulus->cellWaveform.empty());
+    EXPECT_EQ(headerWithoutDate(recordings[0]), headerWithoutDate(recordings[1]));
 }
 
 }  // namespace
