@@ -8,6 +8,7 @@
 #include "app/state/shared_state.h"
 #include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
+#include "protocol/vocabulary.h"
 #include "resources/trelvanix_uir.h"
 #include "stimulus/stimulus.h"
 #include "tests/app/program_fixture.h"
@@ -152,83 +153,17 @@ TEST_F(StimulusPanels, NoiseDiffersFromOneAssemblyToTheNext) {
 }
 
 TEST_F(StimulusPanels, SubPanelsCarryEveryProtocolNameAndTheFixedStepIdentifiers) {
-    const char* names[] = {"PULSE_MV1",
-                           "PULSE_MV2",
-                           "PULSE_MV3",
-                           "PULSE_MV4",
-                           "PULSE_MV5",
-                           "PULSE_MS1",
-                           "PULSE_MS2",
-                           "PULSE_MS3",
-                           "PULSE_MS4",
-                           "PULSE_MS5",
-                           "PULSE_REPEATS",
-                           "PULSE_INTERBURST",
-                           "PULSE_NUM_BURSTS",
-                           "PULSE_BASELINE",
-                           "PULSE_INTERBASELINE",
-                           "CELL_INTERBASELINE",
-                           "CELL_MIN",
-                           "CELL_MAX",
-                           "CELL_INTERBURST",
-                           "CELL_DC",
-                           "CELL_NUM_BURST",
-                           "CELL_REPEATS",
-                           "CELL_DUR",
-                           "CELL_AMP",
-                           "CELL_BASELINE",
-                           "CELL_TEXTMSG",
-                           "CELL_PHASE",
-                           "POISSON_INTERBASELINE",
-                           "POISSON_BASELINE",
-                           "POISSON_TOTALDURATION",
-                           "POISSON_INTERBURST",
-                           "POISSON_FREQUENCY",
-                           "POISSON_NUM_BURSTS",
-                           "POISSON_AMPLITUDE",
-                           "POISSON_DURATION",
-                           "POISSON_TEXTMSG",
-                           "POISSON_TEXTMSG_2",
-                           "RAMP_MV5",
-                           "RAMP_INTERBASELINE",
-                           "RAMP_MS5",
-                           "RAMP_MV4",
-                           "RAMP_MS4",
-                           "RAMP_MV3",
-                           "RAMP_MS3",
-                           "RAMP_MV2",
-                           "RAMP_MS2",
-                           "RAMP_MV1",
-                           "RAMP_MS1",
-                           "RAMP_BASELINE",
-                           "RAMP_INTERBURST",
-                           "RAMP_CLOSE",
-                           "RAMP_NUM_BURSTS",
-                           "RAMP_REPEATS",
-                           "RAMP_TEXTMSG",
-                           "RAMP_TEXTMSG_2",
-                           "ZAP_INTERBASELINE",
-                           "ZAP_BASELINE",
-                           "ZAP_INTERBURST",
-                           "ZAP_NUM_BURSTS",
-                           "ZAP_REPEATS",
-                           "ZAP_AMPLITUDE",
-                           "ZAP_DURATION",
-                           "SINE_DURATION",
-                           "SINE_AMPLITUDE",
-                           "SINE_REPEATS",
-                           "SINE_INTERBURST",
-                           "SINE_NUM_BURSTS",
-                           "SINE_BASELINE",
-                           "SINE_INTERBASELINE",
-                           "SINE_PHASE"};
-    EXPECT_EQ(std::size(names), 70u);
+    // Every name a protocol may use is a control of a sub-panel, under the identifier the
+    // protocol vocabulary gives it.
     ui::Model& model = ui::Model::instance();
-    for (const std::string name : names) {
+    for (int i = 0; i < kVocabularySize; ++i) {
+        const std::string name = Control_name[i];
         const std::string panel = name.substr(0, name.find('_'));
         ui::Panel* p = model.panelByConstantName(panel);
         ASSERT_NE(p, nullptr) << panel;
-        EXPECT_NE(p->findByName(name.substr(panel.size() + 1)), nullptr) << name;
+        ui::Control* control = p->findByName(name.substr(panel.size() + 1));
+        ASSERT_NE(control, nullptr) << name;
+        EXPECT_EQ(control->id, ControlId[i]) << name;
     }
     const int steps[] = {PULSE_MV1, PULSE_MV2, PULSE_MV3, PULSE_MV4, PULSE_MV5,
                          PULSE_MS1, PULSE_MS2, PULSE_MS3, PULSE_MS4, PULSE_MS5,
