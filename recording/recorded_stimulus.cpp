@@ -2,7 +2,6 @@
 
 #include "recording/recorded_stimulus.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -60,18 +59,10 @@ std::string undeterminedKind(int kind) {
     }
 }
 
-// The most values the fill can write, pre-time and post-time included: every positive step,
-// repeat, gap and burst of a pulse or ramp train; nothing between them without a stimulus.
-double mostValues(const StimulusParameters& p) {
-    double burst = 0.0;
-    if (p.waveform == kPulse || p.waveform == kRamp) {
-        const auto& durations = p.waveform == kRamp ? p.rampDur : p.pulseDur;
-        const int repeated = p.waveform == kRamp ? 5 : 3;
-        double shape = 0.0, once = std::max(0.0, p.interburst);
-        for (int k = 0; k < 5; ++k) (k < repeated ? shape : once) += std::max(0.0, durations[k]);
-        burst = shape * std::max(0, p.numRepeats) + once;
-    }
-    return p.preTime + std::max(0, p.numBurst) * burst + p.postTime;
+// The values the fill writes, pre-time and post-time included, of parameters whose durations
+// and gap are whole and not negative: the stated length of the stimulus.
+double valueCount(const StimulusParameters& p) {
+    return p.preTime + StimulusLength(p, false) + p.postTime;
 }
 
 }  // namespace
@@ -111,9 +102,21 @@ std::optional<StimulusParameters> recordedStimulusParameters(const StimulusInfo&
     if (p.waveform == kPulse || p.waveform == kRamp) {
         auto& durations = p.waveform == kPulse ? p.pulseDur : p.rampDur;
         auto& amplitudes = p.waveform == kPulse ? p.pulseAmp : p.rampAmp;
+        bool negative = p.interburst < 0.0;
         for (int k = 0; k < 5; ++k) {
             durations[k] = v[kFirstStepValue + 2 * k];
             amplitudes[k] = v[kFirstStepValue + 2 * k + 1];
+            negative = negative || durations[k] < 0.0;
+        }
+        // The sub-panels give at least one burst and one repeat, and no negative time.
+        if (p.numBurst < 1 || p.numRepeats < 1) {
+            fail(error, "malformed stimulus section: " + std::to_string(p.numBurst) +
+                            " bursts of " + std::to_string(p.numRepeats) + " repeats");
+            return std::nullopt;
+        }
+        if (negative) {
+            fail(error, "malformed stimulus section: a negative duration or gap");
+            return std::nullopt;
         }
     }
     return p;
@@ -130,12 +133,12 @@ std::optional<RebuiltStimulus> rebuildStimulus(const StimulusInfo& stimulus, std
                         " units per volt");
         return std::nullopt;
     }
-    if (const double most = mostValues(*parameters); most > kMaxRebuiltValues) {
+    if (const double count = valueCount(*parameters); count > kMaxRebuiltValues) {
         char text[160];
         std::snprintf(text, sizeof text,
-                      "the stimulus would be up to %.0f values long, more than the %d rebuilt "
-                      "at most",
-                      most, kMaxRebuiltValues);
+                      "the stimulus would be %.0f values long, more than the %d rebuilt at "
+                      "most",
+                      count, kMaxRebuiltValues);
         fail(error, text);
         return std::nullopt;
     }

@@ -158,7 +158,7 @@ TEST_F(Vnxinfo, StimulusKindsTheHeaderDoesNotDetermineAreRefusedWithTheReason) {
         EXPECT_THAT(run.out, HasSubstr(reason));
         EXPECT_EQ(run.out.find("time (s)"), std::string::npos) << "no values are invented";
     }
-    // A conversion or pre-time the program never stores is a malformed section.
+    // Settings the program never stores make a malformed section; a size without bound is refused.
     HeaderContent h;
     h.scanRate = 1000;
     h.channels.resize(1);
@@ -166,6 +166,11 @@ TEST_F(Vnxinfo, StimulusKindsTheHeaderDoesNotDetermineAreRefusedWithTheReason) {
     h.stimulus->waveform = 0;
     write(encodeHeader(h).bytes);
     ToolRun run = vnxinfo(path_.string() + " --stimulus");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr("malformed stimulus section: 0 bursts of 0 repeats"));
+    h.stimulus->numBurst = h.stimulus->numRepeats = 1;
+    write(encodeHeader(h).bytes);
+    run = vnxinfo(path_.string() + " --stimulus");
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.out, HasSubstr("malformed stimulus section: a conversion of 0 units per volt"));
     h.stimulus->conversion = 20;
