@@ -20,9 +20,9 @@ struct RebuiltStimulus {
     double conversion = 0.0;     // stimulus units per volt: value / conversion is the output
 };
 
-// A rebuild is refused beyond this many values (37 hours at one value per millisecond), so that
+// A rebuild is refused beyond this many values (9.3 hours at one value per millisecond), so that
 // a malformed header cannot ask for an allocation without bound.
-constexpr int kMaxRebuiltValues = 1 << 27;
+constexpr int kMaxRebuiltValues = 1 << 25;
 
 // The assembly's parameters from a stimulus section of a kind the header determines (no
 // stimulus, pulse train, ramp train); otherwise nothing, and *error says what is missing.

@@ -40,8 +40,8 @@ _BY_KIND = {
 }
 
 
-# A rebuild is refused beyond this many values (37 hours at one value per millisecond).
-MAX_REBUILT_VALUES = 1 << 27
+# A rebuild is refused beyond this many values (9.3 hours at one value per millisecond).
+MAX_REBUILT_VALUES = 1 << 25
 
 # Why a kind cannot be rebuilt from its section (kinds absent here can).
 _UNDETERMINED = {

@@ -80,6 +80,8 @@ def test_kinds_and_files_the_header_does_not_determine_are_refused_as_vnxinfo_re
         "noise": [6, 20, 500000, 500, 0, 1, 0, 0, 1],
         "half a millisecond": [0, 20, 500, 500, 0, 1, 0, 0, 1] + [0] * 10,
         "no conversion": [1, 0, 0, 0, 0, 1, 0, 0, 1] + [0] * 10,
+        "no bursts": [0, 20, 0, 0, 0, 0, 0, 0, 1] + [0] * 10,
+        "too long": [0, 20, 0, 0, 0, 100000, 0, 0, 100000, 1000] + [0] * 9,
     }
     paths = [recordings[name] for name in ("one channel", "cell stimulus", "Poisson stimulus")]
     paths += [with_stimulus(recordings["one channel"], tmp_path / f"{name}.vnx", values)

@@ -180,7 +180,7 @@ TEST_F(Vnxinfo, StimulusKindsTheHeaderDoesNotDetermineAreRefusedWithTheReason) {
     write(encodeHeader(h).bytes);
     run = vnxinfo(path_.string() + " --stimulus");
     EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.out, HasSubstr("more than the 134217728 rebuilt at most"));
+    EXPECT_THAT(run.out, HasSubstr("more than the 33554432 rebuilt at most"));
 
     EXPECT_EQ(vnxinfo(path_.string() + " --csv --stimulus").status, 2);
 }
