@@ -38,8 +38,12 @@ def csv_of(times, values, volts):
         "".join(",".join("%.9g" % v for v in row) + "\n" for row in rows)
 
 
-def test_python_and_vnxinfo_rebuild_the_played_stimulus_alike(played, recordings):
-    for path in [played["pulse"], played["ramp"], recordings["pulse stimulus"]]:
+def test_python_and_vnxinfo_rebuild_the_played_stimulus_alike(played, recordings, tmp_path):
+    # Without a stimulus kind the output holds 0 V for the pre-time and post-time.
+    nothing = with_stimulus(recordings["one channel"], tmp_path / "nothing.vnx",
+                            [-1, 20, 2000, 3, 0, 1, 0, 0, 1])
+    assert np.array_equal(trelvanix_vnx.read(nothing).stimulus_waveform()[2], np.zeros(5))
+    for path in [played["pulse"], played["ramp"], recordings["pulse stimulus"], nothing]:
         f = trelvanix_vnx.read(path)
         times, values, volts = f.stimulus_waveform()
         status, out, err = run_vnxinfo(path, "--stimulus")
