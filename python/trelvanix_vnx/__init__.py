@@ -3,18 +3,19 @@
     import trelvanix_vnx
     f = trelvanix_vnx.read("2026_01_01_12_00_00.vnx")
     f.header.rate, f.header.units, f.samples.shape, f.channel(0)
+    times, values, volts = f.stimulus_waveform()  # the recorded stimulus, rebuilt
 
 The reader needs only numpy; VnxRawIO and VnxIO (for neo) are loaded on first use and need
 neo and quantities.
 """
 
-from .errors import VnxDataWarning, VnxFormatError
+from .errors import VnxDataWarning, VnxFormatError, VnxStimulusError
 from .header import Channel, Filter, VnxHeader, read_header
 from .recording import VnxFile, read
 from .stimulus import Stimulus
 
 __all__ = ["read", "read_header", "VnxFile", "VnxHeader", "Channel", "Filter", "Stimulus",
-           "VnxFormatError", "VnxDataWarning", "VnxRawIO", "VnxIO"]
+           "VnxFormatError", "VnxDataWarning", "VnxStimulusError", "VnxRawIO", "VnxIO"]
 
 
 def __getattr__(name):

@@ -6,7 +6,7 @@ import warnings
 
 import numpy as np
 
-from .errors import VnxDataWarning
+from .errors import VnxDataWarning, VnxStimulusError
 from .header import read_header
 
 
@@ -54,6 +54,20 @@ class VnxFile:
         """Channel `index` (its position in the file) in its user unit, scans start..stop-1,
         as float64: only that stretch of the file is read."""
         return self.channels[index].to_unit(self.samples[start:stop, index])
+
+    def stimulus_waveform(self):
+        """The stimulus recorded with this file, rebuilt from its header as `vnxinfo FILE
+        --stimulus` rebuilds it: (times in s from the file's first sample, values in the
+        stimulus unit, volts). Raises VnxStimulusError when no stimulus was recorded or the
+        header does not determine it (see Stimulus.waveform)."""
+        stimulus = self.header.stimulus
+        try:
+            if stimulus is None:
+                raise VnxStimulusError("no stimulus was recorded with this file (its header has "
+                                       "no stimulus section)")
+            return stimulus.waveform()
+        except VnxStimulusError as error:
+            raise VnxStimulusError(f"{self.path}: {error}") from None
 
 
 def read(path):

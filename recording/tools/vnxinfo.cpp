@@ -1,5 +1,6 @@
-// vnxinfo FILE [--csv]: prints the header of a Trelvanix data file and its sample count, or
-// with --csv writes the samples, one scan per line, in each channel's user unit.
+// vnxinfo FILE [--csv | --stimulus]: prints the header of a Trelvanix data file and its sample
+// count; with --csv writes the samples, one scan per line, in each channel's user unit; with
+// --stimulus writes the recorded stimulus rebuilt from the header, one value per line.
 
 #include <algorithm>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "recording/recorded_stimulus.h"
 #include "recording/vnx_reader.h"
 
 using namespace trelvanix::vnx;
@@ -17,7 +19,17 @@ const char* kStimulusKinds[] = {"pulse train",   "ramp train", "cell waveform", 
                                 "Poisson train", "sine",       "noise"};
 
 int usage() {
-    std::fprintf(stderr, "usage: vnxinfo FILE [--csv]\n");
+    std::fprintf(
+        stderr,
+        "usage: vnxinfo FILE [--csv | --stimulus]\n"
+        "  (no option)  the header and the sample count\n"
+        "  --csv        time (s) and every channel in its unit, one scan per line\n"
+        "  --stimulus   the stimulus recorded with the file, rebuilt from its header by the\n"
+        "               program's own assembly: time (s), value in the stimulus unit and in\n"
+        "               volts (value / units per volt), one value per line. Pulse and ramp\n"
+        "               trains only: the header does not hold what the other kinds need.\n"
+        "               The header stores the settings rounded up to whole numbers, so a\n"
+        "               stimulus with fractional settings is rebuilt from the rounded ones.\n");
     return 2;
 }
 
@@ -98,20 +110,46 @@ bool writeCsv(const std::string& path, const FileInfo& info) {
     return true;
 }
 
+// The rebuilt stimulus as CSV: time (s), value in the stimulus unit, value in volts.
+bool writeStimulus(const std::string& path, const FileInfo& info) {
+    if (!info.stimulus) {
+        std::fprintf(stderr,
+                     "vnxinfo: %s: no stimulus was recorded with this file (its header has no "
+                     "stimulus section)\n",
+                     path.c_str());
+        return false;
+    }
+    std::string error;
+    const auto rebuilt = rebuildStimulus(*info.stimulus, &error);
+    if (!rebuilt) {
+        std::fprintf(stderr, "vnxinfo: %s: %s\n", path.c_str(), error.c_str());
+        return false;
+    }
+    std::printf("time (s),stimulus (unit),stimulus (V)\n");
+    for (std::size_t i = 0; i < rebuilt->values.size(); ++i) {
+        const double value = rebuilt->values[i];
+        std::printf("%.9g,%.9g,%.9g\n", double(i) * rebuilt->msPerValue / 1000.0, value,
+                    value / rebuilt->conversion);
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string path;
-    bool csv = false;
+    bool csv = false, stimulus = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--csv") == 0)
             csv = true;
+        else if (std::strcmp(argv[i], "--stimulus") == 0)
+            stimulus = true;
         else if (argv[i][0] == '-' || !path.empty())
             return usage();
         else
             path = argv[i];
     }
-    if (path.empty()) return usage();
+    if (path.empty() || (csv && stimulus)) return usage();
 
     std::string error;
     const auto info = readHeader(path, &error);
@@ -127,9 +165,8 @@ int main(int argc, char** argv) {
     if (info->samples % info->channels != 0)
         std::fprintf(stderr, "vnxinfo: %s: the last scan is incomplete and is left out\n",
                      path.c_str());
-    if (!csv) {
-        printHeader(path, *info);
-        return 0;
-    }
-    return writeCsv(path, *info) ? 0 : 1;
+    if (stimulus) return writeStimulus(path, *info) ? 0 : 1;
+    if (csv) return writeCsv(path, *info) ? 0 : 1;
+    printHeader(path, *info);
+    return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "recording/vnx_format.h"
 
@@ -100,6 +101,88 @@ TEST_F(Vnxinfo, CsvKeepsALabelOrUnitWithCommasQuotesOrLineBreaksInOneField) {
     EXPECT_EQ(run.out,
               "time (s),\"Vm, cell 1 (mV)\",\"the \"\"good\"\" one (p,A)\",\"two\nlines (V)\"\n"
               "0,0,0,0\n");
+}
+
+TEST_F(Vnxinfo, StimulusIsRebuiltFromTheHeaderInUnitsAndVolts) {
+    const ToolRun none = vnxinfo(path_.string() + " --stimulus");
+    EXPECT_EQ(none.status, 1);
+    EXPECT_THAT(none.out, HasSubstr("no stimulus was recorded with this file"));
+
+    HeaderContent h;
+    h.scanRate = 1000;
+    h.channels.resize(1);
+    StimulusSettings pulse;
+    pulse.waveform = 0;
+    pulse.conversion = 8;
+    pulse.preTime = 2;
+    pulse.postTime = 1;
+    pulse.numBurst = 2;
+    pulse.numRepeats = 1;
+    pulse.interburst = 1;
+    pulse.interbaseline = -4;
+    pulse.baseline = 2;
+    pulse.pulseDur[0] = 2, pulse.pulseAmp[0] = 10;
+    pulse.pulseDur[3] = 0.5, pulse.pulseAmp[3] = -6.5;  // stored rounded up: 1 ms of -6
+    h.stimulus = pulse;
+    write(encodeHeader(h).bytes);
+    const ToolRun run = vnxinfo(path_.string() + " --stimulus");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(run.out,
+              "time (s),stimulus (unit),stimulus (V)\n"
+              "0,0,0\n0.001,0,0\n"
+              "0.002,12,1.5\n0.003,12,1.5\n0.004,-4,-0.5\n0.005,-4,-0.5\n"
+              "0.006,12,1.5\n0.007,12,1.5\n0.008,-4,-0.5\n0.009,-4,-0.5\n"
+              "0.01,0,0\n");
+}
+
+TEST_F(Vnxinfo, StimulusKindsTheHeaderDoesNotDetermineAreRefusedWithTheReason) {
+    const std::pair<int, const char*> kinds[] = {
+        {2, "cell-waveform stimulus cannot be rebuilt exactly"},
+        {3, "frequency-sweep stimulus cannot be rebuilt: the header holds neither its start"},
+        {4, "Poisson-train stimulus cannot be rebuilt: its pulse times were drawn at random"},
+        {5, "sine stimulus cannot be rebuilt: the header holds neither its phase"},
+        {6, "noise stimulus cannot be rebuilt: its values were drawn at random"},
+        {9, "unknown stimulus kind 9"}};
+    for (const auto& [kind, reason] : kinds) {
+        HeaderContent h;
+        h.scanRate = 1000;
+        h.channels.resize(1);
+        StimulusSettings s;
+        s.waveform = kind;
+        s.conversion = 20;
+        s.duration = 10;
+        h.stimulus = s;
+        write(encodeHeader(h).bytes);
+        const ToolRun run = vnxinfo(path_.string() + " --stimulus");
+        EXPECT_EQ(run.status, 1) << kind;
+        EXPECT_THAT(run.out, HasSubstr(reason));
+        EXPECT_EQ(run.out.find("time (s)"), std::string::npos) << "no values are invented";
+    }
+    // Settings the program never stores make a malformed section; a size without bound is refused.
+    HeaderContent h;
+    h.scanRate = 1000;
+    h.channels.resize(1);
+    h.stimulus = StimulusSettings{};
+    h.stimulus->waveform = 0;
+    write(encodeHeader(h).bytes);
+    ToolRun run = vnxinfo(path_.string() + " --stimulus");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr("malformed stimulus section: 0 bursts of 0 repeats"));
+    h.stimulus->numBurst = h.stimulus->numRepeats = 1;
+    write(encodeHeader(h).bytes);
+    run = vnxinfo(path_.string() + " --stimulus");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr("malformed stimulus section: a conversion of 0 units per volt"));
+    h.stimulus->conversion = 20;
+    h.stimulus->numBurst = 100000;
+    h.stimulus->numRepeats = 100000;
+    h.stimulus->pulseDur[0] = 1000;
+    write(encodeHeader(h).bytes);
+    run = vnxinfo(path_.string() + " --stimulus");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr("more than the 33554432 rebuilt at most"));
+
+    EXPECT_EQ(vnxinfo(path_.string() + " --csv --stimulus").status, 2);
 }
 
 TEST_F(Vnxinfo, TruncatedMalformedAndMissingFilesAreReported) {

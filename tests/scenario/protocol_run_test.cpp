@@ -7,6 +7,7 @@
 
 #include "recording/vnx_reader.h"
 #include "tests/scenario/program_run.h"
+#include "tests/scenario/rebuilt_stimulus.h"
 
 using namespace trelvanix::scenario;
 using namespace trelvanix::vnx;
@@ -66,6 +67,17 @@ TEST(ProtocolRun, ARecordedAmplitudeFamilyGivesOneFilePerStepAfterEachPause) {
         double peak = 0.0;
         for (std::int16_t v : values) peak = std::max(peak, userValue(info->channel[0], v));
         EXPECT_NEAR(peak, 1.0 * (step + 1), 0.01) << files[step];
+        // Each file's header rebuilds its own step: the pulse at that step's amplitude, which
+        // the read-back follows to within one count from the file's first sample.
+        const RebuiltStimulusRun rebuilt = rebuildRecordedStimulus(files[step]);
+        ASSERT_EQ(rebuilt.status, 0) << rebuilt.output;
+        ASSERT_EQ(rebuilt.values.size(), 1200u);
+        EXPECT_EQ(rebuilt.values[500], 20.0 * (step + 1));
+        EXPECT_EQ(rebuilt.volts[599], 1.0 * (step + 1));
+        for (std::size_t j = 0; j < values.size(); ++j)
+            ASSERT_NEAR(userValue(info->channel[0], values[j]),
+                        rebuilt.volts[(j * 1000 / info->scanRate) % 1200], 1.0 / kCountsPerVolt)
+                << files[step] << " scan " << j;
         // Each file starts with its stimulus (1.2 s long); the next one at least the 3 s pause
         // after it ended, so its start second is at least 4 later.
         const int start = info->hour * 3600 + info->minute * 60 + info->second;
