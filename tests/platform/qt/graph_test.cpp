@@ -70,6 +70,51 @@ TEST(QtGraph, EnvelopeKeepsASingleSpikeAmongManySamples) {
     EXPECT_NE(image.pixel(area.left() + 20, topY) & 0xFFFFFF, unsigned(VAL_RED));
 }
 
+// Whether `rgb` is drawn within a pixel of the point (x, y) in model coordinates.
+bool drawnNear(Session& s, int rgb, double x, double y) {
+    s.frontEnd->flush();
+    const QImage image = s.widget(kGraph)->grab().toImage();
+    QCustomPlot* plot = plotOf(s);
+    const int px = int(plot->xAxis->coordToPixel(x)), py = int(plot->yAxis->coordToPixel(y));
+    for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy)
+            if ((image.pixel(px + dx, py + dy) & 0xFFFFFF) == unsigned(rgb)) return true;
+    return false;
+}
+
+TEST(QtGraph, AStepKeepsItsEdgeWithinAndBetweenWaveforms) {
+    {  // within one waveform of many samples per pixel column
+        Session s;
+        std::vector<double> y(100000, -4.0);
+        std::fill(y.begin() + 50000, y.end(), 4.0);
+        PlotWaveform(s.panel, kGraph, y.data(), int(y.size()), 1.0, 0.0, 0.0, 1e-4, VAL_RED);
+        for (double v = -3.5; v <= 3.5; v += 0.5)
+            EXPECT_TRUE(drawnNear(s, VAL_RED, 5.0, v)) << "edge missing at " << v;
+    }
+    {  // the stretches of a sweep: the step falls between two waveforms, and another
+       // channel's stretches come in between
+        Session s;
+        const std::vector<double> low(50000, -4.0), high(50000, 4.0), other(50000, 0.0);
+        PlotWaveform(s.panel, kGraph, low.data(), 50000, 1.0, 0.0, 0.0, 1e-4, VAL_RED);
+        PlotWaveform(s.panel, kGraph, other.data(), 50000, 1.0, 0.0, 0.0, 1e-4, VAL_BLUE);
+        PlotWaveform(s.panel, kGraph, high.data(), 50000, 1.0, 0.0, 5.0, 1e-4, VAL_RED);
+        PlotWaveform(s.panel, kGraph, other.data(), 50000, 1.0, 0.0, 5.0, 1e-4, VAL_BLUE);
+        for (double v = -3.5; v <= 3.5; v += 0.5)
+            if (std::abs(v) > 0.2) EXPECT_TRUE(drawnNear(s, VAL_RED, 5.0, v)) << "at " << v;
+    }
+    {  // few samples: the line runs on from the last sample of the waveform before
+        Session s;
+        const double low[] = {-4, -4, -4, -4, -4}, high[] = {4, 4, 4, 4, 4};
+        PlotWaveform(s.panel, kGraph, low, 5, 1.0, 0.0, 0.0, 1.0, VAL_RED);
+        PlotWaveform(s.panel, kGraph, high, 5, 1.0, 0.0, 5.0, 1.0, VAL_RED);
+        EXPECT_TRUE(drawnNear(s, VAL_RED, 4.5, 0.0));
+        // A waveform that starts elsewhere is not joined.
+        PlotWaveform(s.panel, kGraph, low, 5, 1.0, 0.0, 2.5, 0.5, VAL_GREEN);
+        PlotWaveform(s.panel, kGraph, high, 5, 1.0, 0.0, 7.0, 0.5, VAL_GREEN);
+        EXPECT_FALSE(drawnNear(s, VAL_GREEN, 6.0, 0.0));
+    }
+}
+
 TEST(QtGraph, XyPlotsAndFewSamplesAreDrawnAsLines) {
     Session s;
     const double x[] = {1, 9};
