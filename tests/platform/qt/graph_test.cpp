@@ -179,6 +179,45 @@ TEST(QtGraph, AZoomedViewIsLabelledInRoundStepsToItsEnds) {
     EXPECT_LT(ticks.first(), ticks.last());
 }
 
+// Labels of an axis spanning the data: round steps (1, 2, 2.5 or 5 times a power of ten),
+// few enough that each has room, and no more decimals than the step needs.
+void expectRoundLabels(const QVector<QString>& labels, int mostLabels, int mostDecimals) {
+    ASSERT_GE(labels.size(), 2);
+    EXPECT_LE(labels.size(), mostLabels);
+    const double step = std::abs(labels[1].toDouble() - labels[0].toDouble());
+    EXPECT_NEAR(DivisionTicker::roundStep(step * 0.999), step, step * 1e-6);
+    for (const QString& label : labels) {
+        const qsizetype point = label.indexOf('.');
+        EXPECT_LE(point < 0 ? 0 : label.size() - point - 1, mostDecimals) << label.toStdString();
+    }
+}
+
+TEST(QtGraph, AutoscaledAxesAreLabelledInRoundStepsWithRoomForEach) {
+    Session s;
+    SetAxisScalingMode(s.panel, kGraph, VAL_XAXIS, VAL_AUTOSCALE, 0, 0);
+    SetAxisScalingMode(s.panel, kGraph, VAL_LEFT_YAXIS, VAL_AUTOSCALE, 0, 0);
+    const double x[] = {0.0, 150299.372076};
+    const double y[] = {-0.3, 1.953125};
+    PlotXY(s.panel, kGraph, x, y, 2, VAL_BLUE);
+    s.frontEnd->flush();
+    QCustomPlot* plot = plotOf(s);
+    expectRoundLabels(plot->xAxis->tickVectorLabels(), plot->axisRect()->width() / 60, 0);
+    expectRoundLabels(plot->yAxis->tickVectorLabels(), 11, 2);
+    EXPECT_TRUE(plot->yAxis->tickVectorLabels().contains("0.00"));  // 0.25 steps from -0.3
+
+    // A narrow span far from zero, as a preview of a holding level.
+    const double flat[] = {575.9032, 576.0411};
+    DeleteGraphPlot(s.panel, kGraph, -1, VAL_IMMEDIATE_DRAW);
+    PlotXY(s.panel, kGraph, x, flat, 2, VAL_BLUE);
+    s.frontEnd->flush();
+    expectRoundLabels(plot->yAxis->tickVectorLabels(), 11, 2);
+
+    // A manual axis keeps its divisions.
+    SetAxisScalingMode(s.panel, kGraph, VAL_LEFT_YAXIS, VAL_MANUAL, -5, 5);
+    s.frontEnd->flush();
+    EXPECT_EQ(plot->yAxis->tickVectorLabels().size(), 11);
+}
+
 TEST(QtGraph, ClickInThePlotAreaCommitsAndReportsThePosition) {
     Session s;
     int top = 0, height = 0;
