@@ -20,7 +20,7 @@ constexpr int kSlimTextBoxHeight = 40;
 
 void setTextColour(QWidget* widget, QPalette::ColorRole role, int rgb) {
     QPalette palette = widget->palette();
-    palette.setColor(role, toQColor(rgb));
+    setLiveColour(palette, role, toQColor(rgb));
     widget->setPalette(palette);
 }
 
