@@ -207,7 +207,7 @@ int darkPixels(QWidget* widget) {
 
 TEST(QtControls, ADimmedControlLooksGreyedWhateverItsTextColour) {
     Session s;
-    for (int control : {kCheck, kButton, kText}) {
+    for (int control : {kCheck, kButton, kText, kNumber}) {
         SetCtrlAttribute(s.panel, control, ATTR_TEXT_COLOR, VAL_BLACK);
         s.frontEnd->flush();
         const int live = darkPixels(s.widget(control));
