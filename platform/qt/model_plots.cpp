@@ -93,9 +93,11 @@ void ModelPlots::draw(QCPPainter* painter) {
 const double* ModelPlots::joinValue(const ui::Plot& plot) {
     const OpenEnd end{plot.color, plot.initialX + plot.xIncrement * double(plot.y.size()),
                       plot.xIncrement, plot.y.back()};
-    const std::size_t searched = std::min(openEnds_.size(), kOpenEndsSearched);
-    for (std::size_t k = openEnds_.size(); k > openEnds_.size() - searched; --k) {
-        OpenEnd& open = openEnds_[k - 1];
+    // Oldest first: channels that share a colour take their stretches in turn, so each
+    // stretch continues the earliest one waiting at its start, which is its own channel's.
+    const std::size_t from = openEnds_.size() - std::min(openEnds_.size(), kOpenEndsSearched);
+    for (std::size_t k = from; k < openEnds_.size(); ++k) {
+        OpenEnd& open = openEnds_[k];
         const double tolerance = std::abs(plot.xIncrement) * 1e-3;
         if (open.color == plot.color && std::abs(open.xIncrement - plot.xIncrement) <= tolerance &&
             std::abs(open.nextKey - plot.initialX) <= tolerance) {

@@ -102,6 +102,15 @@ TEST(QtGraph, AStepKeepsItsEdgeWithinAndBetweenWaveforms) {
         for (double v = -3.5; v <= 3.5; v += 0.5)
             if (std::abs(v) > 0.2) EXPECT_TRUE(drawnNear(s, VAL_RED, 5.0, v)) << "at " << v;
     }
+    {  // two channels of one colour: each stretch continues its own channel, never the other
+        Session s;
+        const std::vector<double> low(50000, -4.0), high(50000, 4.0);
+        for (double start : {0.0, 5.0}) {
+            PlotWaveform(s.panel, kGraph, low.data(), 50000, 1.0, 0.0, start, 1e-4, VAL_RED);
+            PlotWaveform(s.panel, kGraph, high.data(), 50000, 1.0, 0.0, start, 1e-4, VAL_RED);
+        }
+        EXPECT_FALSE(drawnNear(s, VAL_RED, 5.0, 0.0));
+    }
     {  // few samples: the line runs on from the last sample of the waveform before
         Session s;
         const double low[] = {-4, -4, -4, -4, -4}, high[] = {4, 4, 4, 4, 4};
