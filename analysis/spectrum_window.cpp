@@ -110,6 +110,13 @@ int trelvanix::callbacks::CancelFourier(int panel, int control, int event, void*
     return 0;
 }
 
+// Closing the window does what the Close button does.
+int trelvanix::callbacks::SpectrumWindowClose(int panel, int event, void* callbackData,
+                                              int eventData1, int eventData2) {
+    if (event != EVENT_CLOSE) return 0;
+    return CancelFourier(panel, SPECTRUM_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+}
+
 int trelvanix::callbacks::StartFourierTr(int panel, int control, int event, void* callbackData,
                                          int eventData1, int eventData2) {
     if (event != EVENT_COMMIT || Acquiring != 1 || StartFourier != 0) return 0;

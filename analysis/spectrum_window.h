@@ -2,8 +2,8 @@
 // The spectrum window: the operator picks an acquired channel and a collection length, and
 // while acquisition runs the channel's displayed values are collected into FourierData; each
 // full buffer is drawn as power against frequency and collection starts over. The panel's
-// callbacks (ShowFourier, StartFourierTr, StopFourier, SetFourierGraph, CancelFourier) are
-// declared with its constants in "resources/trelvanix_uir.h".
+// callbacks (ShowFourier, StartFourierTr, StopFourier, SetFourierGraph, CancelFourier,
+// SpectrumWindowClose) are declared with its constants in "resources/trelvanix_uir.h".
 
 // The longest collection a start accepts, in values.
 constexpr int kLongestSpectrum = 1 << 20;

@@ -154,6 +154,13 @@ int trelvanix::callbacks::CloseUnits(int panel, int control, int event, void* ca
     return 0;
 }
 
+// Closing the window does what the Close button does.
+int trelvanix::callbacks::UnitsWindowClose(int panel, int event, void* callbackData, int eventData1,
+                                           int eventData2) {
+    if (event != EVENT_CLOSE) return 0;
+    return CloseUnits(panel, UNITS_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+}
+
 int trelvanix::callbacks::Update_channel(int panel, int control, int event, void* callbackData,
                                          int eventData1, int eventData2) {
     if (event != EVENT_VAL_CHANGED) return 0;

@@ -52,3 +52,12 @@ int trelvanix::callbacks::HideTimeUp(int panel, int control, int event, void* ca
     if (event == EVENT_COMMIT) HidePanel(TimeHandle);
     return 0;
 }
+
+// Closing either alarm window does what its Close button does.
+int trelvanix::callbacks::AlarmWindowClose(int panel, int event, void* callbackData, int eventData1,
+                                           int eventData2) {
+    if (event != EVENT_CLOSE) return 0;
+    if (panel == TimerSetHandle)
+        return HideTimeSet(panel, TIMESET_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+    return HideTimeUp(panel, TIMEUP_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+}

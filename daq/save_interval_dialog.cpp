@@ -30,6 +30,13 @@ int trelvanix::callbacks::Cancel(int panel, int control, int event, void* callba
     return 0;
 }
 
+// Closing the dialog's window is a Cancel: nothing changes.
+int trelvanix::callbacks::SaveIntervalWindowClose(int panel, int event, void* callbackData,
+                                                  int eventData1, int eventData2) {
+    if (event != EVENT_CLOSE) return 0;
+    return Cancel(panel, INTERVAL_CANCEL, EVENT_COMMIT, nullptr, 0, 0);
+}
+
 int trelvanix::callbacks::SetSaveTime(int panel, int control, int event, void* callbackData,
                                       int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;

@@ -59,6 +59,13 @@ int trelvanix::callbacks::OkSave(int panel, int control, int event, void* callba
     return 0;
 }
 
+// Closing the window does what its OK button does: the options applied stay.
+int trelvanix::callbacks::SaveOptionsWindowClose(int panel, int event, void* callbackData,
+                                                 int eventData1, int eventData2) {
+    if (event != EVENT_CLOSE) return 0;
+    return OkSave(panel, SAVEOPT_OK, EVENT_COMMIT, nullptr, 0, 0);
+}
+
 int trelvanix::callbacks::ApplySave(int panel, int control, int event, void* callbackData,
                                     int eventData1, int eventData2) {
     if (event == EVENT_COMMIT) save_options();

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/state/shared_state.h"
+#include "platform/ui/round_steps.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 #include "stimulus/stimulus.h"
@@ -78,21 +79,29 @@ void showNoiseFields(int h, int kind) {
     SetCtrlAttribute(h, NOISE_STDEV, ATTR_DIMMED, kind == 2 ? 1 : 0);
 }
 
+// The most divisions of either axis of the preview.
+constexpr int kPreviewDivisions = 10;
+
 void drawPreview(const AssembledStimulus& built) {
     SetCtrlVal(InjectHandle, INJECT_LENGTH, static_cast<int>(TotalTime));
     DeleteGraphPlot(InjectHandle, INJECT_GRAPH, -1, VAL_IMMEDIATE_DRAW);
     if (WF_buffer)
         PlotWaveform(InjectHandle, INJECT_GRAPH, WF_buffer, built.previewCount, 1.0, 0.0, 0.0,
                      built.msPerValue, VAL_BLUE);
-    // The time axis spans the whole stimulus; the value axis leaves a margin, so a pulse's
-    // top and its zero baseline do not vanish into the graph's frame.
-    SetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_XAXIS, VAL_MANUAL, 0.0,
-                       TotalTime > 0.0 ? TotalTime : 1.0);
+    // Both axes run between round numbers in round divisions, so every label reads at a
+    // glance. The time axis holds the whole stimulus; the value axis leaves a margin, so a
+    // pulse's top and its zero baseline do not vanish into the graph's frame.
+    const ui::RoundSpan time =
+        ui::roundSpan(0.0, TotalTime > 0.0 ? TotalTime : 1.0, kPreviewDivisions);
+    SetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_XAXIS, VAL_MANUAL, time.min, time.max);
+    SetCtrlAttribute(InjectHandle, INJECT_GRAPH, ATTR_XDIVISIONS, time.divisions);
     if (!WF_buffer || built.previewCount < 1) return;
     const auto [low, high] = std::minmax_element(WF_buffer, WF_buffer + built.previewCount);
-    const double margin = *high > *low ? 0.1 * (*high - *low) : 1.0;
-    SetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_LEFT_YAXIS, VAL_MANUAL, *low - margin,
-                       *high + margin);
+    const double margin = *high > *low ? 0.05 * (*high - *low) : 1.0;
+    const ui::RoundSpan values = ui::roundSpan(*low - margin, *high + margin, kPreviewDivisions);
+    SetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_LEFT_YAXIS, VAL_MANUAL, values.min,
+                       values.max);
+    SetCtrlAttribute(InjectHandle, INJECT_GRAPH, ATTR_YDIVISIONS, values.divisions);
 }
 
 }  // namespace

@@ -13,8 +13,8 @@ namespace {
 
 void setTextColour(QWidget* widget, int rgb) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::ButtonText, toQColor(rgb));
-    palette.setColor(QPalette::WindowText, toQColor(rgb));
+    setLiveColour(palette, QPalette::ButtonText, toQColor(rgb));
+    setLiveColour(palette, QPalette::WindowText, toQColor(rgb));
     widget->setPalette(palette);
 }
 

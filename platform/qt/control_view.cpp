@@ -96,8 +96,9 @@ void ControlView::sync(const ui::Control& control) {
             placeLabel(body_->geometry());
         }
         QPalette palette = label_->palette();
-        palette.setColor(QPalette::WindowText, toQColor(control.labelColor));
+        setLiveColour(palette, QPalette::WindowText, toQColor(control.labelColor));
         label_->setPalette(palette);
+        label_->setEnabled(!control.dimmed);  // a dimmed control's label greys with it
         label_->setVisible(control.visible && !control.label.empty());
     }
     syncValue(control);

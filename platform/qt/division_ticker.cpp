@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/round_steps.h"
+
 namespace trelvanix::qt {
 
 namespace {
@@ -21,11 +23,7 @@ int DivisionTicker::decimalsFor(double first, double step) {
 }
 
 double DivisionTicker::roundStep(double rough) {
-    if (!(rough > 0) || !std::isfinite(rough)) return 1.0;
-    const double power = std::pow(10.0, std::floor(std::log10(rough)));
-    for (double mantissa : {1.0, 2.0, 2.5, 5.0, 10.0})
-        if (mantissa * power >= rough * (1 - 1e-9)) return mantissa * power;
-    return 10.0 * power;
+    return ui::roundStep(rough);
 }
 
 void DivisionTicker::generateRound(const QCPRange& range, const QLocale& locale,

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "platform/qt/colours.h"
 #include "platform/qt/control_view.h"
@@ -25,6 +26,10 @@ constexpr int kRepaintMilliseconds = 40;  // 25 repaints a second at most
 constexpr int kDragThreshold = 3;
 // One notch of a mouse wheel.
 constexpr double kWheelNotch = 120.0;
+// The least room (pixels) one tick label of an autoscaled axis gets, so labels never run
+// together however narrow the graph.
+constexpr int kLabelRoomAcross = 70;
+constexpr int kLabelRoomUp = 32;
 const QColor kCursorColours[2] = {QColor(0xE0, 0x60, 0x00), QColor(0xA0, 0x00, 0xC0)};
 
 // Hands the mouse and wheel events of the plot widget to a function; it keeps its normal
@@ -96,6 +101,7 @@ class GraphView final : public ControlView {
         if (!dirty_) return;
         dirty_ = false;
         autoscale();
+        fitAutoscaledTicks();
         plot()->replot(QCustomPlot::rpRefreshHint);
         reportPlotArea();
     }
@@ -142,8 +148,10 @@ class GraphView final : public ControlView {
         applyAxis(p->yAxis, *yTicker_, g.yAxis);
         yTicker_->setLabelScale(g.yAxis.labelGain, g.yAxis.labelOffset);
         const ui::Inspection& i = g.inspection;
-        xTicker_->setRoundSteps(i.zoomed);
-        yTicker_->setRoundSteps(i.zoomed);
+        // A zoomed view or an axis spanning the data is labelled in round steps; the
+        // divisions of a manual axis are what the operator set.
+        xTicker_->setRoundSteps(i.zoomed || g.xAxis.scalingMode == VAL_AUTOSCALE);
+        yTicker_->setRoundSteps(i.zoomed || g.yAxis.scalingMode == VAL_AUTOSCALE);
         if (i.zoomed) {
             p->xAxis->setRange(i.x0, i.x1);
             p->yAxis->setRange(i.y0, i.y1);
@@ -187,6 +195,19 @@ class GraphView final : public ControlView {
                 plot()->yAxis->setRange(
                     values.lower, values.upper > values.lower ? values.upper : values.lower + 1);
         }
+    }
+
+    // An autoscaled axis gets no more round steps than its length has room for labels.
+    void fitAutoscaledTicks() {
+        const ui::Control* c = model();
+        if (!c || !c->graph) return;
+        const QRect area = plot()->axisRect()->rect();
+        auto fit = [](DivisionTicker& ticker, const ui::Axis& axis, int pixels, int room) {
+            if (axis.scalingMode == VAL_AUTOSCALE)
+                ticker.setDivisions(std::clamp(pixels / room, 2, std::max(2, axis.divisions)));
+        };
+        fit(*xTicker_, c->graph->xAxis, area.width(), kLabelRoomAcross);
+        fit(*yTicker_, c->graph->yAxis, area.height(), kLabelRoomUp);
     }
 
     // Where the plot area is, for the program's click arithmetic and GraphHeight.

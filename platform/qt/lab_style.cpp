@@ -51,9 +51,10 @@ void applyLabLook(QApplication& app) {
     palette.setColor(QPalette::ButtonText, QColor(0x1d, 0x23, 0x2b));
     palette.setColor(QPalette::Highlight, QColor(0x3d, 0x6f, 0xa8));
     palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x8c, 0x94, 0x9c));
-    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x8c, 0x94, 0x9c));
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x8c, 0x94, 0x9c));
+    palette.setColor(QPalette::Disabled, QPalette::Text, dimmedText());
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, dimmedText());
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, dimmedText());
+    palette.setColor(QPalette::Disabled, QPalette::Base, dimmedField());
     app.setPalette(palette);
     app.setStyleSheet(kStyleSheet);
 }

@@ -75,7 +75,7 @@ class ListBoxView final : public ControlView {
         list()->setSelectionMode(c.indicator ? QAbstractItemView::NoSelection
                                              : QAbstractItemView::SingleSelection);
         QPalette palette = list()->palette();
-        palette.setColor(QPalette::Text, toQColor(c.textColor));
+        setLiveColour(palette, QPalette::Text, toQColor(c.textColor));
         list()->setPalette(palette);
     }
 

@@ -12,6 +12,9 @@ namespace {
 // Screen coordinates far outside the widget are pinned, so huge values cannot overflow the
 // painter's integer arithmetic; the clip rectangle hides the pinned part anyway.
 constexpr double kFarOutside = 1e5;
+// How many of the latest waveform ends a new waveform may continue: one per channel of a
+// sweep is plenty, and the search stays short however many plots the graph holds.
+constexpr std::size_t kOpenEndsSearched = 32;
 
 // Lowest and highest of y[begin, end), end > begin. Later NaN samples are passed over; a NaN
 // at `begin` gives a NaN result, which callers skip.
@@ -76,22 +79,44 @@ void ModelPlots::draw(QCPPainter* painter) {
     map.clip = clipRect();
 
     applyDefaultAntialiasingHint(painter);
+    openEnds_.clear();
     for (const ui::Plot& plot : graph->plots) {
         if (plot.y.empty()) continue;
         painter->setPen(QPen(toQColor(plot.color), 0));
         if (plot.isWaveform)
-            drawWaveform(painter, plot, map);
+            drawWaveform(painter, plot, map, joinValue(plot));
         else
             drawPairs(painter, plot, map);
     }
 }
 
-void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, const Mapping& map) {
+const double* ModelPlots::joinValue(const ui::Plot& plot) {
+    const OpenEnd end{plot.color, plot.initialX + plot.xIncrement * double(plot.y.size()),
+                      plot.xIncrement, plot.y.back()};
+    // Oldest first: channels that share a colour take their stretches in turn, so each
+    // stretch continues the earliest one waiting at its start, which is its own channel's.
+    const std::size_t from = openEnds_.size() - std::min(openEnds_.size(), kOpenEndsSearched);
+    for (std::size_t k = from; k < openEnds_.size(); ++k) {
+        OpenEnd& open = openEnds_[k];
+        const double tolerance = std::abs(plot.xIncrement) * 1e-3;
+        if (open.color == plot.color && std::abs(open.xIncrement - plot.xIncrement) <= tolerance &&
+            std::abs(open.nextKey - plot.initialX) <= tolerance) {
+            joined_ = open.lastValue;
+            open = end;
+            return &joined_;
+        }
+    }
+    openEnds_.push_back(end);
+    return nullptr;
+}
+
+void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
+                              const double* join) {
     const double firstPixel = map.keyPixel0 + (plot.initialX - map.keyLower) * map.keyScale;
     const double pixelsPerSample = plot.xIncrement * map.keyScale;
     const auto n = static_cast<std::ptrdiff_t>(plot.y.size());
     if (pixelsPerSample > 0 && pixelsPerSample * kEnvelopeThreshold < 1.0) {
-        drawEnvelope(painter, plot, map, firstPixel, pixelsPerSample);
+        drawEnvelope(painter, plot, map, firstPixel, pixelsPerSample, join);
         return;
     }
     // Few samples per pixel: the samples themselves, only those in view (plus one each side
@@ -105,10 +130,13 @@ void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, const M
             std::ptrdiff_t(std::ceil((map.clip.right() + 1 - firstPixel) / pixelsPerSample)) + 1);
     }
     if (first > last) return;
-    polyline_.resize(last - first + 1);
+    // The line starts from the last sample of the waveform this one continues.
+    const int joinPoints = join && first == 0 ? 1 : 0;
+    polyline_.resize(last - first + 1 + joinPoints);
+    if (joinPoints) polyline_[0] = QPointF(map.x(plot.initialX - plot.xIncrement), map.y(*join));
     for (std::ptrdiff_t i = first; i <= last; ++i) {
         const double key = plot.initialX + double(i) * plot.xIncrement;
-        polyline_[i - first] = QPointF(map.x(key), map.y(plot.y[i]));
+        polyline_[i - first + joinPoints] = QPointF(map.x(key), map.y(plot.y[i]));
     }
     painter->drawPolyline(polyline_.constData(), int(polyline_.size()));
     // Zoomed in far enough, each sample is marked, so the operator sees what was measured.
@@ -120,7 +148,7 @@ void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, const M
 }
 
 void ModelPlots::drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
-                              double firstPixel, double pixelsPerSample) {
+                              double firstPixel, double pixelsPerSample, const double* join) {
     const auto n = static_cast<std::ptrdiff_t>(plot.y.size());
     const double lastPixel = firstPixel + double(n - 1) * pixelsPerSample;
     const int fromColumn = std::max(map.clip.left(), int(std::floor(firstPixel)));
@@ -135,8 +163,9 @@ void ModelPlots::drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const M
     lines_.clear();
     std::ptrdiff_t begin = firstIndexOf(fromColumn);
     // Each column also reaches the last sample of the one before, so the trace has no gaps.
-    bool haveBefore = begin > 0;
-    double before = haveBefore ? y[begin - 1] : 0.0;
+    // The first column reaches the waveform this one continues, when drawn from its start.
+    bool haveBefore = begin > 0 || join;
+    double before = begin > 0 ? y[begin - 1] : join ? *join : 0.0;
     for (int column = fromColumn; column <= toColumn; ++column) {
         const std::ptrdiff_t end = firstIndexOf(column + 1);
         if (end <= begin) continue;

@@ -2,7 +2,9 @@
 // Every plot of one toolkit graph drawn straight from the model, as one plottable: a sweep is
 // hundreds of short waveform plots, far too many to copy into a graph object each. Where a
 // plot has more than two samples per pixel it is drawn as one vertical min/max line per pixel
-// column, so the cost follows the width of the graph, not the number of samples.
+// column, so the cost follows the width of the graph, not the number of samples. A waveform
+// that continues another one of its colour (it starts one sample after the other ends, as
+// the stretches of a sweep do) is joined to it, so a step between them keeps its edge.
 
 #include <qcustomplot.h>
 
@@ -34,15 +36,25 @@ class ModelPlots final : public QCPAbstractPlottable {
 
   private:
     struct Mapping;  // model coordinates to pixels
-    void drawWaveform(QCPPainter* painter, const ui::Plot& plot, const Mapping& map);
+    // Where a waveform ends, for the one that may continue it.
+    struct OpenEnd {
+        int color;
+        double nextKey, xIncrement, lastValue;
+    };
+    // The last value of the waveform that `plot` continues, if any; records `plot`'s end.
+    const double* joinValue(const ui::Plot& plot);
+    void drawWaveform(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
+                      const double* join);
     void drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
-                      double firstPixel, double pixelsPerSample);
+                      double firstPixel, double pixelsPerSample, const double* join);
     void drawPairs(QCPPainter* painter, const ui::Plot& plot, const Mapping& map);
 
     std::function<const ui::Graph*()> graph_;
     // Reused from one repaint to the next, so drawing allocates only while it grows.
     std::vector<QLineF> lines_;
     QPolygonF polyline_;
+    std::vector<OpenEnd> openEnds_;
+    double joined_ = 0.0;
 };
 
 }  // namespace trelvanix::qt

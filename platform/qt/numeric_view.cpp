@@ -9,6 +9,7 @@
 
 #include "platform/qt/colours.h"
 #include "platform/qt/control_view.h"
+#include "platform/qt/lab_style.h"
 
 namespace trelvanix::qt {
 
@@ -47,9 +48,12 @@ class NumericView final : public ControlView {
                                             : QAbstractSpinBox::UpDownArrows);
         box()->setFocusPolicy(c.indicator ? Qt::NoFocus : Qt::StrongFocus);
         // The application's style sheet styles spin boxes, which makes Qt ignore a palette:
-        // the digits take the program's text colour through a style sheet of their own.
+        // the digits take the program's text colour through a style sheet of their own, and
+        // the dimmed grey when dimmed.
         box()->setStyleSheet(
-            QStringLiteral("QDoubleSpinBox { color: %1; }").arg(toQColor(c.textColor).name()));
+            QStringLiteral("QDoubleSpinBox { color: %1; } "
+                           "QDoubleSpinBox:disabled { color: %2; background: %3; }")
+                .arg(toQColor(c.textColor).name(), dimmedText().name(), dimmedField().name()));
         box()->setValue(ui::numberOf(c.value));
     }
 

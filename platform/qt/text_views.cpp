@@ -20,7 +20,7 @@ constexpr int kSlimTextBoxHeight = 40;
 
 void setTextColour(QWidget* widget, QPalette::ColorRole role, int rgb) {
     QPalette palette = widget->palette();
-    palette.setColor(role, toQColor(rgb));
+    setLiveColour(palette, role, toQColor(rgb));
     widget->setPalette(palette);
 }
 
@@ -62,11 +62,11 @@ class TextBoxView final : public ControlView {
             edit()->document()->setDocumentMargin(1);
         }
         // A text box the program writes is a readout: its columns line up in a fixed font.
+        // Lines still wrap at the box's width, so a long message is read whole, not scrolled.
         if (control.indicator) {
             QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
             fixed.setPointSizeF(edit()->font().pointSizeF());
             edit()->setFont(fixed);
-            edit()->setLineWrapMode(QPlainTextEdit::NoWrap);
         }
     }
 

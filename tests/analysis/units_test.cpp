@@ -76,6 +76,13 @@ TEST_F(UnitsPanel, APrefixedUnitRoundTripsThroughThePanel) {
     EXPECT_EQ(text(UNITS_SCALE_LABEL), "Scale factor ( V/mV):");
 }
 
+TEST_F(UnitsPanel, ClosingTheWindowAppliesAndHidesAsTheCloseButtonDoes) {
+    enter("m", "V", 0.001);
+    UnitsWindowClose(UnitsHandle, EVENT_CLOSE, nullptr, 0, 0);
+    EXPECT_STREQ(Units[0], "mV");
+    EXPECT_FALSE(panelVisible());
+}
+
 TEST_F(UnitsPanel, ATwoLetterUnitWithoutPrefixComesBackSplitWhenItStartsWithAPrefix) {
     selectChannel(2);
     enter("N", "pA", 0.01);

@@ -69,4 +69,10 @@ TEST(GeneratedConstants, TheMainPanelHasItsFrame) {
     EXPECT_TRUE(about);
 }
 
+// A window whose panel has no callback would ignore its title bar's close button.
+TEST(GeneratedConstants, EveryWindowAnswersItsCloseButton) {
+    for (const Panel& panel : realResourceFile().panels)
+        EXPECT_FALSE(panel.callbackName.empty()) << panel.constantName << " has no close callback";
+}
+
 }  // namespace

@@ -64,6 +64,17 @@ TEST_F(StimulusPanels, ChoosingTheDefaultPulseBuildsAndPreviewsIt) {
     EXPECT_EQ(buffer()[550], 1000.0);
     EXPECT_EQ(preview().size(), 1200u);
     EXPECT_EQ(intOf(InjectHandle, INJECT_LENGTH), 1200);
+    // The preview's axes run in round divisions around the pulse and its baseline.
+    int mode = 0, divisions = 0;
+    double min = 0, max = 0;
+    GetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_XAXIS, &mode, &min, &max);
+    GetCtrlAttribute(InjectHandle, INJECT_GRAPH, ATTR_XDIVISIONS, &divisions);
+    EXPECT_EQ((std::vector<double>{min, max, double(divisions)}),
+              (std::vector<double>{0, 1200, 6}));
+    GetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_LEFT_YAXIS, &mode, &min, &max);
+    GetCtrlAttribute(InjectHandle, INJECT_GRAPH, ATTR_YDIVISIONS, &divisions);
+    EXPECT_EQ((std::vector<double>{min, max, double(divisions)}),
+              (std::vector<double>{-200, 1200, 7}));
     GetCtrlAttribute(InjectHandle, INJECT_START, ATTR_DIMMED, &dimmed);
     EXPECT_EQ(dimmed, 0);
 

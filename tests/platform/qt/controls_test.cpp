@@ -196,6 +196,28 @@ TEST(QtControls, DimmedControlIgnoresClicksAndHiddenOneIsNotShown) {
     EXPECT_TRUE(s.widget(kNumber)->isVisible());
 }
 
+// Pixels of a widget's picture darker than the lab look's dimmed grey: its text, when live.
+int darkPixels(QWidget* widget) {
+    const QImage image = widget->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) count += qGray(image.pixel(x, y)) < 0x60;
+    return count;
+}
+
+TEST(QtControls, ADimmedControlLooksGreyedWhateverItsTextColour) {
+    Session s;
+    for (int control : {kCheck, kButton, kText, kNumber}) {
+        SetCtrlAttribute(s.panel, control, ATTR_TEXT_COLOR, VAL_BLACK);
+        s.frontEnd->flush();
+        const int live = darkPixels(s.widget(control));
+        SetCtrlAttribute(s.panel, control, ATTR_DIMMED, 1);
+        s.frontEnd->flush();
+        EXPECT_GT(live, 10) << control;
+        EXPECT_LT(darkPixels(s.widget(control)), live / 10) << control << " does not look dimmed";
+    }
+}
+
 TEST(QtControls, LabelsColoursAndTextMessagesFollowTheModel) {
     Session s;
     auto* message = qobject_cast<QLabel*>(s.widget(kMessage));

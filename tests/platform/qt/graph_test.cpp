@@ -70,6 +70,60 @@ TEST(QtGraph, EnvelopeKeepsASingleSpikeAmongManySamples) {
     EXPECT_NE(image.pixel(area.left() + 20, topY) & 0xFFFFFF, unsigned(VAL_RED));
 }
 
+// Whether `rgb` is drawn within a pixel of the point (x, y) in model coordinates.
+bool drawnNear(Session& s, int rgb, double x, double y) {
+    s.frontEnd->flush();
+    const QImage image = s.widget(kGraph)->grab().toImage();
+    QCustomPlot* plot = plotOf(s);
+    const int px = int(plot->xAxis->coordToPixel(x)), py = int(plot->yAxis->coordToPixel(y));
+    for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy)
+            if ((image.pixel(px + dx, py + dy) & 0xFFFFFF) == unsigned(rgb)) return true;
+    return false;
+}
+
+TEST(QtGraph, AStepKeepsItsEdgeWithinAndBetweenWaveforms) {
+    {  // within one waveform of many samples per pixel column
+        Session s;
+        std::vector<double> y(100000, -4.0);
+        std::fill(y.begin() + 50000, y.end(), 4.0);
+        PlotWaveform(s.panel, kGraph, y.data(), int(y.size()), 1.0, 0.0, 0.0, 1e-4, VAL_RED);
+        for (double v = -3.5; v <= 3.5; v += 0.5)
+            EXPECT_TRUE(drawnNear(s, VAL_RED, 5.0, v)) << "edge missing at " << v;
+    }
+    {  // the stretches of a sweep: the step falls between two waveforms, and another
+       // channel's stretches come in between
+        Session s;
+        const std::vector<double> low(50000, -4.0), high(50000, 4.0), other(50000, 0.0);
+        PlotWaveform(s.panel, kGraph, low.data(), 50000, 1.0, 0.0, 0.0, 1e-4, VAL_RED);
+        PlotWaveform(s.panel, kGraph, other.data(), 50000, 1.0, 0.0, 0.0, 1e-4, VAL_BLUE);
+        PlotWaveform(s.panel, kGraph, high.data(), 50000, 1.0, 0.0, 5.0, 1e-4, VAL_RED);
+        PlotWaveform(s.panel, kGraph, other.data(), 50000, 1.0, 0.0, 5.0, 1e-4, VAL_BLUE);
+        for (double v = -3.5; v <= 3.5; v += 0.5)
+            if (std::abs(v) > 0.2) EXPECT_TRUE(drawnNear(s, VAL_RED, 5.0, v)) << "at " << v;
+    }
+    {  // two channels of one colour: each stretch continues its own channel, never the other
+        Session s;
+        const std::vector<double> low(50000, -4.0), high(50000, 4.0);
+        for (double start : {0.0, 5.0}) {
+            PlotWaveform(s.panel, kGraph, low.data(), 50000, 1.0, 0.0, start, 1e-4, VAL_RED);
+            PlotWaveform(s.panel, kGraph, high.data(), 50000, 1.0, 0.0, start, 1e-4, VAL_RED);
+        }
+        EXPECT_FALSE(drawnNear(s, VAL_RED, 5.0, 0.0));
+    }
+    {  // few samples: the line runs on from the last sample of the waveform before
+        Session s;
+        const double low[] = {-4, -4, -4, -4, -4}, high[] = {4, 4, 4, 4, 4};
+        PlotWaveform(s.panel, kGraph, low, 5, 1.0, 0.0, 0.0, 1.0, VAL_RED);
+        PlotWaveform(s.panel, kGraph, high, 5, 1.0, 0.0, 5.0, 1.0, VAL_RED);
+        EXPECT_TRUE(drawnNear(s, VAL_RED, 4.5, 0.0));
+        // A waveform that starts elsewhere is not joined.
+        PlotWaveform(s.panel, kGraph, low, 5, 1.0, 0.0, 2.5, 0.5, VAL_GREEN);
+        PlotWaveform(s.panel, kGraph, high, 5, 1.0, 0.0, 7.0, 0.5, VAL_GREEN);
+        EXPECT_FALSE(drawnNear(s, VAL_GREEN, 6.0, 0.0));
+    }
+}
+
 TEST(QtGraph, XyPlotsAndFewSamplesAreDrawnAsLines) {
     Session s;
     const double x[] = {1, 9};
@@ -132,6 +186,45 @@ TEST(QtGraph, AZoomedViewIsLabelledInRoundStepsToItsEnds) {
     EXPECT_EQ(labels.first(), "-12.5");
     EXPECT_EQ(labels.last(), "-32.5");
     EXPECT_LT(ticks.first(), ticks.last());
+}
+
+// Labels of an axis spanning the data: round steps (1, 2, 2.5 or 5 times a power of ten),
+// few enough that each has room, and no more decimals than the step needs.
+void expectRoundLabels(const QVector<QString>& labels, int mostLabels, int mostDecimals) {
+    ASSERT_GE(labels.size(), 2);
+    EXPECT_LE(labels.size(), mostLabels);
+    const double step = std::abs(labels[1].toDouble() - labels[0].toDouble());
+    EXPECT_NEAR(DivisionTicker::roundStep(step * 0.999), step, step * 1e-6);
+    for (const QString& label : labels) {
+        const qsizetype point = label.indexOf('.');
+        EXPECT_LE(point < 0 ? 0 : label.size() - point - 1, mostDecimals) << label.toStdString();
+    }
+}
+
+TEST(QtGraph, AutoscaledAxesAreLabelledInRoundStepsWithRoomForEach) {
+    Session s;
+    SetAxisScalingMode(s.panel, kGraph, VAL_XAXIS, VAL_AUTOSCALE, 0, 0);
+    SetAxisScalingMode(s.panel, kGraph, VAL_LEFT_YAXIS, VAL_AUTOSCALE, 0, 0);
+    const double x[] = {0.0, 150299.372076};
+    const double y[] = {-0.3, 1.953125};
+    PlotXY(s.panel, kGraph, x, y, 2, VAL_BLUE);
+    s.frontEnd->flush();
+    QCustomPlot* plot = plotOf(s);
+    expectRoundLabels(plot->xAxis->tickVectorLabels(), plot->axisRect()->width() / 60, 0);
+    expectRoundLabels(plot->yAxis->tickVectorLabels(), 11, 2);
+    EXPECT_TRUE(plot->yAxis->tickVectorLabels().contains("0.00"));  // 0.25 steps from -0.3
+
+    // A narrow span far from zero, as a preview of a holding level.
+    const double flat[] = {575.9032, 576.0411};
+    DeleteGraphPlot(s.panel, kGraph, -1, VAL_IMMEDIATE_DRAW);
+    PlotXY(s.panel, kGraph, x, flat, 2, VAL_BLUE);
+    s.frontEnd->flush();
+    expectRoundLabels(plot->yAxis->tickVectorLabels(), 11, 2);
+
+    // A manual axis keeps its divisions.
+    SetAxisScalingMode(s.panel, kGraph, VAL_LEFT_YAXIS, VAL_MANUAL, -5, 5);
+    s.frontEnd->flush();
+    EXPECT_EQ(plot->yAxis->tickVectorLabels().size(), 11);
 }
 
 TEST(QtGraph, ClickInThePlotAreaCommitsAndReportsThePosition) {
