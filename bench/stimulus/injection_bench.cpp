@@ -25,6 +25,7 @@
 #include "stimulus/stimulus.h"
 
 using namespace trelvanix;
+using namespace trelvanix::callbacks;
 
 namespace {
 
