@@ -209,7 +209,8 @@ void BM_OneChannel4kInTheWindow(benchmark::State& state) {
     static char name[] = "acquisition_bench";
     static char* argv[] = {name, nullptr};
     ui::Model::instance().reset();
-    static std::unique_ptr<ui::FrontEnd> window = qt::makeQtFrontEnd(argc, argv);
+    // The window goes before the program exits: widgets must not outlive the application.
+    const std::unique_ptr<ui::FrontEnd> window = qt::makeQtFrontEnd(argc, argv);
     measureIdleShare(state, window.get());
 }
 BENCHMARK(BM_OneChannel4kInTheWindow)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -79,7 +79,8 @@ void BM_StimulusPlayingInTheWindow(benchmark::State& state) {
     static char name[] = "injection_bench";
     static char* argv[] = {name, nullptr};
     ui::Model::instance().reset();
-    static std::unique_ptr<ui::FrontEnd> window = qt::makeQtFrontEnd(argc, argv);
+    // The window goes before the program exits: widgets must not outlive the application.
+    const std::unique_ptr<ui::FrontEnd> window = qt::makeQtFrontEnd(argc, argv);
     measurePlayingStimulus(state, window.get());
 }
 BENCHMARK(BM_StimulusPlayingInTheWindow)
