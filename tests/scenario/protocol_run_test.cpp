@@ -88,3 +88,51 @@ TEST(ProtocolRun, ARecordedAmplitudeFamilyGivesOneFilePerStepAfterEachPause) {
 }
 
 }  // namespace
+
+namespace {
+
+// Run pressed again while a step's stimulus plays is refused: the playing stimulus keeps its
+// output task, the protocol goes on to its last step, and ao1 (read back on ai1) is at 0 V
+// once it has ended.
+TEST(ProtocolRun, RunPressedWhileAStepPlaysLeavesTheOutputStoppableAndAt0V) {
+    for (const fs::path& file : dataFiles()) fs::remove(file);
+    const ProgramRun run = runScript(
+        "set PANEL CHECK_1 1\n"
+        "set PANEL CHECK_0 0\n"
+        "menu MENUBAR_STIMULUS_INJECT\n"
+        "set INJECT WAVEFORM 0\n"
+        "set INJECT CHANNEL 1\n"
+        "menu MENUBAR_STIMULUS_PROTOCOL\n"
+        "answer file \"" TRELVANIX_SOURCE_DIR
+        "/resources/protocols/pulse_amplitudes.prt\"\n"
+        "press PROTOCOL LOAD\n"
+        "set PROTOCOL PAUSE 0.5\n"
+        "press PANEL ACQUIRE\n"
+        "press PROTOCOL RUN\n"
+        "wait 0.8\n"
+        "press PROTOCOL RUN\n"
+        "wait 12\n"
+        "get INJECT STEP\n"
+        "menu MENUBAR_FILE_SAVE\n"
+        "set INTERVAL SAVING 1\n"
+        "press INTERVAL OK\n"
+        "wait 1.5\n"
+        "press PANEL STOP\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out,
+              "popup \"Error!\" \"A stimulus is playing: run the protocol once it has "
+              "ended.\"\nINJECT STEP = 5\n");
+    const std::vector<fs::path> files = dataFiles();
+    ASSERT_FALSE(files.empty());
+    std::string error;
+    const auto info = readHeader(files[0].string(), &error);
+    ASSERT_TRUE(info) << error;
+    std::vector<std::int16_t> values;
+    ASSERT_TRUE(readScans(files[0].string(), *info, 0, info->scans(), &values, &error));
+    ASSERT_FALSE(values.empty());
+    for (std::int16_t v : values) ASSERT_NEAR(userValue(info->channel[0], v), 0.0, 0.01);
+    for (const fs::path& file : files) fs::remove(file);
+}
+
+}  // namespace
