@@ -279,6 +279,10 @@ void StartRecordedStimulus() {
     if (!startOutput()) disarmRecording();
 }
 
+void FinishStimulusAfterAcquisition() {
+    if (Injection == 1 && Acquiring == 0) Post_WF();
+}
+
 void StopStimulusOnExit() {
     if (Injection != 1) return;
     Stop_inject();

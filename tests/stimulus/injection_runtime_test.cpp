@@ -182,6 +182,19 @@ TEST_F(InjectionRuntime, ARecordedStimulusRestartsAcquisitionAndSavesExactlyItsL
     EXPECT_NEAR(outputVolts(1), 0.0, 1e-3);
 }
 
+// Acquisition stopped while a stimulus plays leaves it to end after its length, as one
+// started while idle, instead of repeating on the output with nothing to end it.
+TEST_F(InjectionRuntime, AStimulusOutlivingAcquisitionStillEndsAfterItsLength) {
+    SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
+    useScript("press PANEL ACQUIRE\nwait 0.3\npress INJECT START\nwait 0.2\npress PANEL STOP\n");
+    runFor(10.0);
+    EXPECT_EQ(Acquiring, 0);
+    EXPECT_EQ(Injection, 0);
+    EXPECT_EQ(valueOf(InjectHandle, INJECT_LED), 0);
+    EXPECT_EQ(dimmed(InjectHandle, INJECT_START), 0);
+    EXPECT_NEAR(outputVolts(1), 0.0, 1e-3);
+}
+
 TEST_F(InjectionRuntime, ARecordedStimulusStartsNothingUnlessAcquiringWithoutSaving) {
     commit(INJECT_RECORD, 1);
     pressStart();
