@@ -37,8 +37,9 @@ int32 AOGenerateWaveforms(short device, const char* channels, double rate, doubl
                           int unused, const double* waveform) {
     const std::string name = outputName(device, channels);
     const auto count = static_cast<uInt64>(points);
-    // Made in a task of its own: a failed start keeps the handle of one still playing, so
-    // AOClearWaveforms can still stop it.
+    // A task still held (one the driver would not clear before) goes first: the driver keeps
+    // one task of this name.
+    if (const int32 left = AOClearWaveforms(); left < 0) return left;
     TaskHandle task = nullptr;
     int32 status = DAQmxCreateTask("AOGenerateWaveforms", &task);
     if (status >= 0)
@@ -63,8 +64,15 @@ int32 AOGenerateWaveforms(short device, const char* channels, double rate, doubl
 }
 
 int32 AOClearWaveforms() {
+    if (Wfm_id_mx == nullptr) return 0;
     DAQmxStopTask(Wfm_id_mx);
-    DAQmxClearTask(Wfm_id_mx);
+    const int32 status = DAQmxClearTask(Wfm_id_mx);
+    // The driver keeps one task of this name: one it would not clear is kept, and cleared
+    // again before the next waveform creates its own.
+    if (status < 0) {
+        reportDriverError();
+        return status;
+    }
     Wfm_id_mx = nullptr;
     return 0;
 }

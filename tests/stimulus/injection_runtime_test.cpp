@@ -248,6 +248,19 @@ TEST_F(InjectionRuntime, TheOperatorsStopZeroesTheOutputThatPlayedNotOnlyThePane
     EXPECT_NEAR(outputVolts(0), 0.0, 1e-3);
 }
 
+// An output task the driver would not clear at a stimulus's end is reported and cleared
+// before the next stimulus creates its own, instead of refusing every later stimulus.
+TEST_F(InjectionRuntime, AnOutputTaskLeftByAFailedClearDoesNotBlockTheNextStimulus) {
+    std::string error;
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxClearTask", 1, -200088, &error)) << error;
+    pressStart();
+    EXPECT_THAT(AnalogOutputError(), HasSubstr("DAQmxClearTask: injected fault"));
+    pressStart();
+    EXPECT_EQ(Injection, 0);
+    EXPECT_EQ(printed().find("popup"), std::string::npos);
+    EXPECT_EQ(Wfm_id_mx, nullptr);
+}
+
 TEST_F(InjectionRuntime, AnOutputThatFailsToStartIsNotShownPlayingAndSaysWhy) {
     std::string error;
     ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogF64", 1, -200077, &error)) << error;
