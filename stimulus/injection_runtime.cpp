@@ -136,6 +136,9 @@ bool startOutput() {
         return true;
     }
     const std::string reason = trelvanix::AnalogOutputError();
+    // A protocol step that did not play is still to do: the step number shows the last one
+    // that played, and the next Run plays this one.
+    if (Protocol == 1 && Line > 0) --Line;
     Protocol = 0;
     Stop_inject();
     const std::string message = std::string("The stimulus could not be started on output ao") +
