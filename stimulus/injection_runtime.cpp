@@ -81,7 +81,7 @@ bool prepareVolts() {
 void armRecording() {
     Acquiring = 0;
     SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 1);
-    Saving_interval = TotalTime / 1000.0;
+    Stimulus_saving_interval = TotalTime / 1000.0;
     Real_time = 0.0;
     Record = 0;
     FirstTime = 1;
