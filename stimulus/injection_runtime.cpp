@@ -25,10 +25,12 @@ constexpr int kOutputs = 2;
 
 // The stimulus as it plays, in volts, prepared at its start. A rebuild of WF_buffer while it
 // plays (the operator editing the panels) does not change it, so every alternating repetition
-// plays the volts the operator started, never values in stimulus units.
+// plays the volts the operator started, never values in stimulus units, and ends after its
+// own length.
 struct PreparedStimulus {
     std::vector<double> volts;
     double rate = 1000.0;  // values per second
+    double seconds = 0.0;  // its length
 };
 PreparedStimulus& prepared() {
     static PreparedStimulus stimulus;
@@ -58,6 +60,7 @@ bool prepareVolts() {
     PreparedStimulus& p = prepared();
     p.volts.assign(WF_buffer, WF_buffer + (WF_buffer ? Num_wf_points : 0));
     p.rate = Samples_per_sec_in_wfm;
+    p.seconds = TotalTime_in_sec;
     double peak = 0.0;
     bool inRange = true;
     for (double& value : p.volts) {
@@ -81,7 +84,7 @@ bool prepareVolts() {
 void armRecording() {
     Acquiring = 0;
     SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 1);
-    Stimulus_saving_interval = TotalTime / 1000.0;
+    Stimulus_saving_interval = prepared().seconds;
     Real_time = 0.0;
     Record = 0;
     FirstTime = 1;
@@ -148,7 +151,7 @@ bool startOutput() {
 }
 
 bool lengthElapsed() {
-    return Timer() - Time >= TotalTime_in_sec;
+    return Timer() - Time >= prepared().seconds;
 }
 
 // Waits for the next operator event, or until the stimulus's end is due, whichever comes
@@ -161,7 +164,7 @@ bool waitForEventOrEnd() {
     // A deadline already passed still moves the clock on, so a simulated clock cannot stall a
     // rounding error short of the end.
     const double soonest = std::nextafter(Timer(), kForever);
-    GetUserEventUntil(std::max(Time + TotalTime_in_sec, soonest), nullptr, nullptr);
+    GetUserEventUntil(std::max(Time + prepared().seconds, soonest), nullptr, nullptr);
     return true;
 }
 

@@ -115,6 +115,18 @@ TEST_F(InjectionRuntime, AStimulusStartedWhileIdlePlaysItsLengthAndEndsAtZeroVol
     EXPECT_EQ(std::string(Channel_name), "1");
 }
 
+// Editing the stimulus while it plays changes neither its values nor its length: the 1.2 s
+// pulse ends after 1.2 s, not after the length of the stimulus now on the panel.
+TEST_F(InjectionRuntime, AStimulusEditedWhileItPlaysEndsAfterItsOwnLength) {
+    SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
+    useScript(
+        "press INJECT START\nwait 0.3\nset PULSE MS1 5000\npress PULSE UPDATE\nwait 1.0\n"
+        "get INJECT LED\n");
+    runFor(10.0);
+    EXPECT_THAT(printed(), HasSubstr("INJECT LED = 0\n"));
+    EXPECT_EQ(Injection, 0);
+}
+
 TEST_F(InjectionRuntime, ContinuousAlternationPlaysZeroOneZeroAndTheOperatorsStopResetsIt) {
     SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
     commit(INJECT_CONTINUOUS, 1);
