@@ -104,11 +104,23 @@ void disarmRecording() {
     SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 0);
 }
 
-void zeroOutput(int channel) {
-    if (channel < 0 || channel >= kOutputs) return;
+// Whether the output was set to 0 V (a channel the board lacks needs nothing).
+bool zeroOutput(int channel) {
+    if (channel < 0 || channel >= kOutputs) return true;
     char text[4];
     std::snprintf(text, sizeof text, "%d", channel);
-    AOUpdateChannel(Device, text, 0.0);
+    return AOUpdateChannel(Device, text, 0.0) >= 0;
+}
+
+// After a stimulus: the output goes to 0 V, a second time after a refusal; one the driver
+// still refuses may hold the stimulus's last value, and the operator is told so.
+void zeroOutputOrWarn(int channel) {
+    if (zeroOutput(channel) || zeroOutput(channel)) return;
+    const std::string message = "Output ao" + std::to_string(channel) +
+                                " could not be set to 0 V: it may still hold the stimulus's "
+                                "last value.\n" +
+                                trelvanix::AnalogOutputError();
+    MessagePopup("Error!", message.c_str());
 }
 
 // However the process ends through exit (Quit, the end of a script), no output is left
@@ -243,9 +255,9 @@ void Stop_inject() {
     // The output that played goes to 0 V, and so does the panel's, which may differ from it
     // in alternating mode or after the operator chose another output while it played.
     const int shown = panelChannel();
-    zeroOutput(shown);
+    zeroOutputOrWarn(shown);
     if (Channel_name[0] != '\0' && std::atoi(Channel_name) != shown)
-        zeroOutput(std::atoi(Channel_name));
+        zeroOutputOrWarn(std::atoi(Channel_name));
     setStartDimmed(0);
 }
 

@@ -292,6 +292,25 @@ TEST_F(InjectionRuntime, AnOutputTaskLeftByAFailedClearDoesNotBlockTheNextStimul
     EXPECT_EQ(Wfm_id_mx, nullptr);
 }
 
+// Stopped in the middle of its pulse, a stimulus's output is set to 0 V a second time when
+// the driver refuses once; refused twice (here at a stimulus's end), the operator is told the
+// output may not be at 0 V.
+TEST_F(InjectionRuntime, ARefusedReturnTo0VIsTriedAgainThenReported) {
+    SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
+    std::string error;
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogScalarF64", 1, -200000, &error));
+    useScript("press INJECT START\nwait 0.55\npress INJECT STOP\n");
+    runFor(0.56);
+    EXPECT_NEAR(outputVolts(1), 0.0, 1e-3);
+    EXPECT_EQ(printed().find("popup"), std::string::npos);
+
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogScalarF64", 1, -200000, &error));
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogScalarF64", 2, -200000, &error));
+    pressStart();
+    EXPECT_THAT(printed(), HasSubstr("popup \"Error!\" \"Output ao1 could not be set to 0 V"));
+    EXPECT_EQ(valueOf(InjectHandle, INJECT_LED), 0);
+}
+
 TEST_F(InjectionRuntime, AnOutputThatFailsToStartIsNotShownPlayingAndSaysWhy) {
     std::string error;
     ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogF64", 1, -200077, &error)) << error;
