@@ -20,6 +20,8 @@ int Old_channel = 0;
 
 namespace {
 
+int stimulusWaits = 0;  // Post_WF calls on the stack
+
 constexpr double kOutputLimit = 10.0;  // volts either side of 0 that the outputs can give
 constexpr int kOutputs = 2;
 
@@ -240,6 +242,10 @@ void In_WF() {
 }
 
 void Post_WF() {
+    struct Waiting {
+        Waiting() { ++stimulusWaits; }
+        ~Waiting() { --stimulusWaits; }
+    } waiting;
     while (Injection == 1) {
         trelvanix::StimulusEndChecks();
         if (Injection != 1 || !waitForEventOrEnd()) return;
@@ -298,6 +304,9 @@ void StartRecordedStimulus() {
 }
 
 void FinishStimulusAfterAcquisition() {
+    // A wait further down the stack (a stimulus started while idle) goes on by itself, and a
+    // continuous stimulus on one output has no end to wait for.
+    if (stimulusWaits > 0 || (Continuous_inject == 1 && Output_Alternate == 0)) return;
     if (Injection == 1 && Acquiring == 0) Post_WF();
 }
 
