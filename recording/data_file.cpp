@@ -13,7 +13,6 @@
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
-#include "recording/saving_stage.h"
 #include "resources/trelvanix_uir.h"
 
 namespace trelvanix::recording {
@@ -98,7 +97,7 @@ vnx::HeaderContent headerFor(const std::vector<int>& physical) {
     vnx::HeaderContent h;
     const int nch = static_cast<int>(physical.size());
     h.scanRate = NumScans;
-    h.plannedSamples = Record ? -1 : vnx::truncWord(SavingPeriod() * NumScans * nch);
+    h.plannedSamples = Record ? -1 : vnx::truncWord(Saving_interval * NumScans * nch);
     // Date and time from one reading of the clock, so they always belong together.
     const std::tm now = localCalendar();
     h.year = now.tm_year + 1900;

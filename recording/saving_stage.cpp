@@ -18,10 +18,6 @@ bool reachedInSamples(double seconds, double limit) {
 
 }  // namespace
 
-double SavingPeriod() {
-    return Save_inject == 1 && Save_status == 1 ? Stimulus_saving_interval : Saving_interval;
-}
-
 void SetRecordedStimulusStop(void (*stopStimulus)()) {
     recordedStimulusStop = stopStimulus;
 }
@@ -33,10 +29,10 @@ void SavingStage::onRunStart(const daq::RunLayout&) {
 }
 
 std::int32_t SavingStage::onStretch(daq::StretchContext&) {
-    // A saving period that has written its length (SavingPeriod) turns into a pause, and a
+    // A saving period that has written `Saving_interval` seconds turns into a pause, and a
     // pause of `Skip_interval` seconds back into a period (a zero pause at once).
     if (Record == 0) {
-        if (reachedInSamples(Real_time, SavingPeriod()) && Skipping == 0) {
+        if (reachedInSamples(Real_time, Saving_interval) && Skipping == 0) {
             Real_time = 0.0;
             Skipping = 1;
             // The period of a recorded stimulus is the stimulus's length: both end here.

@@ -10,9 +10,6 @@ namespace trelvanix::recording {
 // What stops a recorded stimulus when its saving period ends (the stimulus's Stop_inject).
 // The program's wiring sets it; recording knows nothing of stimuli.
 void SetRecordedStimulusStop(void (*stopStimulus)());
-// The length of a saving period now: a recorded stimulus's own length while one is saved,
-// otherwise the operator's saving interval.
-double SavingPeriod();
 
 class SavingStage final : public daq::Stage {
   public:

@@ -86,7 +86,7 @@ bool prepareVolts() {
 void armRecording() {
     Acquiring = 0;
     SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 1);
-    Stimulus_saving_interval = prepared().seconds;
+    Saving_interval = prepared().seconds;
     Real_time = 0.0;
     Record = 0;
     FirstTime = 1;

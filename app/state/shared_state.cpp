@@ -83,7 +83,6 @@ int Fd;
 
 double Real_time;
 double Saving_interval;
-double Stimulus_saving_interval;
 double Skip_interval;
 double SaveTime;
 double Timer_start;
@@ -220,7 +219,6 @@ void ResetSharedState() {
 
     Real_time = 0.0;
     Saving_interval = 60.0;
-    Stimulus_saving_interval = 0.0;
     Skip_interval = 0.0;
     SaveTime = 60.0;
     Timer_start = 0.0;

@@ -75,9 +75,6 @@ extern int Fd;
 // Times and intervals, seconds.
 extern double Real_time;
 extern double Saving_interval;
-// The saving period of a recorded stimulus (its length), kept apart from the operator's
-// Saving_interval, which the saving dialog and parameter files show.
-extern double Stimulus_saving_interval;
 extern double Skip_interval;
 extern double SaveTime;
 extern double Timer_start;

@@ -207,25 +207,6 @@ TEST_F(InjectionRuntime, AStimulusOutlivingAcquisitionStillEndsAfterItsLength) {
     EXPECT_NEAR(outputVolts(1), 0.0, 1e-3);
 }
 
-// The recorded stimulus saves for its own length without taking over the operator's saving
-// interval, which the saving dialog offers next and parameter files keep.
-TEST_F(InjectionRuntime, ARecordedStimulusLeavesTheOperatorsSavingInterval) {
-    commit(INJECT_RECORD, 1);
-    SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
-    useScript(
-        "press PANEL ACQUIRE\nwait 0.55\npress INJECT START\nwait 2\nmenu MENUBAR_FILE_SAVE\n"
-        "get INTERVAL SAVING\npress INTERVAL CANCEL\npress PANEL STOP\n");
-    runFor(10.0);
-    EXPECT_THAT(printed(), HasSubstr("INTERVAL SAVING = 60\n"));
-    EXPECT_EQ(Saving_interval, 60.0);
-    const auto files = dataFiles();
-    ASSERT_EQ(files.size(), 1u);
-    std::string error;
-    const auto info = vnx::readHeader(files[0].string(), &error);
-    ASSERT_TRUE(info) << error;
-    EXPECT_EQ(info->declaredSamples, 4800);
-}
-
 TEST_F(InjectionRuntime, ARecordedStimulusStartsNothingUnlessAcquiringWithoutSaving) {
     commit(INJECT_RECORD, 1);
     pressStart();
