@@ -29,56 +29,6 @@ constexpr const char* kOpenError = "Error opening the parameter file";
 // A parameter file holds a few thousand lines; anything far larger is not one.
 constexpr long kLargestFile = 4L << 20;
 
-// The sub-panel settings the file's fixed keys leave out, kept by control name so that what
-// plays after loading is what played when the file was saved.
-struct PanelSetting {
-    int kind;
-    const char* name;
-    int control;
-};
-constexpr PanelSetting kPanelSettings[] = {
-    {kZap, "ZAP_PHASE", ZAP_PHASE},
-    {kZap, "ZAP_FREQ_START", ZAP_FREQ_START},
-    {kZap, "ZAP_FREQ_END", ZAP_FREQ_END},
-    {kZap, "ZAP_SWEEP_TYPE", ZAP_SWEEP_TYPE},
-    {kZap, "ZAP_CYCLES_START", ZAP_CYCLES_START},
-    {kZap, "ZAP_CYCLES_END", ZAP_CYCLES_END},
-    {kZap, "ZAP_REVERSE", ZAP_REVERSE},
-    {kZap, "ZAP_CELL_SHAPE", ZAP_CELL_SHAPE},
-    // The fixed keys hold these two as whole numbers.
-    {kPoisson, "POISSON_FREQUENCY", POISSON_FREQUENCY},
-    {kPoisson, "POISSON_DURATION", POISSON_DURATION},
-    {kSine, "SINE_CENTRE", SINE_CENTRE},
-    {kSine, "SINE_SWEEP_DUTY", SINE_SWEEP_DUTY},
-    {kSine, "SINE_LOCK_BASELINE", SINE_LOCK_BASELINE},
-    {kNoise, "NOISE_KIND", NOISE_KIND},
-    {kNoise, "NOISE_DURATION", NOISE_DURATION},
-    {kNoise, "NOISE_STDEV", NOISE_STDEV},
-    {kNoise, "NOISE_STRENGTH", NOISE_STRENGTH},
-    {kNoise, "NOISE_TAU", NOISE_TAU},
-    {kNoise, "NOISE_RECTIFY", NOISE_RECTIFY},
-    {kNoise, "NOISE_FROZEN", NOISE_FROZEN},
-};
-
-std::vector<std::pair<std::string, double>> currentPanelValues() {
-    std::vector<std::pair<std::string, double>> values;
-    if (Waveform < 0 || Waveform > 6 || Handle[Waveform] == 0) return values;
-    for (const PanelSetting& setting : kPanelSettings) {
-        if (setting.kind != Waveform) continue;
-        double value = 0.0;
-        GetCtrlVal(Handle[Waveform], setting.control, &value);
-        values.emplace_back(setting.name, value);
-    }
-    return values;
-}
-
-void showPanelValues(const std::vector<std::pair<std::string, double>>& values) {
-    for (const auto& [name, value] : values)
-        for (const PanelSetting& setting : kPanelSettings)
-            if (setting.kind == Waveform && name == setting.name)
-                SetCtrlVal(Handle[Waveform], setting.control, value);
-}
-
 // The stimulus variables from the current kind's sub-panel, as the operator left it.
 void refreshStimulusFromSubPanel() {
     if (Waveform < 0 || Waveform > 6 || Handle[Waveform] == 0) return;
@@ -110,7 +60,6 @@ StimulusSettings currentStimulus() {
     s.baseline = Baseline;
     s.interbaseline = Interbaseline;
     if (Cell_array) s.cellSamples.assign(Cell_array, Cell_array + kCellSamples);
-    s.panelValues = currentPanelValues();
     return s;
 }
 
@@ -170,7 +119,7 @@ void applyStimulus(const ParameterSet& set) {
 
 // The loaded kind is selected and its sub-panel shows the loaded values, so what the operator
 // sees is what will play.
-void showLoadedStimulus(const StimulusSettings& loaded) {
+void showLoadedStimulus() {
     SetCtrlVal(InjectHandle, INJECT_WAVEFORM, Waveform);
     if (Waveform == kNoStimulus) {
         DeleteGraphPlot(InjectHandle, INJECT_GRAPH, -1, VAL_IMMEDIATE_DRAW);
@@ -181,7 +130,6 @@ void showLoadedStimulus(const StimulusSettings& loaded) {
     UpdateParameters();
     if (Waveform == kZap) SetCtrlVal(Handle[kZap], ZAP_DURATION, Duration);
     if (Waveform == kCell) SetCtrlVal(Handle[kCell], CELL_PHASE, CellPhase);
-    showPanelValues(loaded.panelValues);
     SetCtrlAttribute(InjectHandle, INJECT_START, ATTR_DIMMED, 0);
     InitializeGlobals();
 }
@@ -263,8 +211,6 @@ ParameterLimits CurrentLimits() {
         if (GetValueFromIndex(panelHandle, PANEL_BOARD_GAIN, i, &gain) == 0)
             limits.boardGains.push_back(static_cast<float>(gain));
     }
-    for (const PanelSetting& setting : kPanelSettings)
-        limits.panelSettings.emplace_back(setting.kind, setting.name);
     return limits;
 }
 
@@ -329,7 +275,7 @@ void ApplyParameters(const ParameterSet& set) {
     SetCtrlVal(InjectHandle, INJECT_CHANNEL, set.injectChannel);
     Waveform = set.waveform;
     if (Waveform != kNoStimulus) applyStimulus(set);
-    showLoadedStimulus(set.stimulus);
+    showLoadedStimulus();
 
     // The display uses the loaded stretch count: the sweep spans exactly those stretches.
     SetCtrlVal(panelHandle, PANEL_SWEEP, Stretches * Sec_per_stretch);

@@ -4,7 +4,6 @@
 
 #include <array>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace trelvanix::params {
@@ -34,9 +33,6 @@ struct StimulusSettings {
     int numBurst = 1;
     double baseline = 0.0, interbaseline = 0.0;
     std::vector<double> cellSamples;  // 1004 values, or none when the file holds none
-    // The kind's sub-panel settings the keys above leave out, by control name (ZAP_PHASE),
-    // after the common items; files written before they were kept have none.
-    std::vector<std::pair<std::string, double>> panelValues;
 };
 
 struct ParameterSet {
@@ -57,8 +53,6 @@ struct ParameterSet {
 // What the board and menus offer, against which a file is checked.
 struct ParameterLimits {
     std::vector<float> boardGains;  // the board-gain list, in list order
-    // The sub-panel settings a kind may carry by name: (kind, control name).
-    std::vector<std::pair<int, std::string>> panelSettings;
 };
 
 constexpr int kCellSamples = 1004;

@@ -132,8 +132,6 @@ class Reader {
         key_ = std::string(end);
         return fail("the key is missing");
     }
-    // Names the key a failure is reported at, for keys read as words.
-    void named(const std::string& key) { key_ = key; }
     bool fail(const std::string& what) {
         if (ok_) *failure_ = ReadFailure{words_.line(), key_, what};
         ok_ = false;
@@ -200,25 +198,8 @@ bool getStdParameters(Reader& r, StimulusSettings& s) {
            keyed(r, &s.baseline) && keyed(r, &s.interbaseline);
 }
 
-// The named sub-panel settings that end the section of every kind but the cell waveform.
-bool readPanelValues(Reader& r, const ParameterLimits& limits, int waveform, StimulusSettings& s) {
-    while (!r.atEnd()) {
-        std::string name;
-        if (!r.word(&name)) return false;
-        r.named(name);
-        const bool known = std::find(limits.panelSettings.begin(), limits.panelSettings.end(),
-                                     std::pair{waveform, name}) != limits.panelSettings.end();
-        if (!known) return r.fail("this stimulus kind has no such setting");
-        double value = 0.0;
-        if (!r.real(&value)) return false;
-        s.panelValues.emplace_back(name, value);
-    }
-    return true;
-}
-
 // The stimulus section of kind `waveform`, the cell samples included when the file has them.
-bool putInjectparameters(Reader& r, const ParameterLimits& limits, int waveform,
-                         StimulusSettings& s) {
+bool putInjectparameters(Reader& r, int waveform, StimulusSettings& s) {
     switch (waveform) {
         case 0:
             if (!readSteps(r, s.pulseDur, s.pulseAmp)) return false;
@@ -247,8 +228,7 @@ bool putInjectparameters(Reader& r, const ParameterLimits& limits, int waveform,
             break;
     }
     if (!getStdParameters(r, s)) return false;
-    if (waveform != 2) return readPanelValues(r, limits, waveform, s);
-    if (r.atEnd()) return true;
+    if (waveform != 2 || r.atEnd()) return true;
     s.cellSamples.resize(kCellSamples);
     for (int i = 0; i < kCellSamples; ++i)
         if (!r.real(&s.cellSamples[i])) {
@@ -328,7 +308,6 @@ std::string FormatStimulus(int waveform, const StimulusSettings& s, bool withCel
     }
     appendf(out, "\nNumRepeats %d\nInterBurst %f\nNumBurst %d\nBaseline %f\nInterbaseline %f",
             s.numRepeats, s.interburst, s.numBurst, s.baseline, s.interbaseline);
-    for (const auto& [name, value] : s.panelValues) appendf(out, "\n%s %.17g", name.c_str(), value);
     if (waveform == 2 && withCellSamples) {
         out += '\n';
         for (double sample : s.cellSamples) appendf(out, "%lf\n", sample);
@@ -369,7 +348,7 @@ bool ParseParameters(std::string_view text, const ParameterLimits& limits, Param
         !keyed(r, &s.injectChannel) || !keyed(r, &s.waveform))
         return false;
     if (s.waveform < -1 || s.waveform > 6) return r.fail("stimulus kinds run from -1 to 6");
-    if (s.waveform != -1 && !putInjectparameters(r, limits, s.waveform, s.stimulus)) return false;
+    if (s.waveform != -1 && !putInjectparameters(r, s.waveform, s.stimulus)) return false;
 
     *set = std::move(s);
     return true;

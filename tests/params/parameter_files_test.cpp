@@ -10,7 +10,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
@@ -161,52 +160,6 @@ TEST_F(ParameterFiles, ACellFileWithoutSamplesKeepsTheLoadedWaveform) {
     load(path);
     ASSERT_NE(Cell_array, nullptr);
     EXPECT_EQ(Cell_array[10], 2.5);
-}
-
-// Settings the fixed keys leave out (a sweep's frequencies and law, a fractional Poisson rate,
-// the noise kind and size) come back by control name, and build the stimulus played before.
-TEST_F(ParameterFiles, SubPanelSettingsBeyondTheFixedKeysComeBack) {
-    callbacks::inject(0, 0, nullptr, 0);
-    const auto choose = [](int kind) {
-        SetCtrlVal(InjectHandle, INJECT_WAVEFORM, kind);
-        callbacks::Set_waveform(InjectHandle, INJECT_WAVEFORM, EVENT_COMMIT, nullptr, 0, 0);
-    };
-    const auto value = [](int kind, int control) {
-        double v = 0.0;
-        GetCtrlVal(Handle[kind], control, &v);
-        return v;
-    };
-    choose(kZap);
-    SetCtrlVal(Handle[kZap], ZAP_DURATION, 2000);
-    SetCtrlVal(Handle[kZap], ZAP_FREQ_START, 2.5);
-    SetCtrlVal(Handle[kZap], ZAP_SWEEP_TYPE, 2);
-    SetCtrlVal(Handle[kZap], ZAP_CYCLES_START, 1);
-    InitializeGlobals();
-    const std::vector<double> played(WF_buffer, WF_buffer + Num_wf_points);
-    const std::string zap = save("zap.par");
-    choose(kPoisson);
-    SetCtrlVal(Handle[kPoisson], POISSON_FREQUENCY, 20.5);
-    const std::string poisson = save("poisson.par");
-    choose(kNoise);
-    SetCtrlVal(Handle[kNoise], NOISE_KIND, 1);
-    SetCtrlVal(Handle[kNoise], NOISE_STDEV, 30.0);
-    const std::string noise = save("noise.par");
-
-    SetCtrlVal(Handle[kZap], ZAP_FREQ_START, 1.0);
-    SetCtrlVal(Handle[kZap], ZAP_SWEEP_TYPE, 0);
-    SetCtrlVal(Handle[kZap], ZAP_CYCLES_START, 0);
-    load(zap);
-    EXPECT_EQ(value(kZap, ZAP_FREQ_START), 2.5);
-    EXPECT_EQ(value(kZap, ZAP_SWEEP_TYPE), 2);
-    EXPECT_EQ(std::vector<double>(WF_buffer, WF_buffer + Num_wf_points), played);
-    load(poisson);
-    EXPECT_EQ(value(kPoisson, POISSON_FREQUENCY), 20.5);
-    SetCtrlVal(Handle[kNoise], NOISE_KIND, 0);
-    SetCtrlVal(Handle[kNoise], NOISE_STDEV, 1000.0);
-    load(noise);
-    EXPECT_EQ(value(kNoise, NOISE_KIND), 1);
-    EXPECT_EQ(value(kNoise, NOISE_STDEV), 30.0);
-    EXPECT_EQ(printed().find("popup"), std::string::npos);
 }
 
 // The saving dialog, already loaded, offers the loaded saving and pause intervals, so its OK

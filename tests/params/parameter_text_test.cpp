@@ -169,13 +169,6 @@ TEST(ParameterText, ValuesThatCannotBeUsedAreRefusedWithTheirKey) {
                 HasSubstr("not a whole number"));
     EXPECT_EQ(refused(withLine(text, "VanixVersion:", "Version:")).key, "VanixVersion:");
     EXPECT_EQ(refused(withLine(text, "SavingInterval", "Saving")).key, "SavingInterval");
-
-    ParameterSet noise = initialSettings();
-    noise.waveform = 6;
-    const ReadFailure unknown = refused(
-        FormatSettings(noise) + FormatStimulus(6, noise.stimulus, false) + "\nNOISE_LOUDNESS 3");
-    EXPECT_EQ(unknown.key, "NOISE_LOUDNESS");
-    EXPECT_THAT(unknown.what, HasSubstr("no such setting"));
 }
 
 }  // namespace
