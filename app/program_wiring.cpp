@@ -51,6 +51,7 @@ void WireProgram() {
     // saving period ends.
     SetRecordedStimulusStart(StartRecordedStimulus);
     recording::SetRecordedStimulusStop(Stop_inject);
+    SetAfterAcquisition(FinishStimulusAfterAcquisition);
 }
 
 }  // namespace trelvanix

@@ -41,6 +41,9 @@ namespace trelvanix {
 // its input task is configured and before it starts, so stimulus and recording start together.
 // The stimulus sets it through the program's wiring; the engine knows nothing of stimuli.
 void SetRecordedStimulusStart(void (*startStimulus)());
+// Called once Acquire has ended acquisition for good (not for a restart), so a stimulus that
+// was timed by the running loop is timed to its end without it.
+void SetAfterAcquisition(void (*afterAcquisition)());
 
 // The acquisition engine as the program starts: no task, no run in progress, every stage's
 // per-run blocks released, the data folder its default.

@@ -24,6 +24,7 @@ constexpr int kRangePairs = 64;
 
 bool acquireRunning = false;  // Acquire is on the stack
 void (*recordedStimulusStart)() = nullptr;
+void (*afterAcquisition)() = nullptr;
 // A task the driver refused to clear at the end of a run. The driver keeps one task of the
 // loop's name, so it is cleared before the next run creates its own.
 TaskHandle leftoverTask = nullptr;
@@ -198,11 +199,16 @@ int trelvanix::callbacks::Acquire(int panel, int control, int event, void* callb
     dataAcquire();
     while (AutoSave == 1) dataAcquire();
     acquireRunning = false;
+    if (afterAcquisition) afterAcquisition();
     return 0;
 }
 
 void trelvanix::SetRecordedStimulusStart(void (*startStimulus)()) {
     recordedStimulusStart = startStimulus;
+}
+
+void trelvanix::SetAfterAcquisition(void (*after)()) {
+    afterAcquisition = after;
 }
 
 void trelvanix::ResetAcquisitionState() {

@@ -37,29 +37,43 @@ int32 AOGenerateWaveforms(short device, const char* channels, double rate, doubl
                           int unused, const double* waveform) {
     const std::string name = outputName(device, channels);
     const auto count = static_cast<uInt64>(points);
-    int32 status = DAQmxCreateTask("AOGenerateWaveforms", &Wfm_id_mx);
+    // A task still held (one the driver would not clear before) goes first: the driver keeps
+    // one task of this name.
+    if (const int32 left = AOClearWaveforms(); left < 0) return left;
+    TaskHandle task = nullptr;
+    int32 status = DAQmxCreateTask("AOGenerateWaveforms", &task);
     if (status >= 0)
-        status = DAQmxCreateAOVoltageChan(Wfm_id_mx, name.c_str(), "", -kOutputLimit, kOutputLimit,
+        status = DAQmxCreateAOVoltageChan(task, name.c_str(), "", -kOutputLimit, kOutputLimit,
                                           DAQmx_Val_Volts, "");
     if (status >= 0)
-        status = DAQmxCfgSampClkTiming(Wfm_id_mx, "OnboardClock", rate, DAQmx_Val_Rising,
+        status = DAQmxCfgSampClkTiming(task, "OnboardClock", rate, DAQmx_Val_Rising,
                                        DAQmx_Val_ContSamps, count);
     if (status >= 0)
-        status = DAQmxWriteAnalogF64(Wfm_id_mx, static_cast<int32>(count), 1, kWriteTimeout,
+        status = DAQmxWriteAnalogF64(task, static_cast<int32>(count), 1, kWriteTimeout,
                                      DAQmx_Val_GroupByChannel, waveform, nullptr, nullptr);
     if (status < 0) {
         reportDriverError();
-        if (Wfm_id_mx != nullptr) {
-            DAQmxStopTask(Wfm_id_mx);
-            DAQmxClearTask(Wfm_id_mx);
+        if (task != nullptr) {
+            DAQmxStopTask(task);
+            DAQmxClearTask(task);
         }
+        return status;
     }
+    Wfm_id_mx = task;
     return status;
 }
 
 int32 AOClearWaveforms() {
+    if (Wfm_id_mx == nullptr) return 0;
     DAQmxStopTask(Wfm_id_mx);
-    DAQmxClearTask(Wfm_id_mx);
+    const int32 status = DAQmxClearTask(Wfm_id_mx);
+    // The driver keeps one task of this name: one it would not clear is kept, and cleared
+    // again before the next waveform creates its own.
+    if (status < 0) {
+        reportDriverError();
+        return status;
+    }
+    Wfm_id_mx = nullptr;
     return 0;
 }
 

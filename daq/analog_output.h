@@ -8,18 +8,19 @@
 
 #include "platform/driver/daqmx.h"
 
-// The driver task of the waveform output; set by AOGenerateWaveforms and left as it is after
-// the task is cleared.
+// The driver task of the waveform output: set by AOGenerateWaveforms, 0 once cleared; kept
+// when the driver would not clear it, so the next start or stop clears it again.
 extern TaskHandle Wfm_id_mx;
 
 // Starts continuous regeneration of `points` values (volts) on output `channels` of `device`
 // at `rate` values per second; the output runs from this call until AOClearWaveforms. The
-// fifth argument has no effect. Returns the driver status; on an error the driver's text goes
-// to the error output and no waveform task is left behind.
+// fifth argument has no effect. A waveform task still held is cleared first. Returns the
+// driver status; on an error the driver's text goes to the error output and no waveform task
+// is left behind.
 int32 AOGenerateWaveforms(short device, const char* channels, double rate, double points,
                           int unused, const double* waveform);
-// Stops and clears the waveform task started last (an error for a task already gone is
-// ignored). Returns 0.
+// Stops and clears the waveform task started last. Returns 0, or the status of a clear the
+// driver refused (its text to the error output; the task is kept to be cleared again).
 int32 AOClearWaveforms();
 // Writes one value (volts) to the output through a task of its own, cleared before returning;
 // the output keeps the value. Returns the driver status; errors go to the error output.

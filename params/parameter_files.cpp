@@ -242,6 +242,11 @@ void ApplyParameters(const ParameterSet& set) {
     }
     Saving_interval = set.savingInterval;
     Skip_interval = set.skipInterval;
+    // The saving dialog, once loaded, offers its own values: it offers the loaded ones now.
+    if (IntervalpanelHandle != 0) {
+        SetCtrlVal(IntervalpanelHandle, INTERVAL_SAVING, Saving_interval);
+        SetCtrlVal(IntervalpanelHandle, INTERVAL_PAUSE, Skip_interval);
+    }
 
     for (int ch = 0; ch < 8; ++ch) {
         const ChannelSettings& c = set.channels[ch];

@@ -206,6 +206,11 @@ int load_protocol(int panel, int control, int event, void*, int, int) {
 
 int run_protocol(int panel, int control, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
+    // A second output task would be refused, and the playing one's stop lost with it.
+    if (Injection == 1) {
+        MessagePopup("Error!", "A stimulus is playing: run the protocol once it has ended.");
+        return 0;
+    }
     GetCtrlVal(ProtocolHandle, PROTOCOL_PAUSE, &Run_time);
     Protocol = 1;
     GetCtrlVal(InjectHandle, INJECT_RECORD, &Save_inject);

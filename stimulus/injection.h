@@ -37,6 +37,9 @@ namespace trelvanix {
 void StimulusEndChecks();
 // Starts the output of a recorded stimulus at the restart of acquisition (set in the wiring).
 void StartRecordedStimulus();
+// After acquisition has stopped: a stimulus still playing is timed to its end here, as one
+// started while idle, since the loop that would have ended it no longer runs.
+void FinishStimulusAfterAcquisition();
 // Leaving the program: a stimulus that plays is stopped and continuous injection ended.
 void StopStimulusOnExit();
 // The run-time's own state as at start: no stimulus prepared, Old_channel 0.

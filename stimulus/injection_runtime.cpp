@@ -20,15 +20,19 @@ int Old_channel = 0;
 
 namespace {
 
+int stimulusWaits = 0;  // Post_WF calls on the stack
+
 constexpr double kOutputLimit = 10.0;  // volts either side of 0 that the outputs can give
 constexpr int kOutputs = 2;
 
 // The stimulus as it plays, in volts, prepared at its start. A rebuild of WF_buffer while it
 // plays (the operator editing the panels) does not change it, so every alternating repetition
-// plays the volts the operator started, never values in stimulus units.
+// plays the volts the operator started, never values in stimulus units, and ends after its
+// own length.
 struct PreparedStimulus {
     std::vector<double> volts;
     double rate = 1000.0;  // values per second
+    double seconds = 0.0;  // its length
 };
 PreparedStimulus& prepared() {
     static PreparedStimulus stimulus;
@@ -58,6 +62,7 @@ bool prepareVolts() {
     PreparedStimulus& p = prepared();
     p.volts.assign(WF_buffer, WF_buffer + (WF_buffer ? Num_wf_points : 0));
     p.rate = Samples_per_sec_in_wfm;
+    p.seconds = TotalTime_in_sec;
     double peak = 0.0;
     bool inRange = true;
     for (double& value : p.volts) {
@@ -81,7 +86,7 @@ bool prepareVolts() {
 void armRecording() {
     Acquiring = 0;
     SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 1);
-    Saving_interval = TotalTime / 1000.0;
+    Saving_interval = prepared().seconds;
     Real_time = 0.0;
     Record = 0;
     FirstTime = 1;
@@ -101,11 +106,23 @@ void disarmRecording() {
     SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 0);
 }
 
-void zeroOutput(int channel) {
-    if (channel < 0 || channel >= kOutputs) return;
+// Whether the output was set to 0 V (a channel the board lacks needs nothing).
+bool zeroOutput(int channel) {
+    if (channel < 0 || channel >= kOutputs) return true;
     char text[4];
     std::snprintf(text, sizeof text, "%d", channel);
-    AOUpdateChannel(Device, text, 0.0);
+    return AOUpdateChannel(Device, text, 0.0) >= 0;
+}
+
+// After a stimulus: the output goes to 0 V, a second time after a refusal; one the driver
+// still refuses may hold the stimulus's last value, and the operator is told so.
+void zeroOutputOrWarn(int channel) {
+    if (zeroOutput(channel) || zeroOutput(channel)) return;
+    const std::string message = "Output ao" + std::to_string(channel) +
+                                " could not be set to 0 V: it may still hold the stimulus's "
+                                "last value.\n" +
+                                trelvanix::AnalogOutputError();
+    MessagePopup("Error!", message.c_str());
 }
 
 // However the process ends through exit (Quit, the end of a script), no output is left
@@ -136,6 +153,9 @@ bool startOutput() {
         return true;
     }
     const std::string reason = trelvanix::AnalogOutputError();
+    // A protocol step that did not play is still to do: the step number shows the last one
+    // that played, and the next Run plays this one.
+    if (Protocol == 1 && Line > 0) --Line;
     Protocol = 0;
     Stop_inject();
     const std::string message = std::string("The stimulus could not be started on output ao") +
@@ -145,7 +165,7 @@ bool startOutput() {
 }
 
 bool lengthElapsed() {
-    return Timer() - Time >= TotalTime_in_sec;
+    return Timer() - Time >= prepared().seconds;
 }
 
 // Waits for the next operator event, or until the stimulus's end is due, whichever comes
@@ -158,7 +178,7 @@ bool waitForEventOrEnd() {
     // A deadline already passed still moves the clock on, so a simulated clock cannot stall a
     // rounding error short of the end.
     const double soonest = std::nextafter(Timer(), kForever);
-    GetUserEventUntil(std::max(Time + TotalTime_in_sec, soonest), nullptr, nullptr);
+    GetUserEventUntil(std::max(Time + prepared().seconds, soonest), nullptr, nullptr);
     return true;
 }
 
@@ -222,6 +242,10 @@ void In_WF() {
 }
 
 void Post_WF() {
+    struct Waiting {
+        Waiting() { ++stimulusWaits; }
+        ~Waiting() { --stimulusWaits; }
+    } waiting;
     while (Injection == 1) {
         trelvanix::StimulusEndChecks();
         if (Injection != 1 || !waitForEventOrEnd()) return;
@@ -237,9 +261,9 @@ void Stop_inject() {
     // The output that played goes to 0 V, and so does the panel's, which may differ from it
     // in alternating mode or after the operator chose another output while it played.
     const int shown = panelChannel();
-    zeroOutput(shown);
+    zeroOutputOrWarn(shown);
     if (Channel_name[0] != '\0' && std::atoi(Channel_name) != shown)
-        zeroOutput(std::atoi(Channel_name));
+        zeroOutputOrWarn(std::atoi(Channel_name));
     setStartDimmed(0);
 }
 
@@ -277,6 +301,13 @@ void StimulusEndChecks() {
 
 void StartRecordedStimulus() {
     if (!startOutput()) disarmRecording();
+}
+
+void FinishStimulusAfterAcquisition() {
+    // A wait further down the stack (a stimulus started while idle) goes on by itself, and a
+    // continuous stimulus on one output has no end to wait for.
+    if (stimulusWaits > 0 || (Continuous_inject == 1 && Output_Alternate == 0)) return;
+    if (Injection == 1 && Acquiring == 0) Post_WF();
 }
 
 void StopStimulusOnExit() {

@@ -162,4 +162,21 @@ TEST_F(ParameterFiles, ACellFileWithoutSamplesKeepsTheLoadedWaveform) {
     EXPECT_EQ(Cell_array[10], 2.5);
 }
 
+// The saving dialog, already loaded, offers the loaded saving and pause intervals, so its OK
+// starts saving with them rather than with the values it showed before.
+TEST_F(ParameterFiles, TheSavingDialogOffersTheLoadedIntervals) {
+    Saving_interval = 7.0;
+    Skip_interval = 2.0;
+    const std::string path = save("intervals.par");
+    if (IntervalpanelHandle == 0) IntervalpanelHandle = LoadPanel(0, "trelvanix.uir", INTERVAL);
+    SetCtrlVal(IntervalpanelHandle, INTERVAL_SAVING, 60.0);
+    SetCtrlVal(IntervalpanelHandle, INTERVAL_PAUSE, 0.0);
+    load(path);
+    double saving = 0.0, pause = 0.0;
+    GetCtrlVal(IntervalpanelHandle, INTERVAL_SAVING, &saving);
+    GetCtrlVal(IntervalpanelHandle, INTERVAL_PAUSE, &pause);
+    EXPECT_EQ(saving, 7.0);
+    EXPECT_EQ(pause, 2.0);
+}
+
 }  // namespace

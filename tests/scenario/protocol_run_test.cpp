@@ -88,3 +88,98 @@ TEST(ProtocolRun, ARecordedAmplitudeFamilyGivesOneFilePerStepAfterEachPause) {
 }
 
 }  // namespace
+
+namespace {
+
+// Run pressed again while a step's stimulus plays is refused: the playing stimulus keeps its
+// output task, the protocol goes on to its last step, and ao1 (read back on ai1) is at 0 V
+// once it has ended.
+TEST(ProtocolRun, RunPressedWhileAStepPlaysLeavesTheOutputStoppableAndAt0V) {
+    for (const fs::path& file : dataFiles()) fs::remove(file);
+    const ProgramRun run = runScript(
+        "set PANEL CHECK_1 1\n"
+        "set PANEL CHECK_0 0\n"
+        "menu MENUBAR_STIMULUS_INJECT\n"
+        "set INJECT WAVEFORM 0\n"
+        "set INJECT CHANNEL 1\n"
+        "menu MENUBAR_STIMULUS_PROTOCOL\n"
+        "answer file \"" TRELVANIX_SOURCE_DIR
+        "/resources/protocols/pulse_amplitudes.prt\"\n"
+        "press PROTOCOL LOAD\n"
+        "set PROTOCOL PAUSE 0.5\n"
+        "press PANEL ACQUIRE\n"
+        "press PROTOCOL RUN\n"
+        "wait 0.8\n"
+        "press PROTOCOL RUN\n"
+        "wait 12\n"
+        "get INJECT STEP\n"
+        "menu MENUBAR_FILE_SAVE\n"
+        "set INTERVAL SAVING 1\n"
+        "press INTERVAL OK\n"
+        "wait 1.5\n"
+        "press PANEL STOP\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out,
+              "popup \"Error!\" \"A stimulus is playing: run the protocol once it has "
+              "ended.\"\nINJECT STEP = 5\n");
+    const std::vector<fs::path> files = dataFiles();
+    ASSERT_FALSE(files.empty());
+    std::string error;
+    const auto info = readHeader(files[0].string(), &error);
+    ASSERT_TRUE(info) << error;
+    std::vector<std::int16_t> values;
+    ASSERT_TRUE(readScans(files[0].string(), *info, 0, info->scans(), &values, &error));
+    ASSERT_FALSE(values.empty());
+    for (std::int16_t v : values) ASSERT_NEAR(userValue(info->channel[0], v), 0.0, 0.01);
+    for (const fs::path& file : files) fs::remove(file);
+}
+
+}  // namespace
+
+namespace {
+
+// A step whose output the driver refuses ends the protocol with that step still to do: the
+// step number shows the last step that played, and Run plays the refused value next, so no
+// value of the family goes unrecorded.
+TEST(ProtocolRun, AStepTheDriverRefusesIsPlayedByTheNextRun) {
+    for (const fs::path& file : dataFiles()) fs::remove(file);
+    const fs::path board = dataFolder() / "refusing_board.txt";
+    const fs::path script = dataFolder() / "refused_step.txt";
+    std::ofstream(board) << "fault DAQmxWriteAnalogF64 2 -200077\n";
+    std::ofstream(script) << "set PANEL CHECK_1 1\n"
+                             "set PANEL CHECK_0 0\n"
+                             "menu MENUBAR_STIMULUS_INJECT\n"
+                             "set INJECT WAVEFORM 0\n"
+                             "set INJECT CHANNEL 1\n"
+                             "set INJECT RECORD 1\n"
+                             "menu MENUBAR_STIMULUS_PROTOCOL\n"
+                             "answer file \"" TRELVANIX_SOURCE_DIR
+                             "/resources/protocols/pulse_amplitudes.prt\"\n"
+                             "press PROTOCOL LOAD\n"
+                             "set PROTOCOL PAUSE 0.5\n"
+                             "press PANEL ACQUIRE\n"
+                             "press PROTOCOL RUN\n"
+                             "wait 6\n"
+                             "get INJECT STEP\n"
+                             "press PROTOCOL RUN\n"
+                             "wait 10\n"
+                             "get INJECT STEP\n"
+                             "press PANEL STOP\n";
+    const ProgramRun run = runProgram(
+        {"--headless", "--sim-time", "--board", board.string(), "--script", script.string()});
+    fs::remove(board);
+    fs::remove(script);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("INJECT STEP = 1\nINJECT STEP = 5\n"), std::string::npos) << run.out;
+    const std::vector<fs::path> files = dataFiles();
+    ASSERT_EQ(files.size(), 5u);
+    for (std::size_t step = 0; step < files.size(); ++step) {
+        const RebuiltStimulusRun rebuilt = rebuildRecordedStimulus(files[step]);
+        ASSERT_EQ(rebuilt.status, 0) << rebuilt.output;
+        EXPECT_EQ(rebuilt.values.at(550), -40.0 + 20.0 * step) << files[step];
+        fs::remove(files[step]);
+    }
+}
+
+}  // namespace

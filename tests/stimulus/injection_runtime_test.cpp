@@ -115,6 +115,18 @@ TEST_F(InjectionRuntime, AStimulusStartedWhileIdlePlaysItsLengthAndEndsAtZeroVol
     EXPECT_EQ(std::string(Channel_name), "1");
 }
 
+// Editing the stimulus while it plays changes neither its values nor its length: the 1.2 s
+// pulse ends after 1.2 s, not after the length of the stimulus now on the panel.
+TEST_F(InjectionRuntime, AStimulusEditedWhileItPlaysEndsAfterItsOwnLength) {
+    SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
+    useScript(
+        "press INJECT START\nwait 0.3\nset PULSE MS1 5000\npress PULSE UPDATE\nwait 1.0\n"
+        "get INJECT LED\n");
+    runFor(10.0);
+    EXPECT_THAT(printed(), HasSubstr("INJECT LED = 0\n"));
+    EXPECT_EQ(Injection, 0);
+}
+
 TEST_F(InjectionRuntime, ContinuousAlternationPlaysZeroOneZeroAndTheOperatorsStopResetsIt) {
     SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
     commit(INJECT_CONTINUOUS, 1);
@@ -182,6 +194,19 @@ TEST_F(InjectionRuntime, ARecordedStimulusRestartsAcquisitionAndSavesExactlyItsL
     EXPECT_NEAR(outputVolts(1), 0.0, 1e-3);
 }
 
+// Acquisition stopped while a stimulus plays leaves it to end after its length, as one
+// started while idle, instead of repeating on the output with nothing to end it.
+TEST_F(InjectionRuntime, AStimulusOutlivingAcquisitionStillEndsAfterItsLength) {
+    SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
+    useScript("press PANEL ACQUIRE\nwait 0.3\npress INJECT START\nwait 0.2\npress PANEL STOP\n");
+    runFor(10.0);
+    EXPECT_EQ(Acquiring, 0);
+    EXPECT_EQ(Injection, 0);
+    EXPECT_EQ(valueOf(InjectHandle, INJECT_LED), 0);
+    EXPECT_EQ(dimmed(InjectHandle, INJECT_START), 0);
+    EXPECT_NEAR(outputVolts(1), 0.0, 1e-3);
+}
+
 TEST_F(InjectionRuntime, ARecordedStimulusStartsNothingUnlessAcquiringWithoutSaving) {
     commit(INJECT_RECORD, 1);
     pressStart();
@@ -233,6 +258,38 @@ TEST_F(InjectionRuntime, TheOperatorsStopZeroesTheOutputThatPlayedNotOnlyThePane
     EXPECT_EQ(Injection, 0);
     EXPECT_NEAR(outputVolts(1), 0.0, 1e-3);
     EXPECT_NEAR(outputVolts(0), 0.0, 1e-3);
+}
+
+// An output task the driver would not clear at a stimulus's end is reported and cleared
+// before the next stimulus creates its own, instead of refusing every later stimulus.
+TEST_F(InjectionRuntime, AnOutputTaskLeftByAFailedClearDoesNotBlockTheNextStimulus) {
+    std::string error;
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxClearTask", 1, -200088, &error)) << error;
+    pressStart();
+    EXPECT_THAT(AnalogOutputError(), HasSubstr("DAQmxClearTask: injected fault"));
+    pressStart();
+    EXPECT_EQ(Injection, 0);
+    EXPECT_EQ(printed().find("popup"), std::string::npos);
+    EXPECT_EQ(Wfm_id_mx, nullptr);
+}
+
+// Stopped in the middle of its pulse, a stimulus's output is set to 0 V a second time when
+// the driver refuses once; refused twice (here at a stimulus's end), the operator is told the
+// output may not be at 0 V.
+TEST_F(InjectionRuntime, ARefusedReturnTo0VIsTriedAgainThenReported) {
+    SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
+    std::string error;
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogScalarF64", 1, -200000, &error));
+    useScript("press INJECT START\nwait 0.55\npress INJECT STOP\n");
+    runFor(0.56);
+    EXPECT_NEAR(outputVolts(1), 0.0, 1e-3);
+    EXPECT_EQ(printed().find("popup"), std::string::npos);
+
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogScalarF64", 1, -200000, &error));
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogScalarF64", 2, -200000, &error));
+    pressStart();
+    EXPECT_THAT(printed(), HasSubstr("popup \"Error!\" \"Output ao1 could not be set to 0 V"));
+    EXPECT_EQ(valueOf(InjectHandle, INJECT_LED), 0);
 }
 
 TEST_F(InjectionRuntime, AnOutputThatFailsToStartIsNotShownPlayingAndSaysWhy) {
