@@ -232,6 +232,12 @@ void ResumeSpectrumCollection(const short* channelList, int channels) {
         DataCount = 0;
     }
     showCollecting(FourierChan >= 0);
+    // Not an error, but the operator would otherwise see only the lamp go out.
+    if (FourierChan < 0)
+        ErrorPrintf(
+            "The spectrum's channel ai%d is not acquired in this run: its collection "
+            "waits until the channel is acquired again.\n",
+            running.channel);
 }
 
 void PauseSpectrumCollection() {

@@ -1,5 +1,6 @@
 #include "analysis/spectrum_window.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +21,7 @@ using namespace trelvanix;
 using namespace trelvanix::testing;
 // The callbacks the resource file names, as the panels call them.
 using namespace trelvanix::callbacks;
+using ::testing::HasSubstr;
 
 namespace {
 
@@ -251,7 +253,10 @@ TEST_F(SpectrumWindow, TheStageCollectsTheChannelUpToAFullBufferInItsUnit) {
     EXPECT_DOUBLE_EQ(graph().plots[0].x[0], 10000.0 / 512);
 
     layout.channels = 1;
+    ::testing::internal::CaptureStderr();
     stage.onRunStart(layout);
+    EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+                HasSubstr("is not acquired in this run: its collection waits"));
     EXPECT_EQ(FourierChan, -1);
     EXPECT_EQ(lamp(), 0);
     stage.onStretch(stretch);
