@@ -17,6 +17,8 @@ class Quantiser {
     void convert(double* samples, std::size_t count, std::size_t stride) const;
 
   private:
+    double quantise(double volts) const;
+
     double low_;
     double step_;
     double perVolt_;

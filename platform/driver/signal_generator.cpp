@@ -15,7 +15,30 @@ std::mt19937_64 seededEngine(std::uint64_t seed, int channel, std::uint32_t stre
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr double kSpikeLength = 20.0;  // in widths: past this a spike has decayed to nothing
 
+// A uniform value in [0, 1) from one 64-bit draw, as std::generate_canonical<double, 53>.
+inline double canonical(std::mt19937_64& engine) {
+    const double value = double(engine()) / 18446744073709551616.0;  // 2^64: exact scaling
+    return value < 1.0 ? value : std::nextafter(1.0, 0.0);
+}
+
 }  // namespace
+
+inline double SignalGenerator::Gaussian::operator()(std::mt19937_64& engine) {
+    if (hasSaved_) {
+        hasSaved_ = false;
+        return saved_;
+    }
+    double x, y, r2;
+    do {
+        x = 2.0 * canonical(engine) - 1.0;
+        y = 2.0 * canonical(engine) - 1.0;
+        r2 = x * x + y * y;
+    } while (r2 > 1.0 || r2 == 0.0);
+    const double mult = std::sqrt(-2 * std::log(r2) / r2);
+    saved_ = x * mult;
+    hasSaved_ = true;
+    return y * mult;
+}
 
 SignalGenerator::SignalGenerator(const InputSignal& signal, std::uint64_t seed, int physicalChannel)
     : signal_(signal),

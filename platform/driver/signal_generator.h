@@ -23,13 +23,25 @@ class SignalGenerator {
     void generate(std::size_t count, double* out, std::size_t stride, const OutputHistory& outputs);
 
   private:
+    // Standard normal values drawn by the polar method, as std::normal_distribution draws
+    // them from the same engine, so a seed gives the noise it always gave; inline, as the
+    // library's calls per value cost more than the values.
+    class Gaussian {
+      public:
+        double operator()(std::mt19937_64& engine);
+
+      private:
+        double saved_ = 0.0;
+        bool hasSaved_ = false;
+    };
+
     double spikeAt(double t);
     double timeOf(std::uint64_t index) const { return start_ + double(index) / rate_; }
 
     InputSignal signal_;
     std::mt19937_64 noiseEngine_;
     std::mt19937_64 eventEngine_;  // spike times, apart from the noise
-    std::normal_distribution<double> gauss_;
+    Gaussian gauss_;
     double start_ = 0.0;
     double rate_ = 1.0;
     std::uint64_t next_ = 0;  // index of the next sample
