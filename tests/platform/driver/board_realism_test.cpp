@@ -9,6 +9,7 @@
 
 #include "platform/driver/board_file.h"
 #include "platform/driver/driver_errors.h"
+#include "platform/driver/signal_generator.h"
 #include "tests/platform/driver/driver_test_support.h"
 
 namespace trelvanix::driver::testing {
@@ -39,6 +40,33 @@ TEST_F(BoardRealismTest, SignalsRunOnBetweenAcquisitions) {
     int repeated = 0;
     for (int j = 0; j < 100; ++j) repeated += second[2 * j + 1] == first[2 * j + 1];
     EXPECT_LT(repeated, 20);
+}
+
+TEST(PeriodicSignals, FollowTheirWaveformsAnHourInWhateverTheChunks) {
+    InputSignal sine = defaultSignal(SignalSource::Sine);
+    sine.frequency = 1234.5;
+    InputSignal hum = defaultSignal(SignalSource::Hum);
+    hum.sigma = 0.0;
+    const double start = 3600.25, rate = 50000.0;
+    const auto expected = [&](const InputSignal& s, std::size_t i) {
+        const double phase = 2 * std::numbers::pi * s.frequency * (start + double(i) / rate);
+        const double third = s.source == SignalSource::Hum ? 0.3 * std::sin(3 * phase) : 0.0;
+        return s.amplitude * (std::sin(phase) + third);
+    };
+    const OutputHistory outputs;
+    for (const InputSignal& signal : {sine, hum}) {
+        SignalGenerator generator(signal, 1, 2);
+        generator.resume(start, rate, outputs);
+        std::size_t done = 0;
+        for (std::size_t chunk : {1, 300, 7000, 999}) {
+            std::vector<double> samples(chunk);
+            generator.generate(chunk, samples.data(), 1, outputs);
+            // Far below the 0.3 mV of a code on the narrowest range that holds them.
+            for (std::size_t k = 0; k < chunk; ++k)
+                ASSERT_NEAR(samples[k], expected(signal, done + k), 1e-6) << "sample " << done + k;
+            done += chunk;
+        }
+    }
 }
 
 TEST_F(BoardRealismTest, ATaskNeedingAResourceInUseIsRefusedAsTheBoardRefusesIt) {
