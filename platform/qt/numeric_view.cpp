@@ -50,10 +50,13 @@ class NumericView final : public ControlView {
         // The application's style sheet styles spin boxes, which makes Qt ignore a palette:
         // the digits take the program's text colour through a style sheet of their own, and
         // the dimmed grey when dimmed.
-        box()->setStyleSheet(
-            QStringLiteral("QDoubleSpinBox { color: %1; } "
-                           "QDoubleSpinBox:disabled { color: %2; background: %3; }")
-                .arg(toQColor(c.textColor).name(), dimmedText().name(), dimmedField().name()));
+        const QString sheet =
+            QStringLiteral(
+                "QDoubleSpinBox { color: %1; } "
+                "QDoubleSpinBox:disabled { color: %2; background: %3; }")
+                .arg(toQColor(c.textColor).name(), dimmedText().name(), dimmedField().name());
+        // Setting a style sheet repolishes the box even when it is the same: only on a change.
+        if (box()->styleSheet() != sheet) box()->setStyleSheet(sheet);
         box()->setValue(ui::numberOf(c.value));
     }
 
