@@ -113,6 +113,8 @@ class GraphView final : public ControlView {
         QCustomPlot* p = plot();
         p->setBackground(p->palette().window());
         p->setNotAntialiasedElements(QCP::aeAll);
+        // The overlay holds nothing: one paint buffer to clear and blend per repaint, not two.
+        p->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
         p->setAntialiasedElement(QCP::aeAxes, false);
         xTicker_.reset(new DivisionTicker);
         yTicker_.reset(new DivisionTicker);

@@ -40,21 +40,30 @@ class NumericView final : public ControlView {
     void syncValue(const ui::Control& c) override {
         QSignalBlocker quiet(box());
         const bool integer = c.dataType == VAL_INTEGER;
-        box()->setDecimals(integer ? 0 : std::clamp(c.precision, 0, 15));
-        box()->setRange(limit(c.minValue, c.dataType), limit(c.maxValue, c.dataType));
+        // Each setter below rewrites or repaints the box even when nothing changes, and an
+        // indicator is set with every stretch: only changes are applied.
+        const int decimals = integer ? 0 : std::clamp(c.precision, 0, 15);
+        if (box()->decimals() != decimals) box()->setDecimals(decimals);
+        const double low = limit(c.minValue, c.dataType), high = limit(c.maxValue, c.dataType);
+        if (box()->minimum() != low || box()->maximum() != high) box()->setRange(low, high);
         box()->setSingleStep(c.increment > 0 ? c.increment : 1.0);
-        box()->setReadOnly(c.indicator);
+        if (box()->isReadOnly() != c.indicator) box()->setReadOnly(c.indicator);
         box()->setButtonSymbols(c.indicator ? QAbstractSpinBox::NoButtons
                                             : QAbstractSpinBox::UpDownArrows);
         box()->setFocusPolicy(c.indicator ? Qt::NoFocus : Qt::StrongFocus);
         // The application's style sheet styles spin boxes, which makes Qt ignore a palette:
         // the digits take the program's text colour through a style sheet of their own, and
         // the dimmed grey when dimmed.
-        box()->setStyleSheet(
-            QStringLiteral("QDoubleSpinBox { color: %1; } "
-                           "QDoubleSpinBox:disabled { color: %2; background: %3; }")
-                .arg(toQColor(c.textColor).name(), dimmedText().name(), dimmedField().name()));
-        box()->setValue(ui::numberOf(c.value));
+        const QString sheet =
+            QStringLiteral(
+                "QDoubleSpinBox { color: %1; } "
+                "QDoubleSpinBox:disabled { color: %2; background: %3; }")
+                .arg(toQColor(c.textColor).name(), dimmedText().name(), dimmedField().name());
+        // Setting a style sheet repolishes the box even when it is the same: only on a change.
+        if (box()->styleSheet() != sheet) box()->setStyleSheet(sheet);
+        const double value = ui::numberOf(c.value);
+        if (box()->value() != value || box()->text() != box()->textFromValue(value))
+            box()->setValue(value);
     }
 
     void edited(double v) { act(ui::enterValue, ui::Value(v)); }
