@@ -165,7 +165,6 @@ bool readWholeFile(const std::string& path, std::string* text, std::string* why)
 }  // namespace
 
 ParameterSet CurrentParameters() {
-    refreshStimulusFromSubPanel();
     ParameterSet set;
     set.rateKilosamples = static_cast<float>(NumScans / 1000.0);
     set.stretches = Stretches;
@@ -193,13 +192,15 @@ ParameterSet CurrentParameters() {
     set.postTime = Post_time;
     GetCtrlVal(InjectHandle, INJECT_CHANNEL, &set.injectChannel);
     set.waveform = Waveform;
-    set.stimulus = currentStimulus();
     return set;
 }
 
-std::string ParameterFileText(const ParameterSet& set) {
-    return FormatSettings(set) +
-           FormatStimulus(set.waveform, set.stimulus, !set.stimulus.cellSamples.empty());
+int getInjectparameters(std::string& file) {
+    if (Waveform == kNoStimulus) return 0;
+    refreshStimulusFromSubPanel();
+    const StimulusSettings stimulus = currentStimulus();
+    file += FormatStimulus(Waveform, stimulus, !stimulus.cellSamples.empty());
+    return 0;
 }
 
 ParameterLimits CurrentLimits() {
@@ -292,7 +293,8 @@ void SaveParameters() {
     if (FileSelectPopup("", "*.par", "*.*", "Select file for saving parameters.", VAL_SAVE_BUTTON,
                         0, 0, 1, 1, &path) <= 0)
         return;
-    const std::string text = ParameterFileText(CurrentParameters());
+    std::string text = FormatSettings(CurrentParameters());
+    if (Waveform != trelvanix::kNoStimulus) getInjectparameters(text);
     const int file = OpenFile(path.c_str(), VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_ASCII);
     if (file < 0) {
         MessagePopup("Error!", kOpenError);

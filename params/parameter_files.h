@@ -16,10 +16,11 @@ void LoadParameters();
 void channelCheck();
 
 namespace trelvanix::params {
-// The settings in force now (the stimulus section brought up to date from its sub-panel).
+// The settings in force now, up to the stimulus kind.
 ParameterSet CurrentParameters();
-// The whole file text for `set`: the settings, then the stimulus section when a kind is set.
-std::string ParameterFileText(const ParameterSet& set);
+// Appends the stimulus section of the current kind to the file text, each value first brought
+// up to date from its sub-panel control. Returns 0.
+int getInjectparameters(std::string& file);
 // What this board offers, to check a file against.
 ParameterLimits CurrentLimits();
 // Puts the settings into force as the loader does once the file has read.
