@@ -17,20 +17,7 @@ namespace {
 
 using ::testing::HasSubstr;
 
-class BackendChoiceTest : public DriverTest {
-  protected:
-    std::string boardFile(const std::string& text) {
-        path_ = ::testing::TempDir() + "choice_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".board";
-        std::ofstream(path_) << text;
-        return path_;
-    }
-    void TearDown() override {
-        if (!path_.empty()) std::remove(path_.c_str());
-        DriverTest::TearDown();
-    }
-    std::string path_;
-};
+using BackendChoiceTest = DriverTest;
 
 TEST_F(BackendChoiceTest, BackEndsAreRegisteredByNameWithTheSimulatedBoardFirst) {
     const auto entries = registeredBackends();
@@ -48,7 +35,7 @@ TEST_F(BackendChoiceTest, BackEndsAreRegisteredByNameWithTheSimulatedBoardFirst)
 
 TEST_F(BackendChoiceTest, TheBackEndNamedIsStartedWithItsBoardFile) {
     std::string error;
-    const std::string file = boardFile("ranges -2 2\n");
+    const std::string file = writeBoardFile("ranges -2 2\n");
     ASSERT_EQ(startBoard({"simulated", file, ""}, &error), 0) << error;
     EXPECT_EQ(boardInUse().backend, "simulated");
     EXPECT_TRUE(boardInUse().simulated);
@@ -62,7 +49,7 @@ TEST_F(BackendChoiceTest, TheBackEndNamedIsStartedWithItsBoardFile) {
 
 TEST_F(BackendChoiceTest, ChoicesThatCannotWorkAreRefusedAndTheBoardStays) {
     std::string error;
-    ASSERT_EQ(startBoard({"", boardFile("ranges -3 3\n"), ""}, &error), 0) << error;
+    ASSERT_EQ(startBoard({"", writeBoardFile("ranges -3 3\n"), ""}, &error), 0) << error;
     const auto refused = [&](const BoardChoice& choice) {
         error.clear();
         EXPECT_EQ(startBoard(choice, &error), kErrorBoardFileInvalid);
@@ -77,7 +64,7 @@ TEST_F(BackendChoiceTest, ChoicesThatCannotWorkAreRefusedAndTheBoardStays) {
     EXPECT_THAT(refused({"simulated", "", "libnidaqmx.so"}),
                 HasSubstr("back end simulated loads no driver library"));
     // A real board is not given a simulated board's signals.
-    const std::string board = boardFile("driver-library /nowhere/libx.so\nseed 4\n");
+    const std::string board = writeBoardFile("driver-library /nowhere/libx.so\nseed 4\n");
     EXPECT_EQ(refused({"", board, ""}),
               board +
                   ", line 2: seed describes a simulated board, but back end daqmx drives a "

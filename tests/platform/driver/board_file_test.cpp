@@ -12,20 +12,7 @@
 namespace trelvanix::driver::testing {
 namespace {
 
-class BoardFileTest : public DriverTest {
-  protected:
-    std::string writeFile(const std::string& text) {
-        path_ = ::testing::TempDir() + "board_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
-        std::ofstream(path_) << text;
-        return path_;
-    }
-    void TearDown() override {
-        if (!path_.empty()) std::remove(path_.c_str());
-        DriverTest::TearDown();
-    }
-    std::string path_;
-};
+using BoardFileTest = DriverTest;
 
 TEST_F(BoardFileTest, ASettingPerLineOverridesTheDefaultBoard) {
     BoardConfig config;
@@ -58,8 +45,9 @@ TEST_F(BoardFileTest, ASettingPerLineOverridesTheDefaultBoard) {
 
 TEST_F(BoardFileTest, ALoadedBoardReportsItsRangesAndInjectsItsFaults) {
     std::string error;
-    ASSERT_EQ(
-        loadBoardFile(writeFile("ranges 0 5 -5 5\nfault DAQmxReadAnalogF64 2 -50103\n"), &error), 0)
+    ASSERT_EQ(loadBoardFile(writeBoardFile("ranges 0 5 -5 5\nfault DAQmxReadAnalogF64 2 -50103\n"),
+                            &error),
+              0)
         << error;
     std::vector<double> ranges(128, 7.0);
     ASSERT_EQ(DAQmxGetDevAIVoltageRngs("Dev1", ranges.data(), 128), 0);
@@ -114,7 +102,7 @@ TEST_F(BoardFileTest, FaultsAreReportedWithTheFileAndLine) {
 TEST_F(BoardFileTest, ABadFileLeavesTheCurrentBoardAsItWas) {
     std::string error;
     const std::string path =
-        writeFile("ranges 0 10\nfault DAQmxCreateTask 1 -1\ninput ai0 nothing\n");
+        writeBoardFile("ranges 0 10\nfault DAQmxCreateTask 1 -1\ninput ai0 nothing\n");
     EXPECT_EQ(loadBoardFile(path, &error), kErrorBoardFileInvalid);
     EXPECT_NE(error.find(path + ", line 3"), std::string::npos) << error;
     double ranges[128];
@@ -132,7 +120,7 @@ TEST_F(BoardFileTest, AFolderADeviceOrAHugeFileIsRefusedAndTheBoardKept) {
     struct Case {
         std::string path, says;
     };
-    const std::string huge = writeFile(std::string((1 << 20) + 1, '#'));
+    const std::string huge = writeBoardFile(std::string((1 << 20) + 1, '#'));
     for (const Case& c :
          {Case{::testing::TempDir(), "a folder"}, Case{"/dev/zero", "a device or a pipe"},
           Case{huge, "larger than 1 MB"}}) {
@@ -142,13 +130,13 @@ TEST_F(BoardFileTest, AFolderADeviceOrAHugeFileIsRefusedAndTheBoardKept) {
         EXPECT_NE(error.find(c.says), std::string::npos) << error;
     }
     std::string error;
-    EXPECT_EQ(loadBoardFile(writeFile(std::string(1 << 20, '#')), &error), 0) << error;
+    EXPECT_EQ(loadBoardFile(writeBoardFile(std::string(1 << 20, '#')), &error), 0) << error;
 }
 
 TEST_F(BoardFileTest, TheSeedOfTheFileDecidesTheNoise) {
     const auto noiseFrom = [&](const char* text) {
         std::string error;
-        EXPECT_EQ(loadBoardFile(writeFile(text), &error), 0) << error;
+        EXPECT_EQ(loadBoardFile(writeBoardFile(text), &error), 0) << error;
         TaskHandle task = inputTask({5}, 1000, 1000);
         auto samples = read(task, 200, 1);
         release(task);

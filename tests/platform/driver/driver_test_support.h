@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -20,7 +22,18 @@ class DriverTest : public ::testing::Test {
         clock_ = &installSimulatedClock();
         resetSimulatedBoard();
     }
-    void TearDown() override { resetSimulatedBoard(); }
+    void TearDown() override {
+        if (!boardPath_.empty()) std::remove(boardPath_.c_str());
+        resetSimulatedBoard();
+    }
+
+    // A board file of this test holding `text`, removed when the test ends.
+    std::string writeBoardFile(const std::string& text) {
+        boardPath_ = ::testing::TempDir() + "board_" +
+                     ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt";
+        std::ofstream(boardPath_) << text;
+        return boardPath_;
+    }
 
     // A board whose inputs all carry a constant, noise-free level unless set otherwise.
     static BoardConfig quietBoard() {
@@ -91,6 +104,9 @@ class DriverTest : public ::testing::Test {
     }
 
     SimulatedClock* clock_ = nullptr;
+
+  private:
+    std::string boardPath_;
 };
 
 }  // namespace trelvanix::driver::testing

@@ -52,7 +52,7 @@ struct Task {
 
 std::set<Task*> tasks;
 std::map<std::string, long> calls;
-std::string failSpec;
+std::string failRequest;
 std::string lastError;
 
 std::string quoted(const char* text) {
@@ -83,17 +83,17 @@ std::int32_t fail(std::int32_t status, const std::string& text) {
 std::int32_t enter(const char* function, const std::string& arguments) {
     log(std::string(function) + (arguments.empty() ? "" : " ") + arguments);
     const char* variable = std::getenv("TRELVANIX_STANDIN_FAIL");
-    const std::string spec = variable ? variable : "";
-    if (spec != failSpec) {
-        failSpec = spec;
+    const std::string request = variable ? variable : "";
+    if (request != failRequest) {
+        failRequest = request;
         calls.clear();
     }
     const long call = ++calls[function];
-    if (spec.empty()) return 0;
+    if (request.empty()) return 0;
     char name[64] = "";
     long failingCall = 0;
     int status = 0;
-    if (std::sscanf(spec.c_str(), "%63s %ld %d", name, &failingCall, &status) == 3 &&
+    if (std::sscanf(request.c_str(), "%63s %ld %d", name, &failingCall, &status) == 3 &&
         std::strcmp(name, function) == 0 && failingCall == call)
         return fail(status, "Stand-in failure of " + std::string(function) + ", call " +
                                 std::to_string(call) + ".");
