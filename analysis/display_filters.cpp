@@ -7,10 +7,10 @@
 #include <memory>
 #include <new>
 
-#include "app/state/shared_state.h"
 #include "platform/analysis/analysis.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace {
 

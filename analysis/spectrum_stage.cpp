@@ -1,7 +1,7 @@
 #include "analysis/spectrum_stage.h"
 
 #include "analysis/spectrum_window.h"
-#include "app/state/shared_state.h"
+#include "state/shared_state.h"
 
 namespace trelvanix::spectrum {
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "analysis/spectrum.h"
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 using trelvanix::spectrum::SpectrumOptions;
 using trelvanix::spectrum::SpectrumProcessor;

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "analysis/display_filters.h"
-#include "app/state/panel_states.h"
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/panel_states.h"
+#include "state/shared_state.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <iterator>
 
 #include "analysis/display_filters.h"
-#include "app/menu_groups.h"
-#include "app/state/panel_states.h"
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/menu_groups.h"
+#include "state/panel_states.h"
+#include "state/shared_state.h"
 
 namespace {
 

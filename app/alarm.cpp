@@ -2,9 +2,9 @@
 // them it has passed. It fires once.
 
 #include "app/acquisition_settings.h"
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 int TimerSetHandle = -1;
 int TimeHandle = -1;

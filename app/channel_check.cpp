@@ -4,10 +4,10 @@
 #include "analysis/units.h"
 #include "app/acquisition_settings.h"
 #include "app/display_controls.h"
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 void channelChecked(int control) {
     GetNumChs();

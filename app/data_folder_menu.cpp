@@ -3,12 +3,12 @@
 #include <string>
 
 #include "app/acquisition_settings.h"
-#include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace {
 // The folder last chosen is the default of the next choice; empty until one is chosen.

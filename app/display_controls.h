@@ -4,7 +4,8 @@
 // these are declared with the panel constants in "resources/trelvanix_uir.h". The y axis's
 // labelling (setYAxisScale) is with the main panel's states, which the units share.
 
-#include "app/state/panel_states.h"
+#include "state/main_panel_display.h"
+#include "state/panel_states.h"
 
 // When set, a click in the sweep graph moves the active trace's latest point (not its zero
 // level) to the clicked height.
@@ -14,10 +15,6 @@ extern int MoveSig;
 void setGainOffset(int index);
 // Makes the channel whose label box is `control` active, when that channel is acquired.
 void channel(int control);
-// Gives the display controls and the channel's check box the colour of channel `index`.
-void setColorsAccording2Channel(int index);
-// Stretches and the time axis from the sweep-length control.
-void scale_change();
 // Enters or leaves single-sweep mode.
 void hold();
 // The sweep graph's commit: the active channel's offset from the clicked height. The graph's
@@ -29,8 +26,3 @@ int GetPositions(int panel, int control, int event, void* callbackData, int even
 void showSweepInspection();
 // The readout as at start-up: no sweep measured yet.
 void startSweepInspection();
-
-namespace trelvanix {
-// Shows channel ch's board gain in the board-gain display and selects its range in the list.
-void ShowBoardGainOf(int ch);
-}  // namespace trelvanix

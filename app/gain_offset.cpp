@@ -2,9 +2,9 @@
 // set by clicking a height in the sweep graph; and the y axis divisions.
 
 #include "app/display_controls.h"
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 int MoveSig = 0;
 

@@ -7,10 +7,10 @@
 #include <cstdlib>
 
 #include "app/startup.h"
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/injection.h"
 
 namespace {

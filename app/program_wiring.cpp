@@ -2,7 +2,6 @@
 
 #include "analysis/spectrum_stage.h"
 #include "app/messages_window.h"
-#include "app/state/panel_states.h"
 #include "daq/acquisition.h"
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
@@ -10,6 +9,7 @@
 #include "protocol/protocol_step_stage.h"
 #include "recording/recording.h"
 #include "recording/saving_stage.h"
+#include "state/panel_states.h"
 #include "stimulus/injection.h"
 #include "stimulus/stimulus_end_stage.h"
 

@@ -1,10 +1,10 @@
 // The Save menu item switches interval saving on (through the save-interval dialog) and off.
 
-#include "app/state/shared_state.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 
 #include "app/display_controls.h"
 #include "app/program_wiring.h"
-#include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/driver/backend_registry.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace trelvanix {
 

@@ -5,11 +5,10 @@
 #include <cstdio>
 
 #include "app/display_controls.h"
-#include "app/menu_groups.h"
-#include "app/state/shared_state.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace {
 
@@ -26,19 +25,6 @@ void setSweepLength(double seconds) {
 }
 
 }  // namespace
-
-void scale_change() {
-    double length = 0.0;
-    GetCtrlVal(panelHandle, PANEL_SWEEP, &length);
-    // A sweep holds at least the stretch being drawn, or the loop would have nothing to end.
-    // The tolerance keeps a whole multiple whole: 0.7 / 0.1 comes out as 6.999999999999999.
-    Stretches = std::max(1, static_cast<int>(length / Sec_per_stretch + 1e-9));
-    SetAxisScalingMode(panelHandle, PANEL_GRAPH, VAL_XAXIS, VAL_MANUAL, 0.0, length);
-    int matching = -1;
-    for (int i = 0; i < 9; ++i)
-        if (StretchIDVal[i] == Stretches) matching = StretchID[i];
-    trelvanix::CheckOnlyMenuItem(StretchID, matching);
-}
 
 int trelvanix::callbacks::SetTime(int panel, int control, int event, void* callbackData,
                                   int eventData1, int eventData2) {

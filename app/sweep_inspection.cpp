@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "app/display_controls.h"
-#include "app/state/shared_state.h"
 #include "daq/stretch_conversion.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace {
 

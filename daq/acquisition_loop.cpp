@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "daq/acquisition_run.h"
 #include "daq/driver_status.h"
@@ -14,6 +13,7 @@
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace trelvanix::daq {
 

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/state/panel_states.h"
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "daq/acquisition_run.h"
 #include "daq/device_init.h"
@@ -15,6 +13,8 @@
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/panel_states.h"
+#include "state/shared_state.h"
 
 TaskHandle AI_Task = nullptr;
 

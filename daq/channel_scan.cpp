@@ -1,10 +1,10 @@
 // The channel scan: the main panel's ticked channel check boxes become ChannelList.
 
-#include "app/state/panel_states.h"
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/panel_states.h"
+#include "state/shared_state.h"
 
 void GetNumChs() {
     Old_NumChannels = NumChannels;

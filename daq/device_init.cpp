@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/state/shared_state.h"
 #include "platform/clock/clock.h"
 #include "platform/driver/daqmx.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace trelvanix {
 

@@ -1,10 +1,10 @@
 // The save-interval dialog that the Save menu item shows, and the record-time control: the
 // values the loop obeys for interval saving and timed recording.
 
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 int trelvanix::callbacks::ok_click(int panel, int control, int event, void* callbackData,
                                    int eventData1, int eventData2) {

@@ -1,6 +1,6 @@
 #pragma once
 // The per-stretch work of the acquisition loop as an ordered list of stages. The program
-// assembles the list once at start-up (app/ wiring); the loop walks it: every stage's
+// assembles the list once at start-up (the program's wiring); the loop walks it: every stage's
 // onRunStart before the task starts, onStretch for every stretch, onRunEnd when the run ends.
 // A subsystem that has work to do on every stretch provides a stage and is registered in the
 // wiring; the loop itself never calls a subsystem by name.

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "daq/driver_status.h"
 #include "daq/stretch_conversion.h"
@@ -13,6 +12,7 @@
 #include "platform/driver/driver_errors.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace trelvanix::daq {
 

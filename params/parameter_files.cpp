@@ -10,15 +10,15 @@
 
 #include "analysis/display_filters.h"
 #include "analysis/units.h"
-#include "app/display_controls.h"
-#include "app/menu_groups.h"
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "params/parameter_text.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/main_panel_display.h"
+#include "state/menu_groups.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 
 namespace trelvanix::params {

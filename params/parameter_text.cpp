@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <iterator>
 
-#include "app/state/shared_state.h"
+#include "state/shared_state.h"
 
 namespace trelvanix::params {
 

@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "protocol/protocol.h"
 #include "protocol/protocol_file.h"
 #include "protocol/vocabulary.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 
 using namespace trelvanix;

@@ -1,10 +1,10 @@
 #include "protocol/protocol_step_stage.h"
 
-#include "app/state/shared_state.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "protocol/runner_internal.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace trelvanix::protocol {
 

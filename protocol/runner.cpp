@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "protocol/protocol.h"
@@ -13,6 +12,7 @@
 #include "protocol/runner_internal.h"
 #include "protocol/vocabulary.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 using namespace trelvanix;
 using namespace trelvanix::protocol;

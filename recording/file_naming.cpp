@@ -5,12 +5,12 @@
 
 #include <cstdio>
 
-#include "app/state/shared_state.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace trelvanix::recording {
 

@@ -7,8 +7,6 @@
 #include <cmath>
 #include <string>
 
-#include "app/state/panel_states.h"
-#include "app/state/shared_state.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
@@ -16,6 +14,8 @@
 #include "recording/file_naming.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/panel_states.h"
+#include "state/shared_state.h"
 
 using namespace trelvanix::recording;
 

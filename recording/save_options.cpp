@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <string>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace {
 

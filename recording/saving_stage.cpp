@@ -1,7 +1,7 @@
 #include "recording/saving_stage.h"
 
-#include "app/state/shared_state.h"
 #include "recording/recording.h"
+#include "state/shared_state.h"
 
 namespace trelvanix::recording {
 

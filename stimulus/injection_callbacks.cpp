@@ -1,8 +1,8 @@
 // Callbacks of the injection panel and of the stimulus sub-panels.
 
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 
 using namespace trelvanix;

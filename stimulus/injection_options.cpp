@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/injection.h"
 #include "stimulus/stimulus.h"
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/state/shared_state.h"
 #include "daq/analog_output.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/injection.h"
 #include "stimulus/stimulus.h"
 

@@ -7,7 +7,7 @@
 
 #include "stimulus/assembly.h"
 
-// Parameters that only the stimulus uses (the shared ones are in app/state/shared_state.h).
+// Parameters that only the stimulus uses (the shared ones are in state/shared_state.h).
 extern double Noise_stdev;   // white-noise amplitude, Gaussian standard deviation
 extern double Noise_frozen;  // kept in NOISE_FROZEN; generation does not use it
 extern double TotalTime;     // length of the last stimulus in ms, pre-time and post-time included

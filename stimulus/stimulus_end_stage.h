@@ -2,8 +2,8 @@
 // The stimulus's part of every stretch, first in the loop: while a stimulus plays, end it once
 // its length has elapsed, or start the next alternating repetition.
 
-#include "app/state/shared_state.h"
 #include "daq/stage.h"
+#include "state/shared_state.h"
 #include "stimulus/injection.h"
 
 namespace trelvanix {

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/round_steps.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 
 using namespace trelvanix;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/state/shared_state.h"
+#include "state/shared_state.h"
 #include "stimulus/generators.h"
 #include "stimulus/stimulus.h"
 

@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
-#include "app/state/shared_state.h"
 #include "platform/analysis/analysis.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 
 char WF_filename[260] = "";

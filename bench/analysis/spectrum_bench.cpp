@@ -10,7 +10,7 @@
 
 #include "analysis/spectrum.h"
 #include "analysis/spectrum_window.h"
-#include "app/state/shared_state.h"
+#include "state/shared_state.h"
 
 namespace {
 

@@ -17,7 +17,6 @@
 
 #include "app/program_state.h"
 #include "app/startup.h"
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "daq/device_init.h"
 #include "platform/analysis/analysis.h"
@@ -31,6 +30,7 @@
 #include "platform/ui/script_runner.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 // The callbacks the resource file names, as the panels call them.
 using namespace trelvanix::callbacks;

@@ -13,7 +13,6 @@
 
 #include "app/program_state.h"
 #include "app/startup.h"
-#include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/clock/clock.h"
 #include "platform/qt/qt_front_end.h"
@@ -21,6 +20,7 @@
 #include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/injection.h"
 #include "stimulus/stimulus.h"
 

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/ui/resource.h"
+#include "platform/ui/resource_words.h"
 #include "platform/ui/text_words.h"
 
 namespace trelvanix::ui {
@@ -35,201 +36,7 @@ const MenuBar* ResourceFile::menuBarOf(const Panel& panel) const {
 
 namespace {
 
-// Thrown inside the parser only; parseResource turns it into a ResourceError.
-struct Problem {
-    std::string message;
-};
-
-[[noreturn]] void fail(std::string message) {
-    throw Problem{std::move(message)};
-}
-
-bool isIdentifier(const std::string& word) {
-    if (word.empty() || std::isdigit(static_cast<unsigned char>(word[0]))) return false;
-    for (char c : word)
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
-    return true;
-}
-
-// Names become C++ constants and functions: a keyword (or an alternative operator token)
-// cannot be one.
-bool isCppKeyword(const std::string& word) {
-    static const std::set<std::string> keywords = {
-        "alignas",       "alignof",     "and",
-        "and_eq",        "asm",         "auto",
-        "bitand",        "bitor",       "bool",
-        "break",         "case",        "catch",
-        "char",          "char8_t",     "char16_t",
-        "char32_t",      "class",       "compl",
-        "concept",       "const",       "consteval",
-        "constexpr",     "constinit",   "const_cast",
-        "continue",      "co_await",    "co_return",
-        "co_yield",      "decltype",    "default",
-        "delete",        "do",          "double",
-        "dynamic_cast",  "else",        "enum",
-        "explicit",      "export",      "extern",
-        "false",         "float",       "for",
-        "friend",        "goto",        "if",
-        "inline",        "int",         "long",
-        "mutable",       "namespace",   "new",
-        "noexcept",      "not",         "not_eq",
-        "nullptr",       "operator",    "or",
-        "or_eq",         "private",     "protected",
-        "public",        "register",    "reinterpret_cast",
-        "requires",      "return",      "short",
-        "signed",        "sizeof",      "static",
-        "static_assert", "static_cast", "struct",
-        "switch",        "template",    "this",
-        "thread_local",  "throw",       "true",
-        "try",           "typedef",     "typeid",
-        "typename",      "union",       "unsigned",
-        "using",         "virtual",     "void",
-        "volatile",      "wchar_t",     "while",
-        "xor",           "xor_eq",
-    };
-    return keywords.count(word) > 0;
-}
-
-// Reserved to the compiler and library: a double underscore anywhere, or an underscore and a
-// capital letter at the start.
-bool isReservedName(const std::string& word) {
-    return word.find("__") != std::string::npos ||
-           (word.size() > 1 && word[0] == '_' && std::isupper(static_cast<unsigned char>(word[1])));
-}
-
-// What makes a name unusable in the generated C++, or empty text when it is usable.
-std::string cppNameProblem(const std::string& name) {
-    if (isCppKeyword(name)) return "is a C++ keyword";
-    if (isReservedName(name)) return "is reserved in C++";
-    return {};
-}
-
-int parseInt(const std::string& key, const std::string& text) {
-    int value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size())
-        fail("bad number \"" + text + "\" for " + key + " (expected a whole number)");
-    return value;
-}
-
-double parseDouble(const std::string& key, const std::string& text) {
-    double value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || std::isnan(value))
-        fail("bad number \"" + text + "\" for " + key);
-    return value;
-}
-
-bool parseFlag(const std::string& key, const std::string& text) {
-    if (text == "1") return true;
-    if (text == "0") return false;
-    fail("bad flag \"" + text + "\" for " + key + " (expected 0 or 1)");
-}
-
-int parseColor(const std::string& key, const std::string& text) {
-    unsigned value = 0;
-    const bool hex =
-        text.size() > 2 && text.size() <= 8 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    if (hex) {
-        auto [end, ec] = std::from_chars(text.data() + 2, text.data() + text.size(), value, 16);
-        if (ec == std::errc() && end == text.data() + text.size()) return static_cast<int>(value);
-    }
-    fail("bad colour \"" + text + "\" for " + key + " (expected 0xRRGGBB)");
-}
-
-int parseDataType(const std::string& text) {
-    if (text == "int") return VAL_INTEGER;
-    if (text == "double") return VAL_DOUBLE;
-    if (text == "float") return VAL_FLOAT;
-    if (text == "string") return VAL_STRING;
-    fail("bad data type \"" + text + "\" (expected int, double, float or string)");
-}
-
-const std::map<std::string, ControlKind>& kindNames() {
-    static const std::map<std::string, ControlKind> names = {
-        {"numeric", ControlKind::Numeric}, {"string", ControlKind::String},
-        {"textbox", ControlKind::TextBox}, {"ring", ControlKind::Ring},
-        {"listbox", ControlKind::ListBox}, {"checkbox", ControlKind::CheckBox},
-        {"toggle", ControlKind::Toggle},   {"button", ControlKind::Button},
-        {"lamp", ControlKind::Lamp},       {"color", ControlKind::ColorNum},
-        {"textmsg", ControlKind::TextMsg}, {"decoration", ControlKind::Decoration},
-        {"graph", ControlKind::Graph},     {"timer", ControlKind::Timer},
-    };
-    return names;
-}
-
-std::string kindName(ControlKind kind) {
-    for (const auto& [name, k] : kindNames())
-        if (k == kind) return name;
-    return "?";
-}
-
-bool isTextKind(ControlKind kind) {
-    return kind == ControlKind::String || kind == ControlKind::TextBox ||
-           kind == ControlKind::TextMsg;
-}
-
-bool isListKind(ControlKind kind) {
-    return kind == ControlKind::Ring || kind == ControlKind::ListBox;
-}
-
-bool isOnOffKind(ControlKind kind) {
-    return kind == ControlKind::CheckBox || kind == ControlKind::Toggle ||
-           kind == ControlKind::Lamp;
-}
-
-// A value of the given data type written in the file.
-Value parseValue(const std::string& key, const std::string& text, int dataType) {
-    switch (dataType) {
-        case VAL_INTEGER:
-            return parseInt(key, text);
-        case VAL_DOUBLE:
-        case VAL_FLOAT:
-            return parseDouble(key, text);
-        default:
-            return text;
-    }
-}
-
-using KeyValues = std::vector<std::pair<std::string, std::string>>;
-
-// Takes each key it knows out of a declaration's key=value words; what is left is unknown.
-class Keys {
-  public:
-    Keys(const std::vector<std::string>& words, std::size_t first) {
-        for (std::size_t i = first; i < words.size(); ++i) {
-            const auto eq = words[i].find('=');
-            if (eq == std::string::npos || eq == 0)
-                fail("expected key=value, found \"" + words[i] + "\"");
-            std::string key = words[i].substr(0, eq);
-            for (const auto& [k, v] : values_)
-                if (k == key) fail("key " + key + " given twice");
-            values_.emplace_back(std::move(key), words[i].substr(eq + 1));
-        }
-    }
-    std::optional<std::string> take(const std::string& key) {
-        for (auto it = values_.begin(); it != values_.end(); ++it) {
-            if (it->first == key) {
-                std::string value = std::move(it->second);
-                values_.erase(it);
-                return value;
-            }
-        }
-        return std::nullopt;
-    }
-    // Called once every key the declaration may carry was taken.
-    void rejectRest(const std::string& what) const {
-        if (!values_.empty()) fail("unknown key \"" + values_.front().first + "\" for " + what);
-    }
-    bool has(const std::string& key) const {
-        for (const auto& [k, v] : values_)
-            if (k == key) return true;
-        return false;
-    }
-
-  private:
-    KeyValues values_;
-};
+using namespace uir;
 
 // Where a name was declared, to point at the first use when it is declared again.
 struct Declared {
@@ -757,7 +564,7 @@ std::variant<ResourceFile, ResourceError> parseResource(std::string_view text) {
             start = end + 1;
         }
         parser.finish();
-    } catch (const Problem& problem) {
+    } catch (const uir::Problem& problem) {
         return ResourceError{parser.line(), problem.message};
     }
     return std::move(parser.file);

@@ -1,15 +1,11 @@
 #include "platform/ui/script_runner.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-#include <map>
 
 #include "platform/clock/clock.h"
 #include "platform/ui/model.h"
@@ -23,19 +19,6 @@ namespace {
 using Kind = ScriptCommand::Kind;
 
 constexpr double kNever = std::numeric_limits<double>::infinity();
-constexpr std::size_t kMaxScriptBytes = 1 << 20;  // 1 MB: far more than any script needs
-
-bool parseNumber(const std::string& text, double* value) {
-    const char* first = text.data() + (!text.empty() && text[0] == '+' ? 1 : 0);
-    auto [end, ec] = std::from_chars(first, text.data() + text.size(), *value);
-    return !text.empty() && ec == std::errc() && end == text.data() + text.size() &&
-           std::isfinite(*value);
-}
-
-bool parseInt(const std::string& text, int* value) {
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
-    return !text.empty() && ec == std::errc() && end == text.data() + text.size();
-}
 
 // Shortest text that reads back as the same number.
 template <typename Number>
@@ -45,138 +28,12 @@ std::string numberText(Number value) {
     return std::string(buffer, end);
 }
 
-// Checks one command's words; returns the problem, empty when the line is good.
-std::string checkCommand(const std::string& name, std::vector<std::string>& args, Kind* kind) {
-    static const std::map<std::string, Kind> simple = {
-        {"set", Kind::Set},     {"press", Kind::Press},
-        {"click", Kind::Click}, {"menu", Kind::Menu},
-        {"close", Kind::Close}, {"wait", Kind::Wait},
-        {"get", Kind::Get},     {"screenshot", Kind::Screenshot},
-        {"quit", Kind::Quit},   {"doubleclick", Kind::DoubleClick},
-        {"drag", Kind::Drag},   {"wheel", Kind::Wheel},
-        {"zoom", Kind::Zoom},   {"cursor", Kind::Cursor},
-    };
-    static const std::map<Kind, std::pair<std::size_t, const char*>> usage = {
-        {Kind::Set, {3, "set PANEL CONTROL VALUE"}},
-        {Kind::Press, {2, "press PANEL CONTROL"}},
-        {Kind::Menu, {1, "menu ITEM"}},
-        {Kind::Close, {1, "close PANEL"}},
-        {Kind::Wait, {1, "wait SECONDS"}},
-        {Kind::Get, {2, "get PANEL CONTROL"}},
-        {Kind::Screenshot, {2, "screenshot PANEL FILE"}},
-        {Kind::Quit, {0, "quit"}},
-    };
-    if (name == "answer") {
-        const std::string what = args.empty() ? "" : args[0];
-        if (args.size() != 2 || (what != "file" && what != "dir" && what != "confirm"))
-            return "expected answer file PATH|cancel, answer dir PATH|cancel or answer confirm "
-                   "yes|no";
-        args.erase(args.begin());
-        if (what == "confirm" && args[0] != "yes" && args[0] != "no")
-            return "answer confirm takes yes or no, not \"" + args[0] + "\"";
-        *kind = what == "file"  ? Kind::AnswerFile
-                : what == "dir" ? Kind::AnswerDir
-                                : Kind::AnswerConfirm;
-        return "";
-    }
-    if (name == "expect") {
-        if (args.size() != 3 || args[0] != "popup")
-            return "expected expect popup \"TITLE\" \"TEXT\"";
-        args.erase(args.begin());
-        *kind = Kind::ExpectPopup;
-        return "";
-    }
-    const auto found = simple.find(name);
-    if (found == simple.end()) return "unknown command \"" + name + "\"";
-    *kind = found->second;
-    int x = 0, y = 0;
-    if (*kind == Kind::Click || *kind == Kind::DoubleClick) {
-        if (args.size() == 2) return "";
-        if (args.size() == 4 && parseInt(args[2], &x) && parseInt(args[3], &y)) return "";
-        return "expected " + name + " PANEL CONTROL [X Y] with X and Y whole pixels";
-    }
-    if (*kind == Kind::Drag) {
-        if (args.size() == 6 &&
-            std::all_of(args.begin() + 2, args.end(), [&](auto& a) { return parseInt(a, &x); }))
-            return "";
-        return "expected drag PANEL CONTROL X0 Y0 X1 Y1 with whole pixels";
-    }
-    double number = 0;
-    if (*kind == Kind::Wheel) {
-        const bool shape = (args.size() == 5 || (args.size() == 6 && args[5] == "ctrl")) &&
-                           parseInt(args[2], &x) && parseInt(args[3], &y) &&
-                           parseNumber(args[4], &number);
-        return shape ? "" : "expected wheel PANEL CONTROL X Y STEPS [ctrl]";
-    }
-    if (*kind == Kind::Zoom) {
-        const bool shape = (args.size() == 4 || args.size() == 6) &&
-                           std::all_of(args.begin() + 2, args.end(),
-                                       [&](auto& a) { return parseNumber(a, &number); });
-        return shape ? "" : "expected zoom PANEL CONTROL T0 T1 [Y0 Y1]";
-    }
-    if (*kind == Kind::Cursor) {
-        const bool shape =
-            args.size() == 4 && (args[2] == "1" || args[2] == "2") && parseNumber(args[3], &number);
-        return shape ? "" : "expected cursor PANEL CONTROL 1|2 T";
-    }
-    const auto& [count, form] = usage.at(*kind);
-    if (args.size() != count) return std::string("expected ") + form;
-    double seconds = 0;
-    if (*kind == Kind::Wait && (!parseNumber(args[0], &seconds) || seconds < 0))
-        return "wait takes a number of seconds, not \"" + args[0] + "\"";
-    return "";
-}
-
 void note(const std::string& where, const std::string& text) {
     std::fprintf(stderr, "%s: %s\n", where.c_str(), text.c_str());
     std::fflush(stderr);
 }
 
 }  // namespace
-
-std::variant<Script, ScriptError> parseScript(std::string_view text, std::string name) {
-    Script script;
-    script.name = std::move(name);
-    int line = 0;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        ++line;
-        SplitLine split = splitWords(text.substr(start, end - start));
-        start = end + 1;
-        if (!split.error.empty()) return ScriptError{line, split.error};
-        if (split.words.empty()) continue;
-        ScriptCommand command;
-        command.line = line;
-        command.args.assign(split.words.begin() + 1, split.words.end());
-        const std::string problem = checkCommand(split.words[0], command.args, &command.kind);
-        if (!problem.empty()) return ScriptError{line, problem};
-        script.commands.push_back(std::move(command));
-    }
-    return script;
-}
-
-std::variant<Script, std::string> readScriptFile(const std::string& path) {
-    const std::string cannot = "cannot read script file " + path + ": ";
-    // A folder, a device or a pipe is refused before it is opened, and the read stops just
-    // past the size limit, so /dev/zero or a huge file can neither hang nor exhaust the program.
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (std::filesystem::is_directory(status)) return cannot + "it is a directory";
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        return cannot + "it is a device or a pipe, not a file";
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return cannot + std::strerror(errno);
-    std::string text(kMaxScriptBytes + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (in.bad()) return cannot + "read error";
-    text.resize(static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kMaxScriptBytes) return cannot + "it is larger than 1 MB";
-    auto parsed = parseScript(text, path);
-    if (auto* error = std::get_if<ScriptError>(&parsed))
-        return path + ":" + std::to_string(error->line) + ": " + error->message;
-    return std::move(std::get<Script>(parsed));
-}
 
 struct ScriptRunner::Target {
     Panel* panel = nullptr;
@@ -238,7 +95,7 @@ void ScriptRunner::run(const ScriptCommand& c) {
             return;
         case Kind::Wait: {
             double seconds = 0;
-            parseNumber(c.args[0], &seconds);
+            parseNumberWord(c.args[0], &seconds);
             due_ = programClock().seconds() + seconds;
             return;
         }
@@ -275,7 +132,7 @@ void ScriptRunner::set(const ScriptCommand& c) {
     ActionResult result;
     switch (control.kind) {
         case ControlKind::Numeric:
-            if (!parseNumber(text, &number))
+            if (!parseNumberWord(text, &number))
                 return fail(c.line, "\"" + text + "\" is not a number");
             result = enterValue(panel, control.id, number);
             break;
@@ -303,7 +160,7 @@ void ScriptRunner::set(const ScriptCommand& c) {
         case ControlKind::Ring:
         case ControlKind::ListBox: {
             // The operator picks an item: by its value, or else by its label.
-            const bool isNumber = parseNumber(text, &number);
+            const bool isNumber = parseNumberWord(text, &number);
             int index = -1;
             for (std::size_t i = 0; i < control.items.size() && index < 0; ++i) {
                 const Value& v = control.items[i].value;
@@ -348,8 +205,8 @@ void ScriptRunner::click(const ScriptCommand& c) {
     // Without a position the operator clicks the middle of the control.
     int x = t.control->rect.width / 2, y = t.control->rect.height / 2;
     if (c.args.size() == 4) {
-        parseInt(c.args[2], &x);
-        parseInt(c.args[3], &y);
+        parseIntWord(c.args[2], &x);
+        parseIntWord(c.args[3], &y);
     }
     const ActionResult result = clickControl(t.panel->handle, t.control->id, x, y);
     if (!result.done)
@@ -364,7 +221,7 @@ void ScriptRunner::lookClosely(const ScriptCommand& c) {
     std::vector<double> n;
     for (std::size_t i = 2; i < c.args.size(); ++i) {
         double value = 0;
-        parseNumber(c.args[i], &value);
+        parseNumberWord(c.args[i], &value);
         n.push_back(value);
     }
     ActionResult result;

@@ -23,50 +23,10 @@
 #include <vector>
 
 #include "platform/ui/run_ending.h"
+#include "platform/ui/script_commands.h"
 #include "platform/ui/scripted_input.h"
 
 namespace trelvanix::ui {
-
-struct ScriptCommand {
-    enum class Kind {
-        Set,
-        Press,
-        Click,
-        DoubleClick,
-        Drag,
-        Wheel,
-        Zoom,
-        Cursor,
-        Menu,
-        Close,
-        AnswerFile,
-        AnswerDir,
-        AnswerConfirm,
-        ExpectPopup,
-        Wait,
-        Get,
-        Screenshot,
-        Quit,
-    };
-    Kind kind = Kind::Quit;
-    std::vector<std::string> args;  // the words after the command (after "answer KIND" and
-                                    // "expect popup" for those)
-    int line = 0;
-};
-
-struct Script {
-    std::string name;  // for messages: the file name as given
-    std::vector<ScriptCommand> commands;
-};
-
-struct ScriptError {
-    int line = 0;
-    std::string message;
-};
-
-std::variant<Script, ScriptError> parseScript(std::string_view text, std::string name);
-// Reads and parses a script file; the error text is complete ("FILE:LINE: problem").
-std::variant<Script, std::string> readScriptFile(const std::string& path);
 
 class ScriptRunner final : public ScriptedInput {
   public:

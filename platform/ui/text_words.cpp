@@ -1,5 +1,8 @@
 #include "platform/ui/text_words.h"
 
+#include <charconv>
+#include <cmath>
+
 namespace trelvanix::ui {
 
 namespace {
@@ -85,6 +88,18 @@ std::string quoteWord(std::string_view text) {
     }
     out += '"';
     return out;
+}
+
+bool parseNumberWord(const std::string& text, double* value) {
+    const char* first = text.data() + (!text.empty() && text[0] == '+' ? 1 : 0);
+    auto [end, ec] = std::from_chars(first, text.data() + text.size(), *value);
+    return !text.empty() && ec == std::errc() && end == text.data() + text.size() &&
+           std::isfinite(*value);
+}
+
+bool parseIntWord(const std::string& text, int* value) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
+    return !text.empty() && ec == std::errc() && end == text.data() + text.size();
 }
 
 }  // namespace trelvanix::ui

@@ -19,4 +19,8 @@ SplitLine splitWords(std::string_view line);
 // The text in double quotes with the escapes splitWords understands ("a\"b" for a"b).
 std::string quoteWord(std::string_view text);
 
+// A finite number (a leading + allowed) or a whole number that is the whole word.
+bool parseNumberWord(const std::string& text, double* value);
+bool parseIntWord(const std::string& text, int* value);
+
 }  // namespace trelvanix::ui

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "analysis/units.h"
-#include "app/state/shared_state.h"
 #include "platform/analysis/analysis.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/app/program_fixture.h"
 
 // The callbacks the resource file names, as the panels call them.

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/state/shared_state.h"
 #include "platform/driver/board_file.h"
 #include "platform/driver/simulated_board.h"
 #include "recording/vnx_reader.h"
+#include "state/shared_state.h"
 #include "tests/app/program_fixture.h"
 
 using namespace trelvanix;

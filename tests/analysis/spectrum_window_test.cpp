@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "analysis/spectrum_stage.h"
-#include "app/state/shared_state.h"
 #include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/app/program_fixture.h"
 
 using namespace trelvanix;

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/app/program_fixture.h"
 
 // The callbacks the resource file names, as the panels call them.

@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <span>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/app/program_fixture.h"
 
 // The callbacks the resource file names, as the panels call them.

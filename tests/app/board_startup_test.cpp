@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/state/shared_state.h"
 #include "platform/driver/board_choice.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/app/program_fixture.h"
 
 using namespace trelvanix;

@@ -4,7 +4,6 @@
 
 #include "app/program_state.h"
 #include "app/startup.h"
-#include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/clock/clock.h"
 #include "platform/driver/board_file.h"
@@ -12,6 +11,7 @@
 #include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace trelvanix::testing {
 

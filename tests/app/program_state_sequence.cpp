@@ -8,7 +8,6 @@
 
 #include "app/acquisition_settings.h"
 #include "app/display_controls.h"
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "daq/device_init.h"
 #include "platform/driver/fault_injection.h"
@@ -17,6 +16,7 @@
 #include "platform/ui/runtime_files.h"
 #include "protocol/protocol.h"
 #include "recording/recording.h"
+#include "state/shared_state.h"
 #include "tests/app/program_fixture.h"
 #include "tests/platform/ui/failing_file_system.h"
 

@@ -2,13 +2,13 @@
 
 #include <filesystem>
 
-#include "app/state/shared_state.h"
 #include "daq/device_init.h"
 #include "platform/driver/fault_injection.h"
 #include "platform/ui/model.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/app/program_fixture.h"
 
 using namespace trelvanix;

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "app/display_controls.h"
-#include "app/state/shared_state.h"
 #include "platform/ui/model.h"
 #include "platform/ui/operator_actions.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/app/program_fixture.h"
 
 using namespace trelvanix;

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/ui/toolkit.h"
 #include "recording/vnx_reader.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/daq/acquisition_fixture.h"
 
 // The callbacks the resource file names, as the panels call them.

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 // The callbacks the resource file names, as the panels call them.
 using namespace trelvanix::callbacks;

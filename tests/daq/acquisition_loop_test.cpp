@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/messages_window.h"
-#include "app/state/shared_state.h"
 #include "daq/acquisition.h"
 #include "platform/clock/clock.h"
 #include "platform/driver/fault_injection.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/daq/acquisition_fixture.h"
 
 // The callbacks the resource file names, as the panels call them.

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/state/shared_state.h"
 #include "daq/stretch_stages.h"
+#include "state/shared_state.h"
 
 using namespace trelvanix;
 using namespace trelvanix::daq;

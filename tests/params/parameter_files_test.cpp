@@ -11,9 +11,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 #include "tests/app/program_fixture.h"
 

@@ -3,10 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "protocol/protocol.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 #include "tests/protocol/protocol_fixture.h"
 

@@ -3,9 +3,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 
 namespace trelvanix::testing {

@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "app/state/shared_state.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "protocol/protocol.h"
 #include "protocol/protocol_step_stage.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 #include "tests/protocol/protocol_fixture.h"
 

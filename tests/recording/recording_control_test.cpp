@@ -4,13 +4,13 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/state/shared_state.h"
 #include "platform/clock/clock.h"
 #include "platform/ui/file_system.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/platform/ui/failing_file_system.h"
 #include "tests/recording/recording_fixture.h"
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
+#include "state/shared_state.h"
 
 namespace trelvanix::testing {
 

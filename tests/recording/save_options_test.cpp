@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "tests/recording/recording_fixture.h"
 
 // The callbacks the resource file names, as the panels call them.

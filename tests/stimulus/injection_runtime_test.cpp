@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/state/shared_state.h"
 #include "daq/analog_output.h"
 #include "platform/clock/clock.h"
 #include "platform/driver/daqmx.h"
@@ -20,6 +19,7 @@
 #include "platform/ui/toolkit.h"
 #include "recording/vnx_reader.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/injection.h"
 #include "stimulus/stimulus.h"
 #include "tests/app/program_fixture.h"

@@ -5,11 +5,11 @@
 
 #include <vector>
 
-#include "app/state/shared_state.h"
 #include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
 #include "protocol/vocabulary.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 #include "tests/app/program_fixture.h"
 

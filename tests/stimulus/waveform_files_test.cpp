@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/state/shared_state.h"
 #include "platform/analysis/analysis.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 #include "tests/app/program_fixture.h"
 

@@ -1,6 +1,6 @@
-#include "app/state/panel_states.h"
+#include "state/panel_states.h"
 
-#include "app/state/shared_state.h"
+#include "state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 

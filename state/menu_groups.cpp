@@ -1,6 +1,6 @@
-#include "app/menu_groups.h"
+#include "state/menu_groups.h"
 
-#include "app/state/shared_state.h"
+#include "state/shared_state.h"
 #include "platform/ui/toolkit.h"
 
 namespace trelvanix {

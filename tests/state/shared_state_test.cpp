@@ -1,4 +1,4 @@
-#include "app/state/shared_state.h"
+#include "state/shared_state.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,54 @@
+#pragma once
+// The words of the panel resource file: names, numbers, flags, colours, data types, control
+// kinds and a declaration's key=value words, each checked as it is read. The parser throws
+// Problem for the first word that does not fit; it reports it with its line.
+
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/ui/model.h"
+
+namespace trelvanix::ui::uir {
+
+// Thrown inside the parser only; parseResource turns it into a ResourceError.
+struct Problem {
+    std::string message;
+};
+
+[[noreturn]] void fail(std::string message);
+
+bool isIdentifier(const std::string& word);
+// What makes a name unusable in the generated C++, or empty text when it is usable.
+std::string cppNameProblem(const std::string& name);
+
+int parseInt(const std::string& key, const std::string& text);
+double parseDouble(const std::string& key, const std::string& text);
+bool parseFlag(const std::string& key, const std::string& text);
+int parseColor(const std::string& key, const std::string& text);
+int parseDataType(const std::string& text);
+// A value of the given data type written in the file.
+Value parseValue(const std::string& key, const std::string& text, int dataType);
+
+const std::map<std::string, ControlKind>& kindNames();
+std::string kindName(ControlKind kind);
+bool isTextKind(ControlKind kind);
+bool isListKind(ControlKind kind);
+bool isOnOffKind(ControlKind kind);
+
+// Takes each key it knows out of a declaration's key=value words; what is left is unknown.
+class Keys {
+  public:
+    Keys(const std::vector<std::string>& words, std::size_t first);
+    std::optional<std::string> take(const std::string& key);
+    // Called once every key the declaration may carry was taken.
+    void rejectRest(const std::string& what) const;
+    bool has(const std::string& key) const;
+
+  private:
+    std::vector<std::pair<std::string, std::string>> values_;
+};
+
+}  // namespace trelvanix::ui::uir
