@@ -14,6 +14,7 @@
 #include "platform/ui/runtime_files.h"
 #include "protocol/protocol.h"
 #include "recording/recording.h"
+#include "state/program_events.h"
 #include "state/shared_state.h"
 #include "stimulus/injection.h"
 #include "stimulus/stimulus.h"
@@ -30,6 +31,7 @@ void ResetProgramState() {
     ResetSpectrumWindow();
     ResetSharedState();
     ResetProtocolState();
+    events::ResetProgramEvents();
 
     TimerSetHandle = -1;
     TimeHandle = -1;

@@ -13,6 +13,7 @@
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/program_events.h"
 #include "state/shared_state.h"
 
 namespace trelvanix::recording {
@@ -253,9 +254,14 @@ void close_this_file() {
     Real_time = 0.0;
     // A period rarely ends on its planned sample count (stretches do not divide it, a stretch
     // may hold less than its nominal length): the header says what the file really holds.
+    trelvanix::events::Event finished{trelvanix::events::Kind::RecordingFinished, {}};
     for (Slot slot : {kFirstFile, kSecondFile}) {
         const std::string path = dataFile(slot).path;
-        if (handleOf(slot) > 0 && finaliseAndClose(slot) < 0)
+        if (handleOf(slot) <= 0) continue;
+        if (finaliseAndClose(slot) < 0)
             ErrorPrintf("Closing %s failed: %s", path.c_str(), lastFileError().c_str());
+        else
+            finished.paths.push_back(path);
     }
+    if (!finished.paths.empty()) trelvanix::events::Publish(finished);
 }
