@@ -12,6 +12,7 @@
 #include "analysis/units.h"
 #include "daq/acquisition.h"
 #include "params/parameter_text.h"
+#include "platform/files/operator_files.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
@@ -26,8 +27,6 @@ namespace trelvanix::params {
 namespace {
 
 constexpr const char* kOpenError = "Error opening the parameter file";
-// A parameter file holds a few thousand lines; anything far larger is not one.
-constexpr long kLargestFile = 4L << 20;
 
 // The stimulus variables from the current kind's sub-panel, as the operator left it.
 void refreshStimulusFromSubPanel() {
@@ -151,7 +150,8 @@ bool readWholeFile(const std::string& path, std::string* text, std::string* why)
     int got = 0;
     while ((got = ReadFile(file, block, sizeof block)) > 0) {
         text->append(block, got);
-        if (static_cast<long>(text->size()) > kLargestFile) {
+        // The file grew past the check made before it was opened.
+        if (text->size() > files::largestFile(files::OperatorFile::Parameters)) {
             CloseFile(file);
             *why = "the file is far larger than a parameter file";
             return false;
@@ -313,6 +313,16 @@ void LoadParameters() {
     if (FileSelectPopup("", "*.par", "*.*", "Select file for loading parameters.", VAL_LOAD_BUTTON,
                         0, 0, 1, 1, &path) <= 0)
         return;
+    // A folder, a device, a pipe or a huge file is refused before it is opened, and before
+    // acquisition is stopped for it.
+    if (const std::string problem =
+            trelvanix::files::fileProblem(path, trelvanix::files::OperatorFile::Parameters);
+        !problem.empty()) {
+        MessagePopup("Error!", ("The parameter file " + path + " cannot be read: " + problem +
+                                ". Nothing was loaded.")
+                                   .c_str());
+        return;
+    }
     if (Acquiring == 1) {
         Acquiring = 0;
         endOperation();

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/files/operator_files.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "protocol/protocol.h"
@@ -21,16 +22,19 @@ namespace {
 
 constexpr int kMaxProtocolPath = 499;
 
-// The whole text of a file; none when it cannot be opened or read.
+// The whole text of a file; none when it cannot be opened or read, or grows past the largest
+// protocol file while it is read.
 std::optional<std::string> readWholeFile(const std::string& path) {
     const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
     if (handle < 0) return std::nullopt;
+    const std::uintmax_t largest = files::largestFile(files::OperatorFile::Protocol);
     std::string text;
-    char chunk[4096];
+    char chunk[65536];
     int n = 0;
-    while ((n = ReadFile(handle, chunk, sizeof chunk)) > 0) text.append(chunk, n);
+    while (text.size() <= largest && (n = ReadFile(handle, chunk, sizeof chunk)) > 0)
+        text.append(chunk, n);
     CloseFile(handle);
-    if (n < 0) return std::nullopt;
+    if (n < 0 || text.size() > largest) return std::nullopt;
     return text;
 }
 
@@ -68,6 +72,13 @@ void load_file() {
     if (FileSelectPopup("", "*.prt", "*.*", "Select Protocol File", VAL_LOAD_BUTTON, 0, 0, 1, 1,
                         &path) <= 0)
         return;
+    // A folder, a device, a pipe or a huge file is refused before it is opened.
+    if (const std::string problem = files::fileProblem(path, files::OperatorFile::Protocol);
+        !problem.empty()) {
+        MessagePopup("Error!",
+                     ("The protocol file " + path + " cannot be read: " + problem + ".").c_str());
+        return;
+    }
     const std::optional<std::string> text =
         path.size() > kMaxProtocolPath ? std::nullopt : readWholeFile(path);
     if (!text) {

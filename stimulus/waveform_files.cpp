@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/analysis/analysis.h"
+#include "platform/files/operator_files.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
@@ -72,11 +73,15 @@ LoadResult loadWaveformFile() {
     std::snprintf(WF_filename, sizeof WF_filename, "%s", chosen);
 
     auto values = std::make_unique<double[]>(kWaveformFileValues);
-    if (FileToArray(WF_filename, values.get(), kWaveformFileValues) < 0) {
+    // A folder, a device, a pipe or a huge file is refused before it is opened.
+    std::string problem = files::fileProblem(WF_filename, files::OperatorFile::Waveform);
+    if (problem.empty() && FileToArray(WF_filename, values.get(), kWaveformFileValues) < 0)
+        problem = readProblem(WF_filename);
+    if (!problem.empty()) {
         std::printf("There is a problem with your waveform file!\n");
         std::fflush(stdout);
         const std::string message = "The waveform file " + fileNameOf(WF_filename) +
-                                    " cannot be used (" + readProblem(WF_filename) +
+                                    " cannot be used (" + problem +
                                     "). The waveform loaded before is kept.";
         MessagePopup("Error!", message.c_str());
         return LoadResult::Unreadable;

@@ -10,12 +10,12 @@
 #include "platform/driver/driver_errors.h"
 #include "platform/driver/fault_injection.h"
 #include "platform/driver/simulated_board.h"
+#include "platform/files/operator_files.h"
 
 namespace trelvanix::driver {
 namespace {
 
-constexpr std::size_t kMaxRangePairs = 64;           // the range query returns at most 128 values
-constexpr std::size_t kMaxBoardFileBytes = 1 << 20;  // 1 MB: far more than any board needs
+constexpr std::size_t kMaxRangePairs = 64;  // the range query returns at most 128 values
 
 struct SourceName {
     const char* name;
@@ -228,23 +228,21 @@ class LineReader {
     bool seenInputs_[kSimulatedInputs] = {};
 };
 
-// A board file is a few lines of text. A folder, a device or a pipe given in its place is
-// refused before it is opened, and the read stops just past the size limit, so /dev/zero or a
-// huge file can neither hang nor exhaust the program. Returns what is wrong, or empty text.
+// A board file is a few lines of text. A folder, a device, a pipe or a too large file is
+// refused before it is opened, and the read stops just past the size limit, in case the file
+// grows meanwhile. Returns what is wrong, or empty text.
 std::string readBoardText(const std::string& path, std::string* text) {
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status)) return "the board file cannot be opened";
-    if (std::filesystem::is_directory(status)) return "this is a folder, not a board file";
-    if (!std::filesystem::is_regular_file(status))
-        return "this is a device or a pipe, not a board file";
+    if (std::string problem = files::fileProblem(path, files::OperatorFile::Board);
+        !problem.empty())
+        return problem;
     std::ifstream file(path, std::ios::binary);
     if (!file) return "the board file cannot be opened";
-    text->resize(kMaxBoardFileBytes + 1);
+    const std::size_t largest = files::largestFile(files::OperatorFile::Board);
+    text->resize(largest + 1);
     file.read(text->data(), static_cast<std::streamsize>(text->size()));
     if (file.bad()) return "the board file cannot be read";
     text->resize(static_cast<std::size_t>(file.gcount()));
-    if (text->size() > kMaxBoardFileBytes) return "the board file is larger than 1 MB";
+    if (text->size() > largest) return "the board file grew past the most a board file can be";
     return {};
 }
 

@@ -66,7 +66,9 @@ class PosixFileSystem final : public FileSystem {
   public:
     std::unique_ptr<FileStream> open(const std::string& path, int flags,
                                      std::string* error) override {
-        const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+        // Never waits: a pipe without a writer (or reader) opens at once, or fails, instead of
+        // holding the program; regular files behave as without the flag.
+        const int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
         if (fd < 0) {
             *error = systemError();
             return nullptr;

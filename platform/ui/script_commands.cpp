@@ -11,6 +11,7 @@
 #include <fstream>
 #include <map>
 
+#include "platform/files/operator_files.h"
 #include "platform/ui/text_words.h"
 
 namespace trelvanix::ui {
@@ -18,8 +19,6 @@ namespace trelvanix::ui {
 namespace {
 
 using Kind = ScriptCommand::Kind;
-
-constexpr std::size_t kMaxScriptBytes = 1 << 20;  // 1 MB: far more than any script needs
 
 // Checks one command's words; returns the problem, empty when the line is good.
 std::string checkCommand(const std::string& name, std::vector<std::string>& args, Kind* kind) {
@@ -129,20 +128,19 @@ std::variant<Script, ScriptError> parseScript(std::string_view text, std::string
 
 std::variant<Script, std::string> readScriptFile(const std::string& path) {
     const std::string cannot = "cannot read script file " + path + ": ";
-    // A folder, a device or a pipe is refused before it is opened, and the read stops just
-    // past the size limit, so /dev/zero or a huge file can neither hang nor exhaust the program.
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (std::filesystem::is_directory(status)) return cannot + "it is a directory";
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
-        return cannot + "it is a device or a pipe, not a file";
+    // A folder, a device, a pipe or a too large file is refused before it is opened, and the
+    // read stops just past the size limit, in case the file grows meanwhile.
+    if (const std::string problem = files::fileProblem(path, files::OperatorFile::Script);
+        !problem.empty())
+        return cannot + problem;
     std::ifstream in(path, std::ios::binary);
     if (!in) return cannot + std::strerror(errno);
-    std::string text(kMaxScriptBytes + 1, '\0');
+    const std::size_t largest = files::largestFile(files::OperatorFile::Script);
+    std::string text(largest + 1, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad()) return cannot + "read error";
     text.resize(static_cast<std::size_t>(in.gcount()));
-    if (text.size() > kMaxScriptBytes) return cannot + "it is larger than 1 MB";
+    if (text.size() > largest) return cannot + "it grew past the most a script can be";
     auto parsed = parseScript(text, path);
     if (auto* error = std::get_if<ScriptError>(&parsed))
         return path + ":" + std::to_string(error->line) + ": " + error->message;

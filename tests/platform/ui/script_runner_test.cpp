@@ -290,7 +290,7 @@ TEST(ScriptFile, AFolderADeviceOrAHugeFileIsRefusedWithItsReason) {
     const std::string huge = ::testing::TempDir() + "huge_script.txt";
     std::ofstream(huge) << std::string((1 << 20) + 1, '#');
     for (const auto& [path, says] :
-         {std::pair<std::string, std::string>{::testing::TempDir(), "it is a directory"},
+         {std::pair<std::string, std::string>{::testing::TempDir(), "it is a folder, not a script"},
           {"/dev/zero", "it is a device or a pipe"},
           {huge, "it is larger than 1 MB"}}) {
         auto read = readScriptFile(path);
