@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/startup.h"
+#include "daq/acquisition.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
@@ -26,6 +27,7 @@ namespace {
 void trelvanix::FinishBeforeLeaving() {
     if (Record || Save_status) record_stop();
     StopStimulusOnExit();
+    ReleaseDriverTasksLeftBehind();
 }
 
 int trelvanix::callbacks::Quit(int panel, int control, int event, void* callbackData,

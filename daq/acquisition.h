@@ -45,6 +45,10 @@ void SetRecordedStimulusStart(void (*startStimulus)());
 // was timed by the running loop is timed to its end without it.
 void SetAfterAcquisition(void (*afterAcquisition)());
 
+// Leaving the program: the input and output tasks the driver refused to clear are tried again,
+// and a refusal reported.
+void ReleaseDriverTasksLeftBehind();
+
 // The acquisition engine as the program starts: no task, no run in progress, every stage's
 // per-run blocks released, the data folder its default.
 void ResetAcquisitionState();

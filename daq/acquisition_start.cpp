@@ -5,6 +5,7 @@
 
 #include "daq/acquisition.h"
 #include "daq/acquisition_run.h"
+#include "daq/analog_output.h"
 #include "daq/device_init.h"
 #include "daq/driver_status.h"
 #include "daq/stage.h"
@@ -32,7 +33,9 @@ TaskHandle leftoverTask = nullptr;
 // Clears the task a previous run left behind. Returns 0, or the failed clear's status.
 int32 clearLeftoverTask() {
     if (leftoverTask == nullptr) return 0;
-    DAQmxStopTask(leftoverTask);
+    const int32 stopped = trelvanix::daq::NoteDriverCall(
+        "DAQmxStopTask (the task an earlier run could not release)", DAQmxStopTask(leftoverTask));
+    if (stopped < 0) trelvanix::daq::ReportDriverError(stopped);
     const int32 status = trelvanix::daq::NoteDriverCall(
         "DAQmxClearTask (the task an earlier run could not release)", DAQmxClearTask(leftoverTask));
     if (status >= 0) leftoverTask = nullptr;
@@ -131,7 +134,8 @@ void EndRun(AcquisitionRun& run, int32 status) {
     if (status < 0) ReportDriverError(status);
     // The driver keeps one task of this name: a task left behind would refuse every later run.
     if (AI_Task != nullptr) {
-        DAQmxStopTask(AI_Task);
+        const int32 stopped = NoteDriverCall("DAQmxStopTask", DAQmxStopTask(AI_Task));
+        if (stopped < 0) ReportDriverError(stopped);
         const int32 cleared = NoteDriverCall("DAQmxClearTask", DAQmxClearTask(AI_Task));
         if (cleared < 0) {
             ReportDriverError(cleared);
@@ -209,6 +213,12 @@ void trelvanix::SetRecordedStimulusStart(void (*startStimulus)()) {
 
 void trelvanix::SetAfterAcquisition(void (*after)()) {
     afterAcquisition = after;
+}
+
+void trelvanix::ReleaseDriverTasksLeftBehind() {
+    if (const int32 status = clearLeftoverTask(); status < 0)
+        trelvanix::daq::ReportDriverError(status);
+    ReleaseOutputTasksLeftBehind();
 }
 
 void trelvanix::ResetAcquisitionState() {

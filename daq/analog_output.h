@@ -23,13 +23,17 @@ int32 AOGenerateWaveforms(short device, const char* channels, double rate, doubl
 // driver refused (its text to the error output; the task is kept to be cleared again).
 int32 AOClearWaveforms();
 // Writes one value (volts) to the output through a task of its own, cleared before returning;
-// the output keeps the value. Returns the driver status; errors go to the error output.
+// the output keeps the value. Returns the status of the write (a task the driver would not
+// clear is reported and cleared before the next update); errors go to the error output, with
+// the failed call and its status when the driver cannot describe them.
 int32 AOUpdateChannel(short device, const char* channels, double value);
 
 namespace trelvanix {
 // The driver's extended error text of the last analog-output call that failed ("" before any),
 // so that a caller can tell the operator why.
 const std::string& AnalogOutputError();
+// Clears the output tasks the driver refused to clear before (leaving the program).
+void ReleaseOutputTasksLeftBehind();
 // No waveform task and no error remembered, as at start.
 void ResetAnalogOutputState();
 }  // namespace trelvanix

@@ -16,14 +16,17 @@ int32 NoteDriverCall(const char* operation, int32 status) {
     return status;
 }
 
-void ReportDriverError(int32 status) {
+std::string DriverErrorText(int32 status) {
     char error[kExtendedErrorSize] = "";
-    if (DAQmxGetExtendedErrorInfo(error, sizeof error) >= 0 && error[0] != '\0') {
-        ErrorPrintf("%s", error);
-        return;
-    }
-    ErrorPrintf("%s failed with status %d (the driver gave no description of the error).",
-                lastFailedOperation, static_cast<int>(status));
+    if (DAQmxGetExtendedErrorInfo(error, sizeof error) >= 0 && error[0] != '\0') return error;
+    return std::string(lastFailedOperation) + " failed with status " + std::to_string(status) +
+           " (the driver gave no description of the error).";
+}
+
+std::string ReportDriverError(int32 status) {
+    std::string text = DriverErrorText(status);
+    ErrorPrintf("%s", text.c_str());
+    return text;
 }
 
 }  // namespace trelvanix::daq

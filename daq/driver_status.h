@@ -3,14 +3,18 @@
 // NoteDriverCall, which remembers the operation that failed, so that the report names it even
 // when the driver cannot give its own description.
 
+#include <string>
+
 #include "platform/driver/daqmx.h"
 
 namespace trelvanix::daq {
 
 // Returns `status`; a negative one marks `operation` as the call that failed last.
 int32 NoteDriverCall(const char* operation, int32 status);
-// Writes the driver's description of the last error to the error output, or, when it cannot
-// be fetched, a line naming the failed operation and the status.
-void ReportDriverError(int32 status);
+// The driver's description of the last error, or, when it cannot be fetched, a line naming the
+// failed operation and the status.
+std::string DriverErrorText(int32 status);
+// Writes DriverErrorText to the error output and returns it.
+std::string ReportDriverError(int32 status);
 
 }  // namespace trelvanix::daq

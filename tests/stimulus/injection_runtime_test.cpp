@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "daq/acquisition.h"
 #include "daq/analog_output.h"
 #include "platform/clock/clock.h"
 #include "platform/driver/daqmx.h"
 #include "platform/driver/fault_injection.h"
+#include "platform/ui/error_output.h"
 #include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
 #include "recording/vnx_reader.h"
@@ -271,6 +273,44 @@ TEST_F(InjectionRuntime, AnOutputTaskLeftByAFailedClearDoesNotBlockTheNextStimul
     EXPECT_EQ(Injection, 0);
     EXPECT_EQ(printed().find("popup"), std::string::npos);
     EXPECT_EQ(Wfm_id_mx, nullptr);
+}
+
+// The task that sets an output to 0 V is refused its clear once: the refusal is reported and
+// the task cleared before the next use, so every later stimulus still ends at 0 V. A refused
+// stop is reported too, a failure the driver cannot describe is named by its call and status,
+// and a task still held when the program leaves is cleared then.
+TEST_F(InjectionRuntime, RefusedStopsAndClearsAreReportedAndNoLaterStimulusEndsLive) {
+    std::string messages;
+    ui::setErrorOutputListener([&](const std::string& text) { messages += text; });
+    SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
+    std::string error;
+    // At the first stop: clear 1 is the waveform task's, clear 2 the 0 V task's.
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxClearTask", 2, -200088, &error)) << error;
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxStopTask", 1, -200010, &error)) << error;
+    for (int stimulus = 0; stimulus < 2; ++stimulus) {
+        useScript("press INJECT START\nwait 0.55\npress INJECT STOP\n");
+        runFor(0.56);
+        EXPECT_NEAR(outputVolts(1), 0.0, 1e-3) << "stimulus " << stimulus;
+    }
+    EXPECT_EQ(printed().find("popup"), std::string::npos);
+    EXPECT_THAT(messages, HasSubstr("DAQmxStopTask: injected fault"));
+    EXPECT_THAT(messages, HasSubstr("DAQmxClearTask: injected fault"));
+    EXPECT_THAT(messages, HasSubstr("The output task \"AOUpdateChannel\" could not be released"));
+
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogF64", 1, -200077, &error)) << error;
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxGetExtendedErrorInfo", 1, -200000, &error));
+    pressStart();
+    EXPECT_THAT(printed(), HasSubstr("ao1.\\nDAQmxWriteAnalogF64 failed with status -200077"));
+
+    // Left held at the last stop, the 0 V task is cleared when the program leaves.
+    ASSERT_TRUE(driver::injectDriverFault("DAQmxClearTask", 2, -200088, &error)) << error;
+    useScript("press INJECT START\nwait 0.55\npress INJECT STOP\n");
+    runFor(0.56);
+    ReleaseDriverTasksLeftBehind();
+    TaskHandle task = nullptr;
+    EXPECT_EQ(DAQmxCreateTask("AOUpdateChannel", &task), 0);
+    DAQmxClearTask(task);
+    ui::setErrorOutputListener(nullptr);
 }
 
 // Stopped in the middle of its pulse, a stimulus's output is set to 0 V a second time when
