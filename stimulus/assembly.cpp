@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <new>
 #include <string>
-#include <vector>
 
 #include "platform/analysis/analysis.h"
 
@@ -16,63 +15,139 @@ namespace trelvanix {
 
 namespace {
 
-// Writes values at growing positions. The buffer grows to whatever the fill writes, so a
-// fractional duration can never write past its end; growth beyond the limit fails instead.
-class Filler {
-  public:
-    explicit Filler(std::size_t limit) : limit_(limit) {}
+// Values a duration in ms writes: its ceiling when above 0, else none.
+double valuesFor(double duration) {
+    return duration > 0.0 ? std::ceil(duration) : 0.0;
+}
 
-    void set(long long position, double value) {
-        if (failed_ || position < 0) return;
-        const std::size_t needed = static_cast<std::size_t>(position) + 1;
-        if (needed > values_.size() && !grow(needed)) return;
-        values_[position] = value;
-        extent_ = std::max(extent_, needed);
+// How far a gap moves the position on for pulse, ramp, sine and zap: its truncated length, so
+// the next burst overwrites the last value of a fractional gap.
+double truncatedGap(double interburst) {
+    return interburst > 0.0 ? std::floor(interburst) : 0.0;
+}
+
+// Where the values written end (0 when none are), for the three ways a train is laid out:
+// per burst `burst` values then a gap that moves on by its truncated length (pulse, ramp,
+// sine); the gap first (zap); or a gap that moves on past its last value (cell, Poisson).
+double endAfterTruncatedGaps(double start, double bursts, double burst, double interburst) {
+    const double gap = valuesFor(interburst);
+    if (bursts < 1 || burst + gap == 0) return 0;
+    return start + (bursts - 1) * (burst + truncatedGap(interburst)) + burst + gap;
+}
+
+double endAfterLeadingGaps(double start, double bursts, double burst, double interburst) {
+    const double last = std::max(valuesFor(interburst), truncatedGap(interburst) + burst);
+    if (bursts < 1 || last == 0) return 0;
+    return start + (bursts - 1) * (truncatedGap(interburst) + burst) + last;
+}
+
+double endAfterWholeGaps(double start, double bursts, double burst, double interburst) {
+    const double perBurst = burst + valuesFor(interburst);
+    if (bursts < 1 || perBurst == 0) return 0;
+    return start + bursts * perBurst;
+}
+
+// The position after the last value the fill of this kind writes from `start`, 0 when it
+// writes none; worked out in double, so that absurd parameters give a huge number, never an
+// overflow.
+double filledEnd(const StimulusParameters& s, const StimulusSources& src, double start,
+                 double valuesPerMs) {
+    const double repeats = std::max(0, s.numRepeats), bursts = std::max(0, s.numBurst);
+    const double n = std::max(0, s.duration), gap = s.interburst;
+    switch (s.waveform) {
+        case kPulse: {
+            const double shape =
+                valuesFor(s.pulseDur[0]) + valuesFor(s.pulseDur[1]) + valuesFor(s.pulseDur[2]);
+            const double tail = valuesFor(s.pulseDur[3]) + valuesFor(s.pulseDur[4]);
+            return endAfterTruncatedGaps(start, bursts, repeats * shape + tail, gap);
+        }
+        case kRamp: {
+            double shape = 0.0;
+            for (double d : s.rampDur) shape += valuesFor(d);
+            return endAfterTruncatedGaps(start, bursts, repeats * shape, gap);
+        }
+        case kCell:
+            if (!src.cellArray) return 0;
+            if (src.secondFileLoaded)
+                return bursts >= 1 && repeats * n > 0 ? start + repeats * n : 0;
+            return endAfterWholeGaps(start, bursts, repeats * n, gap);
+        case kZap:
+            return n > 0 ? endAfterLeadingGaps(start, bursts, repeats * n, gap) : 0;
+        case kPoisson:
+            return n > 0 ? endAfterWholeGaps(start, bursts, n, gap) : 0;
+        case kSine:
+            return n > 0 ? endAfterTruncatedGaps(start, bursts, repeats * n, gap) : 0;
+        case kNoise: {
+            const double m = std::floor(n * valuesPerMs);
+            return m > 0 ? start + m : 0;
+        }
+        default:
+            return 0;
     }
-    bool failed() const { return failed_; }
-    std::size_t extent() const { return extent_; }
-    const std::vector<double>& values() const { return values_; }
+}
+
+// The stimulus buffer being filled. Every value the fill writes was counted before the buffer
+// was allocated; the checks keep a miscount from ever writing outside it.
+class Buffer {
+  public:
+    Buffer(double* values, long long count) : values_(values), count_(count) {}
+
+    bool fits(long long at, long long n) const { return at >= 0 && n >= 0 && at + n <= count_; }
+    double* at(long long i) const { return values_ + i; }
+    void set(long long i, double value) {
+        if (fits(i, 1)) values_[i] = value;
+    }
+    void fill(long long at, long long n, double value) {
+        if (fits(at, n)) std::fill(values_ + at, values_ + at + n, value);
+    }
+    void add(long long at, long long n, double value) {
+        if (!fits(at, n) || value == 0.0) return;
+        for (long long i = at; i < at + n; ++i) values_[i] += value;
+    }
+    // Copies the n values from `from` to `to`, further on.
+    void copy(long long from, long long n, long long to) {
+        if (fits(from, n) && fits(to, n) && to >= from + n)
+            std::copy(values_ + from, values_ + from + n, values_ + to);
+    }
 
   private:
-    bool grow(std::size_t needed) {
-        if (needed > limit_) return fail();
-        try {
-            values_.resize(std::min(limit_, std::max(needed, values_.size() * 2)), 0.0);
-        } catch (const std::bad_alloc&) {
-            return fail();
-        }
-        return true;
-    }
-    bool fail() {
-        failed_ = true;
-        return false;
-    }
-    std::size_t limit_;
-    std::vector<double> values_;
-    std::size_t extent_ = 0;
-    bool failed_ = false;
+    double* values_;
+    long long count_;
 };
+
+// Bursts worth filling: none when there are none, and one when a burst does not move the
+// position on (every burst then writes the same values at the same place).
+int burstsToFill(int bursts, double advance) {
+    if (bursts < 1) return 0;
+    return advance > 0 ? bursts : 1;
+}
 
 // How a gap moves the position on: pulse, ramp, sine and zap continue at the truncated end
 // (overwriting the last gap value of a fractional gap), cell and Poisson after the last value.
 enum class GapEnd { Truncated, AfterLastValue };
 
-void fillGap(Filler& f, long long& p, const StimulusParameters& s, GapEnd end) {
+void fillGap(Buffer& f, long long& p, const StimulusParameters& s, GapEnd end) {
     if (!(s.interburst > 0.0)) return;
     long long i = p;
     for (; i < p + s.interburst; ++i) f.set(i, s.interbaseline);
     p = end == GapEnd::Truncated ? static_cast<long long>(p + s.interburst) : i;
 }
 
-void fillPulse(Filler& f, long long& p, const StimulusParameters& s) {
+void fillPulse(Buffer& f, long long& p, const StimulusParameters& s) {
     auto step = [&](int k) {
         if (!(s.pulseDur[k] > 0.0)) return;
-        const long long n = static_cast<long long>(std::ceil(s.pulseDur[k]));
-        for (long long j = 0; j < n; ++j) f.set(p + j, s.pulseAmp[k] + s.baseline);
+        const auto n = static_cast<long long>(std::ceil(s.pulseDur[k]));
+        f.fill(p, n, s.pulseAmp[k] + s.baseline);
         p += n;
     };
-    for (int b = 0; b < s.numBurst && !f.failed(); ++b) {
-        for (int r = 0; r < s.numRepeats; ++r)
+    const double shape =
+        valuesFor(s.pulseDur[0]) + valuesFor(s.pulseDur[1]) + valuesFor(s.pulseDur[2]);
+    const int repeats = shape > 0 ? s.numRepeats : 0;
+    const double burst =
+        std::max(0, repeats) * shape + valuesFor(s.pulseDur[3]) + valuesFor(s.pulseDur[4]);
+    const int bursts = burstsToFill(s.numBurst, burst + truncatedGap(s.interburst));
+    for (int b = 0; b < bursts; ++b) {
+        for (int r = 0; r < repeats; ++r)
             for (int k = 0; k < 3; ++k) step(k);
         step(3);
         step(4);
@@ -80,17 +155,20 @@ void fillPulse(Filler& f, long long& p, const StimulusParameters& s) {
     }
 }
 
-void fillRamp(Filler& f, long long& p, const StimulusParameters& s) {
-    std::vector<double> segment;
-    for (int b = 0; b < s.numBurst && !f.failed(); ++b) {
-        for (int r = 0; r < s.numRepeats; ++r) {
+void fillRamp(Buffer& f, long long& p, const StimulusParameters& s) {
+    double shape = 0.0;
+    for (double d : s.rampDur) shape += valuesFor(d);
+    const int repeats = shape > 0 ? s.numRepeats : 0;
+    const int bursts =
+        burstsToFill(s.numBurst, std::max(0, repeats) * shape + truncatedGap(s.interburst));
+    for (int b = 0; b < bursts; ++b) {
+        for (int r = 0; r < repeats; ++r) {
             double level = 0.0;
             for (int k = 0; k < 5; ++k) {
                 if (!(s.rampDur[k] > 0.0)) continue;
                 const int n = static_cast<int>(std::ceil(s.rampDur[k]));
-                segment.assign(n, 0.0);
-                Ramp(n, level, s.rampAmp[k], segment.data());
-                for (int j = 0; j < n; ++j) f.set(p + j, segment[j] + s.baseline);
+                if (f.fits(p, n)) Ramp(n, level, s.rampAmp[k], f.at(p));
+                f.add(p, n, s.baseline);
                 p += n;
                 level = s.rampAmp[k];
             }
@@ -99,23 +177,33 @@ void fillRamp(Filler& f, long long& p, const StimulusParameters& s) {
     }
 }
 
-// Returns false when the phase shift is refused.
-bool fillCell(Filler& f, long long& p, const StimulusParameters& s, const StimulusSources& src,
+// Returns false when the phase shift is refused. The first period is built in place and the
+// others are copied from it.
+bool fillCell(Buffer& f, long long& p, const StimulusParameters& s, const StimulusSources& src,
               int* cellPhaseAfter) {
-    std::vector<double> period(s.duration > 0 ? s.duration : 0);
-    for (int j = 0; j < s.duration; ++j)
-        period[j] =
-            s.baseline + s.wfAmp * src.cellArray[(static_cast<long long>(j) * 1000) / s.duration];
-    if (s.cellPhase != 0 && !period.empty()) {
-        const int shift = src.cellPhase(period.data(), s.duration, s.cellPhase);
-        if (shift > s.duration) return false;
-        if (shift > 0) std::rotate(period.begin(), period.begin() + shift, period.end());
-        *cellPhaseAfter = 0;
-    }
-    for (int b = 0; b < s.numBurst && !f.failed(); ++b) {
-        for (int r = 0; r < s.numRepeats; ++r) {
-            for (int j = 0; j < s.duration; ++j) f.set(p + j, period[j]);
-            p += period.size();
+    const int n = std::max(0, s.duration);
+    const int repeats = n > 0 ? s.numRepeats : 0;
+    const int bursts = burstsToFill(
+        s.numBurst, std::max(0, repeats) * static_cast<double>(n) + valuesFor(s.interburst));
+    long long first = -1;
+    for (int b = 0; b < bursts; ++b) {
+        for (int r = 0; r < repeats; ++r) {
+            if (first >= 0) {
+                f.copy(first, n, p);
+            } else if (f.fits(p, n)) {
+                double* period = f.at(p);
+                for (int j = 0; j < n; ++j)
+                    period[j] = s.baseline +
+                                s.wfAmp * src.cellArray[(static_cast<long long>(j) * 1000) / n];
+                if (s.cellPhase != 0) {
+                    const int shift = src.cellPhase(period, n, s.cellPhase);
+                    if (shift > n) return false;
+                    if (shift > 0) std::rotate(period, period + shift, period + n);
+                    *cellPhaseAfter = 0;
+                }
+                first = p;
+            }
+            p += n;
         }
         if (src.secondFileLoaded) break;
         fillGap(f, p, s, GapEnd::AfterLastValue);
@@ -123,76 +211,96 @@ bool fillCell(Filler& f, long long& p, const StimulusParameters& s, const Stimul
     return true;
 }
 
-void fillZap(Filler& f, long long& p, const StimulusParameters& s, const StimulusSources& src) {
+void fillZap(Buffer& f, long long& p, const StimulusParameters& s, const StimulusSources& src) {
     if (s.duration <= 0) return;
-    std::vector<double> sweep(s.duration);
-    ZapWave(s.duration, s.wfAmp, sweep.data(), s.zapCellShape, s.zap, s.phase, src.cellArray);
-    for (int b = 0; b < s.numBurst && !f.failed(); ++b) {
+    const int n = s.duration;
+    const int bursts = burstsToFill(s.numBurst, std::max(0, s.numRepeats) * static_cast<double>(n) +
+                                                    truncatedGap(s.interburst));
+    long long first = -1;
+    for (int b = 0; b < bursts; ++b) {
         fillGap(f, p, s, GapEnd::Truncated);
         for (int r = 0; r < s.numRepeats; ++r) {
-            for (int j = 0; j < s.duration; ++j) f.set(p + j, sweep[j] + s.baseline);
-            p += s.duration;
+            if (first >= 0) {
+                f.copy(first, n, p);
+            } else if (f.fits(p, n)) {
+                ZapWave(n, s.wfAmp, f.at(p), s.zapCellShape, s.zap, s.phase, src.cellArray);
+                f.add(p, n, s.baseline);
+                first = p;
+            }
+            p += n;
         }
     }
 }
 
-void fillPoisson(Filler& f, long long& p, const StimulusParameters& s) {
+void fillPoisson(Buffer& f, long long& p, const StimulusParameters& s) {
     if (s.duration <= 0) return;
-    const std::vector<double> train = Generate_poisson(s.duration, s.dur, s.wfAmp, s.frequency);
-    for (int b = 0; b < s.numBurst && !f.failed(); ++b) {
-        for (int j = 0; j < s.duration; ++j) f.set(p + j, train[j] + s.baseline);
-        p += s.duration;
+    const int n = s.duration;
+    const int bursts = burstsToFill(s.numBurst, n + valuesFor(s.interburst));
+    long long first = -1;
+    for (int b = 0; b < bursts; ++b) {
+        if (first >= 0) {
+            f.copy(first, n, p);
+        } else if (f.fits(p, n)) {
+            Generate_poisson(f.at(p), n, s.dur, s.wfAmp, s.frequency);
+            f.add(p, n, s.baseline);
+            first = p;
+        }
+        p += n;
         fillGap(f, p, s, GapEnd::AfterLastValue);
     }
 }
 
-// One sine period of n values whose first (int)(n * d) values are a half-wave at the shorter
-// or longer frequency that fits, read from `offset` on.
-struct SinePeriod {
-    std::vector<double> values;
-    int offset = 0;
-};
-
-SinePeriod buildSinePeriod(const StimulusParameters& s, double d) {
+// One sine period of n values built at position p: (int)(n * d) values of a half-wave at the
+// frequency that fits them, then the rest at the frequency that fits those, the second
+// continuing from the phase the first left in `phase`; read from its centre when asked.
+void buildSinePeriod(Buffer& f, long long p, const StimulusParameters& s, double d, double* phase) {
     const int n = s.duration;
-    const double f = 1.0 / n;
-    SinePeriod period;
-    period.values.assign(n, 0.0);
+    if (!f.fits(p, n)) return;
+    double* period = f.at(p);
+    const double frequency = 1.0 / n;
     const int first = static_cast<int>(n * d), second = n - first;
-    double phase = s.phase;
-    if (first > 0) SineWave(first, s.wfAmp, 0.5 * f / d, &phase, period.values.data());
-    if (second > 0)
-        SineWave(second, s.wfAmp, 0.5 * f / (1.0 - d), &phase, period.values.data() + first);
-    period.offset = s.sineCentre == 1 ? first + second / 2 : 0;
-    return period;
+    if (first > 0) SineWave(first, s.wfAmp, 0.5 * frequency / d, phase, period);
+    if (second > 0) SineWave(second, s.wfAmp, 0.5 * frequency / (1.0 - d), phase, period + first);
+    const int offset = s.sineCentre == 1 ? first + second / 2 : 0;
+    std::rotate(period, period + offset, period + n);
+    f.add(p, n, s.baseline);
 }
 
-void fillSine(Filler& f, long long& p, const StimulusParameters& s) {
+// The phase carries on from one build of the period to the next, as the library generator
+// leaves it; *phase ends at the value the last half-wave left.
+void fillSine(Buffer& f, long long& p, const StimulusParameters& s, double* phase) {
     if (s.duration <= 0) return;
-    const double duty = s.dutyCycle > 0.0 && s.dutyCycle < 1.0 ? s.dutyCycle : 0.5;
-    SinePeriod period = buildSinePeriod(s, duty);
     const int n = s.duration;
-    for (int b = 0; b < s.numBurst && !f.failed(); ++b) {
-        if (s.sineSweepDuty == 1 && s.numBurst > 1)
-            period = buildSinePeriod(s, 0.8 * b / (s.numBurst - 1) + 0.1);
+    const double duty = s.dutyCycle > 0.0 && s.dutyCycle < 1.0 ? s.dutyCycle : 0.5;
+    const bool sweep = s.sineSweepDuty == 1 && s.numBurst > 1;
+    const bool periods = s.numRepeats >= 1;
+    const int bursts = burstsToFill(s.numBurst, std::max(0, s.numRepeats) * static_cast<double>(n) +
+                                                    truncatedGap(s.interburst));
+    // Built once at the first burst's place; a duty-cycle sweep builds it again there.
+    if (periods && bursts > 0) buildSinePeriod(f, p, s, duty, phase);
+    long long first = p;
+    for (int b = 0; b < bursts; ++b) {
+        if (sweep && periods) {
+            buildSinePeriod(f, p, s, 0.8 * b / (s.numBurst - 1) + 0.1, phase);
+            first = p;
+        }
         for (int r = 0; r < s.numRepeats; ++r) {
-            for (int j = 0; j < n; ++j)
-                f.set(p + j, period.values[(j + period.offset) % n] + s.baseline);
+            if (p != first) f.copy(first, n, p);
             p += n;
         }
         fillGap(f, p, s, GapEnd::Truncated);
     }
 }
 
-void fillNoise(Filler& f, long long p, const StimulusParameters& s, const StimulusSources& src,
+void fillNoise(Buffer& f, long long p, const StimulusParameters& s, const StimulusSources& src,
                double valuesPerMs) {
     if (s.duration <= 0) return;
     const int m = static_cast<int>(s.duration * valuesPerMs);
-    std::vector<double> noise(m, 0.0);
+    if (!f.fits(p, m)) return;
     NoiseSettings settings{s.noiseStdev, s.noiseStrength, s.noiseTau, s.noiseRectify,
                            src.noiseSeed};
-    generateNoise(noise.data(), s.noiseKind, m, 1.0 / valuesPerMs, settings);
-    for (int j = 0; j < m; ++j) f.set(p + j, noise[j] + s.baseline);
+    generateNoise(f.at(p), s.noiseKind, m, 1.0 / valuesPerMs, settings);
+    f.add(p, m, s.baseline);
 }
 
 AssembledStimulus refusal(const char* title, std::string text) {
@@ -203,11 +311,24 @@ AssembledStimulus refusal(const char* title, std::string text) {
     return result;
 }
 
-AssembledStimulus tooLarge(double values) {
-    char text[160];
+AssembledStimulus beyondLimit(double values, double valuesPerMs) {
+    const double rate = 1000.0 * valuesPerMs;
+    const auto limit = static_cast<double>(StimulusValueLimit());
+    char text[320];
     std::snprintf(text, sizeof text,
-                  "Not enough memory for a stimulus of %.0f values; the previous stimulus is kept.",
-                  values);
+                  "The stimulus would have %.0f values (%.1f s at %.0f values per second), more "
+                  "than the %.0f values (%.1f s) a stimulus may have. The previous stimulus is "
+                  "kept.",
+                  values, values / rate, rate, limit, limit / rate);
+    return refusal("Error!", text);
+}
+
+AssembledStimulus outOfMemory(double values) {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "Not enough memory for a stimulus of %.0f values (%.0f MB); the previous "
+                  "stimulus is kept.",
+                  values, values * sizeof(double) / 1e6);
     return refusal("Error!", text);
 }
 
@@ -224,21 +345,24 @@ std::string invalidParameter(const StimulusParameters& s) {
     return {};
 }
 
-// Copies what was filled into a buffer of `count` values (zeros after the filled part).
-bool finish(AssembledStimulus& result, const std::vector<double>& filled, std::size_t count) {
-    result.values.reset(new (std::nothrow) double[count]);
-    if (!result.values) return false;
-    const std::size_t copied = std::min(count, filled.size());
-    std::copy(filled.begin(), filled.begin() + copied, result.values.get());
-    std::fill(result.values.get() + copied, result.values.get() + count, 0.0);
-    result.numPoints = static_cast<int>(count);
-    return true;
+// Values of the two-file composition: for each burst the saved values, the new stimulus and a
+// whole gap, at the saved values' rate; pre-time and post-time around it all.
+double composedValues(double stimulusCount, double savedCount, int valuesPerMs,
+                      const StimulusParameters& s) {
+    return std::max(0, s.numBurst) *
+               (std::max(0.0, savedCount) +
+                valuesPerMs * (std::max(0.0, stimulusCount) + valuesFor(s.interburst))) +
+           valuesPerMs * (static_cast<double>(s.preTime) + s.postTime);
+}
+
+std::unique_ptr<double[]> zeroedValues(std::size_t count) {
+    return std::unique_ptr<double[]>(new (std::nothrow) double[count]());
 }
 
 }  // namespace
 
 std::size_t& StimulusValueLimit() {
-    static std::size_t limit = INT_MAX;
+    static std::size_t limit = kStimulusValueLimit;
     return limit;
 }
 
@@ -247,7 +371,8 @@ void CorrectParameters(StimulusParameters& p) {
         double length = p.zapSweepDuration;
         if (p.zap.freqStart > 0.0) length += 1000 * p.zap.cyclesStart / p.zap.freqStart;
         if (p.zap.freqEnd > 0.0) length += 1000 * p.zap.cyclesEnd / p.zap.freqEnd;
-        p.duration = static_cast<int>(length);
+        // A sweep too long for an int is far beyond the stimulus limit, which then refuses it.
+        p.duration = static_cast<int>(std::clamp(length, double{INT_MIN}, double{INT_MAX}));
     }
     if (p.waveform == kSine) {
         if (p.phase == 360.0) p.phase = 0.0;
@@ -302,23 +427,39 @@ AssembledStimulus AssembleStimulus(const StimulusParameters& s, const StimulusSo
     if (const std::string problem = invalidParameter(s); !problem.empty())
         return refusal("Error!", problem);
 
-    const bool composing = src.secondFileLoaded && s.waveform == kCell;
-    const double length = StimulusLength(s, src.secondFileLoaded);
-    const double pre = composing ? 0.0 : s.preTime, post = composing ? 0.0 : s.postTime;
+    const bool composing = src.secondFileLoaded && s.waveform == kCell && src.cellArray;
+    const double length = std::max(0.0, StimulusLength(s, src.secondFileLoaded));
+    const bool cellPartOnly = src.secondFileLoaded && s.waveform == kCell;
+    const double pre = cellPartOnly ? 0.0 : s.preTime, post = cellPartOnly ? 0.0 : s.postTime;
     const bool ornsteinUhlenbeck = s.waveform == kNoise && s.noiseKind == 2;
     const double valuesPerMs = ornsteinUhlenbeck ? 10.0 : 1.0;
 
-    // A stated length beyond the limit is refused at once instead of being filled; the
-    // ceilings of fractional durations are caught by the filler as it grows.
-    const double stated = (pre + std::max(0.0, length) + post) * valuesPerMs;
-    if (!(stated <= static_cast<double>(StimulusValueLimit()))) return tooLarge(stated);
+    // The size, worked out before anything is allocated: the stimulus ends at its stated
+    // length or at the last value written, whichever is later, and the post-time follows.
+    const double start = pre * valuesPerMs;
+    const double end = filledEnd(s, src, start, valuesPerMs);
+    const double totalTime = std::max(pre + length, end / valuesPerMs) + post;
+    const double count = std::ceil(totalTime * valuesPerMs);
+    const auto limit = static_cast<double>(StimulusValueLimit());
+    if (!(count <= limit)) return beyondLimit(count, valuesPerMs);
+    if (composing) {
+        const int savedPerMs = std::max(1, src.secondFileValuesPerMs);
+        const double composed = composedValues(count, src.secondFileCount, savedPerMs, s);
+        if (!(composed <= limit)) return beyondLimit(composed, savedPerMs);
+    }
 
     AssembledStimulus result;
+    result.values = zeroedValues(static_cast<std::size_t>(count));
+    if (!result.values) return outOfMemory(count);
+    result.numPoints = static_cast<int>(count);
+    result.totalTime = totalTime;
     result.cellPhaseAfter = s.cellPhase;
+    result.phaseAfter = s.phase;
     result.samplesPerSec = 1000.0 * valuesPerMs;
     result.msPerValue = 1.0 / valuesPerMs;
-    Filler f(StimulusValueLimit());
-    long long p = static_cast<long long>(pre * valuesPerMs);
+    result.previewCount = ornsteinUhlenbeck ? result.numPoints : static_cast<int>(totalTime);
+    Buffer f(result.values.get(), result.numPoints);
+    auto p = static_cast<long long>(start);
     bool complete = true;
     switch (s.waveform) {
         case kPulse:
@@ -341,7 +482,7 @@ AssembledStimulus AssembleStimulus(const StimulusParameters& s, const StimulusSo
             fillPoisson(f, p, s);
             break;
         case kSine:
-            fillSine(f, p, s);
+            fillSine(f, p, s, &result.phaseAfter);
             break;
         case kNoise:
             fillNoise(f, p, s, src, valuesPerMs);
@@ -349,50 +490,46 @@ AssembledStimulus AssembleStimulus(const StimulusParameters& s, const StimulusSo
         default:
             break;
     }
-    if (f.failed()) return tooLarge(static_cast<double>(f.extent()));
-
-    // The stimulus ends at its stated length or at the last value written, whichever is later.
-    const double end = std::max(pre + length, f.extent() / valuesPerMs);
-    result.totalTime = end + post;
-    const auto count = static_cast<std::size_t>(std::ceil(result.totalTime * valuesPerMs));
-    if (count > StimulusValueLimit() || !finish(result, f.values(), count))
-        return tooLarge(static_cast<double>(count));
-    result.previewCount = ornsteinUhlenbeck ? result.numPoints : static_cast<int>(result.totalTime);
     result.outcome =
         complete ? AssembledStimulus::Outcome::Built : AssembledStimulus::Outcome::NoCellWaveform;
-    if (composing && complete) {
-        AssembledStimulus composed = ComposeWithSecondFile(result.values.get(), result.numPoints,
-                                                           src.secondFile, src.secondFileCount, s);
-        composed.cellPhaseAfter = result.cellPhaseAfter;
-        return composed;
-    }
-    return result;
+    if (!composing) return result;
+    AssembledStimulus composed =
+        ComposeWithSecondFile(result.values.get(), result.numPoints, src.secondFile,
+                              src.secondFileCount, src.secondFileValuesPerMs, s);
+    composed.cellPhaseAfter = result.cellPhaseAfter;
+    return composed;
 }
 
 AssembledStimulus ComposeWithSecondFile(const double* stimulus, int stimulusCount,
-                                        const double* saved, int savedCount,
+                                        const double* saved, int savedCount, int savedValuesPerMs,
                                         const StimulusParameters& s) {
-    const long long gap = s.interburst > 0.0 ? static_cast<long long>(std::ceil(s.interburst)) : 0;
-    const double count = static_cast<double>(std::max(0, s.numBurst)) *
-                             (std::max(0, savedCount) + std::max(0, stimulusCount) + gap) +
-                         s.preTime + s.postTime;
-    if (!(count <= static_cast<double>(StimulusValueLimit()))) return tooLarge(count);
+    const int k = std::max(1, savedValuesPerMs);
+    const double count = composedValues(stimulusCount, savedCount, k, s);
+    if (!(count <= static_cast<double>(StimulusValueLimit()))) return beyondLimit(count, k);
 
     AssembledStimulus result;
-    result.values.reset(new (std::nothrow) double[static_cast<std::size_t>(count)]());
-    if (!result.values) return tooLarge(count);
+    result.values = zeroedValues(static_cast<std::size_t>(count));
+    if (!result.values) return outOfMemory(count);
     double* out = result.values.get();
-    long long p = s.preTime;
-    for (int b = 0; b < s.numBurst; ++b) {
+    const long long gap = static_cast<long long>(valuesFor(s.interburst)) * k;
+    const long long perBurst =
+        std::max(0, savedCount) + static_cast<long long>(std::max(0, stimulusCount)) * k + gap;
+    long long p = static_cast<long long>(s.preTime) * k;
+    for (int b = 0; perBurst > 0 && b < s.numBurst; ++b) {
         p = std::copy(saved, saved + std::max(0, savedCount), out + p) - out;
-        p = std::copy(stimulus, stimulus + std::max(0, stimulusCount), out + p) - out;
+        // Each millisecond's value of the new stimulus lasts k values at the saved rate.
+        for (int j = 0; j < stimulusCount; ++j, p += k)
+            std::fill(out + p, out + p + k, stimulus[j]);
         std::fill(out + p, out + p + gap, s.interbaseline);
         p += gap;
     }
     result.numPoints = static_cast<int>(count);
-    result.totalTime = count;
+    result.totalTime = count / k;
+    result.samplesPerSec = 1000.0 * k;
+    result.msPerValue = 1.0 / k;
     result.previewCount = result.numPoints;
     result.cellPhaseAfter = s.cellPhase;
+    result.phaseAfter = s.phase;
     result.outcome = AssembledStimulus::Outcome::Built;
     return result;
 }

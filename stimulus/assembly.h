@@ -69,7 +69,8 @@ struct StimulusSources {
     bool secondFileLoaded = false;      // the cell stimulus follows a saved previous stimulus
     const double* secondFile = nullptr;
     int secondFileCount = 0;
-    int noiseSeed = 1;  // above 0
+    int secondFileValuesPerMs = 1;  // 10 when the saved stimulus is Ornstein-Uhlenbeck noise
+    int noiseSeed = 1;              // above 0
     CellPhaseFinder cellPhase = CellPhaseShift;
 };
 
@@ -88,21 +89,27 @@ struct AssembledStimulus {
     double msPerValue = 1.0;        // 0.1 for Ornstein-Uhlenbeck noise
     int previewCount = 0;           // values to draw in the preview
     int cellPhaseAfter = 0;         // the cell phase request once it has been applied
+    double phaseAfter = 0.0;        // sine: the phase the last half-wave left, degrees
 };
 
-// Builds the stimulus. The buffer is sized from the values the fill really writes: fractional
-// step, segment and gap durations take their ceilings, and the post-time follows the last
-// value written.
+// Builds the stimulus. Its size is worked out before anything is allocated, from the values
+// the fill really writes (fractional step, segment and gap durations take their ceilings, and
+// the post-time follows the last value written); a stimulus beyond StimulusValueLimit() is
+// refused with its size, and so is one the memory cannot hold. The buffer is the only array
+// of the stimulus's length that the assembly allocates.
 AssembledStimulus AssembleStimulus(const StimulusParameters& p, const StimulusSources& sources);
 
 // The cell stimulus after a saved previous one: for each burst the saved values, the new
-// stimulus, then a gap of interbaseline; pre-time and post-time around it all.
+// stimulus, then a gap of interbaseline; pre-time and post-time around it all. The saved
+// values keep their layout (savedValuesPerMs values per ms), and the rest is laid out at the
+// same rate, each millisecond's value repeated.
 AssembledStimulus ComposeWithSecondFile(const double* stimulus, int stimulusCount,
-                                        const double* saved, int savedCount,
+                                        const double* saved, int savedCount, int savedValuesPerMs,
                                         const StimulusParameters& p);
 
-// The largest buffer an assembly may allocate, in values (tests lower it to provoke a failed
-// allocation). A stimulus the run-time counts in an int never needs more.
+// The most values a stimulus may have: 64 Mi values (512 MiB as doubles), about 18.6 hours at
+// 1000 values per second. Tests lower it.
+constexpr std::size_t kStimulusValueLimit = std::size_t{64} << 20;
 std::size_t& StimulusValueLimit();
 
 }  // namespace trelvanix

@@ -4,8 +4,6 @@
 // millisecond unless a routine says otherwise. None of them reads a panel: the sub-panel
 // settings they need are passed in, so a stimulus can be rebuilt without the user interface.
 
-#include <vector>
-
 // Event times of the last Poisson train in ms from the start of the train; entry 0 is 0.
 extern int PoisTimes[5001];
 
@@ -59,9 +57,9 @@ void ZapWave(int n, double amplitude, double* out, int shape, const trelvanix::Z
 // ms) into PoisTimes until one reaches `duration` or 5000 events; returns the entries written.
 // A frequency not above 0 gives the single event at 0.
 int makePoisTrain(int duration, double frequency);
-// A train of `duration` values: pulses of height `amplitude` and width `dur` ms at the event
-// times of makePoisTrain; a pulse that would end after `duration` ends the train.
-std::vector<double> Generate_poisson(int duration, double dur, double amplitude, double frequency);
+// Fills train[0 .. duration-1]: pulses of height `amplitude` and width `dur` ms at the event
+// times of makePoisTrain, 0 elsewhere; a pulse that would end after `duration` ends the train.
+void Generate_poisson(double* train, int duration, double dur, double amplitude, double frequency);
 // A pseudo-random number in (0, 1], the generator seeded from the program clock's millisecond.
 float GetRandomNumber();
 

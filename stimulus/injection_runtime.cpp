@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -60,7 +61,18 @@ void startNothing() {
 // outputs can give (the driver would refuse them only once the output was meant to start).
 bool prepareVolts() {
     PreparedStimulus& p = prepared();
-    p.volts.assign(WF_buffer, WF_buffer + (WF_buffer ? Num_wf_points : 0));
+    // Nothing plays now: the last stimulus's volts go before the new ones are made.
+    std::vector<double>().swap(p.volts);
+    try {
+        p.volts.assign(WF_buffer, WF_buffer + (WF_buffer ? Num_wf_points : 0));
+    } catch (const std::bad_alloc&) {
+        char message[160];
+        std::snprintf(message, sizeof message,
+                      "Not enough memory to play a stimulus of %d values (%.0f MB).", Num_wf_points,
+                      Num_wf_points * sizeof(double) / 1e6);
+        MessagePopup("Error!", message);
+        return false;
+    }
     p.rate = Samples_per_sec_in_wfm;
     p.seconds = TotalTime_in_sec;
     double peak = 0.0;

@@ -1,7 +1,6 @@
 // White, Gaussian and Ornstein-Uhlenbeck noise.
 
 #include <cmath>
-#include <vector>
 
 #include "platform/analysis/analysis.h"
 #include "stimulus/generators.h"
@@ -37,12 +36,13 @@ void generateNoise(double* out, int kind, int m, double dt, const trelvanix::Noi
 
 void ouProcess(double* out, double dt, int m, double strength, double tau, int rectify, int seed) {
     if (m < 1) return;
-    std::vector<double> gauss(m);
-    GaussNoise(m, 1.0, seed, gauss.data());
+    // The Gaussian draws go into `out` first and each is replaced by the process's value, so a
+    // long stimulus needs no second array of its length.
+    GaussNoise(m, 1.0, seed, out);
     const double drive = std::sqrt(2.0 * dt / tau) * strength;
     double x = 1.0;
     for (int i = 0; i < m; ++i) {
-        x = drive * gauss[i] + (x - (x / tau) * dt);
+        x = drive * out[i] + (x - (x / tau) * dt);
         if (rectify != 0 && x * rectify <= 0.0) x = 0.0;
         out[i] = x;
     }

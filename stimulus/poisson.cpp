@@ -1,5 +1,6 @@
 // Poisson pulse trains.
 
+#include <algorithm>
 #include <cmath>
 
 #include "stimulus/generators.h"
@@ -21,13 +22,13 @@ int makePoisTrain(int duration, double frequency) {
     return i;
 }
 
-std::vector<double> Generate_poisson(int duration, double dur, double amplitude, double frequency) {
-    std::vector<double> train(duration > 0 ? duration : 0, 0.0);
+void Generate_poisson(double* train, int duration, double dur, double amplitude, double frequency) {
+    if (duration < 1) return;
+    std::fill(train, train + duration, 0.0);
     const int count = makePoisTrain(duration, frequency);
     for (int e = 0; e < count; ++e) {
         const int start = PoisTimes[e];
         if (start + dur > duration) break;
         for (int j = start; j < start + dur; ++j) train[j] = amplitude;
     }
-    return train;
 }

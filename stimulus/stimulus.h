@@ -17,6 +17,7 @@ extern double TotalTime;     // length of the last stimulus in ms, pre-time and 
 extern int LoadFile;
 extern double* WF_buffer_2;  // new[] block of NumPts values, or null
 extern int NumPts;
+extern int SavedValuesPerMs;  // values per ms of WF_buffer_2: 10 for Ornstein-Uhlenbeck noise
 
 namespace trelvanix {
 

@@ -81,13 +81,36 @@ void showNoiseFields(int h, int kind) {
 
 // The most divisions of either axis of the preview.
 constexpr int kPreviewDivisions = 10;
+// The most points the preview plots: a longer stimulus is drawn as the lowest and highest
+// value of each of kPreviewPoints / 2 equal stretches, which looks the same on a graph a few
+// hundred pixels wide and keeps a long stimulus from being held twice in memory.
+constexpr int kPreviewPoints = 1 << 16;
+
+void plotPreview(const AssembledStimulus& built) {
+    const int count = built.previewCount;
+    if (count <= kPreviewPoints) {
+        PlotWaveform(InjectHandle, INJECT_GRAPH, WF_buffer, count, 1.0, 0.0, 0.0, built.msPerValue,
+                     VAL_BLUE);
+        return;
+    }
+    constexpr int kStretches = kPreviewPoints / 2;
+    static double envelope[kPreviewPoints];
+    for (int i = 0; i < kStretches; ++i) {
+        const double* from = WF_buffer + static_cast<long long>(count) * i / kStretches;
+        const double* to = WF_buffer + static_cast<long long>(count) * (i + 1) / kStretches;
+        const auto [low, high] = std::minmax_element(from, to);
+        envelope[2 * i] = *low;
+        envelope[2 * i + 1] = *high;
+    }
+    const double step = built.msPerValue * count / kPreviewPoints;
+    PlotWaveform(InjectHandle, INJECT_GRAPH, envelope, kPreviewPoints, 1.0, 0.0, 0.0, step,
+                 VAL_BLUE);
+}
 
 void drawPreview(const AssembledStimulus& built) {
     SetCtrlVal(InjectHandle, INJECT_LENGTH, static_cast<int>(TotalTime));
     DeleteGraphPlot(InjectHandle, INJECT_GRAPH, -1, VAL_IMMEDIATE_DRAW);
-    if (WF_buffer)
-        PlotWaveform(InjectHandle, INJECT_GRAPH, WF_buffer, built.previewCount, 1.0, 0.0, 0.0,
-                     built.msPerValue, VAL_BLUE);
+    if (WF_buffer && built.previewCount > 0) plotPreview(built);
     // Both axes run between round numbers in round divisions, so every label reads at a
     // glance. The time axis holds the whole stimulus; the value axis leaves a margin, so a
     // pulse's top and its zero baseline do not vanish into the graph's frame.
@@ -204,6 +227,7 @@ int InitializeGlobals() {
     sources.secondFileLoaded = LoadFile != 0;
     sources.secondFile = WF_buffer_2;
     sources.secondFileCount = NumPts;
+    sources.secondFileValuesPerMs = SavedValuesPerMs;
     if (Waveform == kNoise) sources.noiseSeed = NextNoiseSeed();
     AssembledStimulus built = AssembleStimulus(CurrentStimulusParameters(), sources);
     if (built.outcome == AssembledStimulus::Outcome::Refused) {
@@ -216,6 +240,8 @@ int InitializeGlobals() {
     Num_wf_points = built.numPoints;
     Samples_per_sec_in_wfm = built.samplesPerSec;
     CellPhase = built.cellPhaseAfter;
+    // The sine generator leaves the phase where the last half-wave ended.
+    if (Waveform == kSine) Phase = built.phaseAfter;
     // Without a cell waveform the buffer holds zeros; the preview and the length the run-time
     // times stay those of the last stimulus built.
     if (built.outcome == AssembledStimulus::Outcome::NoCellWaveform) return 0;

@@ -1,7 +1,6 @@
 // The stimulus's own state and its reset.
 
 #include <algorithm>
-#include <climits>
 
 #include "state/shared_state.h"
 #include "stimulus/generators.h"
@@ -13,6 +12,7 @@ double TotalTime = 0.0;
 int LoadFile = 0;
 double* WF_buffer_2 = nullptr;
 int NumPts = 0;
+int SavedValuesPerMs = 1;
 
 namespace trelvanix {
 
@@ -26,9 +26,10 @@ void ResetStimulusState() {
     delete[] WF_buffer_2;
     WF_buffer_2 = nullptr;
     NumPts = 0;
+    SavedValuesPerMs = 1;
     std::fill(std::begin(PoisTimes), std::end(PoisTimes), 0);
     PanelOptions = StimulusPanelOptions{};
-    StimulusValueLimit() = INT_MAX;
+    StimulusValueLimit() = kStimulusValueLimit;
     ResetRandomNumbers();
 }
 

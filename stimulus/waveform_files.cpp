@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "platform/analysis/analysis.h"
@@ -128,24 +129,33 @@ int trelvanix::callbacks::Load_2ndfile(int panel, int control, int event, void* 
         MessagePopup("Error!", "Press show button 1st.");
         return 1;
     }
-    const int kept = Num_wf_points - Pre_time - Post_time;
+    // The stimulus keeps its own layout: Ornstein-Uhlenbeck noise holds 10 values per ms, and
+    // the composition then lays the new waveform out at that rate too.
+    const int perMs = std::max(1, static_cast<int>(std::lround(Samples_per_sec_in_wfm / 1000.0)));
+    const long long skipped = static_cast<long long>(Pre_time) * perMs;
+    const long long kept = Num_wf_points - skipped - static_cast<long long>(Post_time) * perMs;
     if (kept < 1) {
         char message[256];
         std::snprintf(message, sizeof message,
                       "The stimulus built (%d ms) is not longer than its pre-time and post-time "
                       "(%d ms): there is nothing to put before a second file.",
-                      Num_wf_points, Pre_time + Post_time);
+                      Num_wf_points / perMs, Pre_time + Post_time);
         MessagePopup("Error!", message);
         return 1;
     }
-    auto saved = std::make_unique<double[]>(kept);
-    std::copy(WF_buffer + Pre_time, WF_buffer + Pre_time + kept, saved.get());
+    std::unique_ptr<double[]> saved(new (std::nothrow) double[kept]);
+    if (!saved) {
+        MessagePopup("Error!", "Not enough memory to keep the stimulus before a second file.");
+        return 1;
+    }
+    std::copy(WF_buffer + skipped, WF_buffer + skipped + kept, saved.get());
     // Only a waveform really loaded follows the saved stimulus; otherwise nothing changes.
     if (loadWaveformFile() != LoadResult::Loaded) return 0;
 
     delete[] WF_buffer_2;
     WF_buffer_2 = saved.release();
-    NumPts = kept;
+    NumPts = static_cast<int>(kept);
+    SavedValuesPerMs = perMs;
     LoadFile = 1;
     SetCtrlVal(Handle[kCell], CELL_TEXTMSG,
                ("File: " + fileNameOf(WF_filename) + ", after the previous stimulus").c_str());

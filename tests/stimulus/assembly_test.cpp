@@ -1,10 +1,15 @@
 #include "stimulus/assembly.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <vector>
 
 #include "platform/clock/clock.h"
@@ -202,6 +207,53 @@ TEST(Assembly, SineCorrectionsAndTheDutyCycleSweep) {
     EXPECT_NEAR(c[0], -1000.0, 1e-6);
 }
 
+// The sine as the rules build it: every period from two half-waves of A sin(phase + 360 f i)
+// degrees, each half-wave going on from the phase the one before left (reduced to [0, 360)),
+// the duty cycle stepping from 0.1 to 0.9 over the bursts after a first build at the panel's.
+struct ReferenceSine {
+    std::vector<double> values;
+    double phase;
+};
+
+ReferenceSine referenceSteppedSine(int n, double amplitude, double phase, int bursts, double duty) {
+    ReferenceSine out{{}, phase};
+    std::vector<double> period(n);
+    auto halfWave = [&](int from, int count, double frequency) {
+        for (int i = 0; i < count; ++i)
+            period[from + i] =
+                amplitude * std::sin((out.phase + 360.0 * frequency * i) * std::acos(-1.0) / 180.0);
+        out.phase = std::fmod(out.phase + 360.0 * frequency * count, 360.0);
+    };
+    auto build = [&](double d) {
+        const int first = static_cast<int>(n * d);
+        halfWave(0, first, 0.5 / n / d);
+        halfWave(first, n - first, 0.5 / n / (1.0 - d));
+    };
+    build(duty);
+    for (int b = 0; b < bursts; ++b) {
+        build(0.8 * b / (bursts - 1) + 0.1);
+        out.values.insert(out.values.end(), period.begin(), period.end());
+    }
+    return out;
+}
+
+TEST(Assembly, TheSinePhaseCarriesOnFromOnePeriodBuiltToTheNext) {
+    StimulusParameters p = kind(kSine);
+    p.duration = 155;
+    p.wfAmp = 900;
+    p.phase = 30;
+    p.numBurst = 4;
+    p.sineSweepDuty = 1;
+    p.preTime = p.postTime = 0;
+    const AssembledStimulus s = AssembleStimulus(p, {});
+    const ReferenceSine expected = referenceSteppedSine(155, 900, 30, 4, 0.5);
+    const std::vector<double> v = valuesOf(s);
+    ASSERT_EQ(v.size(), expected.values.size());
+    for (std::size_t i = 0; i < v.size(); ++i) ASSERT_NEAR(v[i], expected.values[i], 1e-6) << i;
+    EXPECT_NEAR(s.phaseAfter, expected.phase, 1e-9);
+    EXPECT_GT(std::fabs(expected.phase - 30.0), 0.5);  // the phase did move on
+}
+
 TEST(Assembly, OrnsteinUhlenbeckIsLaidOutAtTenValuesPerMillisecond) {
     StimulusParameters p = kind(kNoise);
     p.noiseKind = 2;
@@ -240,19 +292,59 @@ TEST(Assembly, ImpossibleValuesAreRefusedWithAReason) {
     }
 }
 
-TEST(Assembly, TooLargeAStimulusIsRefusedBeforeItIsBuilt) {
-    StimulusParameters p = kind(kPulse);
-    p.numBurst = 2000000000;  // would take hours to fill and more memory than there is
-    p.interburst = 1000;
-    AssembledStimulus s = AssembleStimulus(p, {});
+TEST(Assembly, AStimulusBeyondTheLimitIsRefusedWithItsSizeBeforeAnythingIsAllocated) {
+    // A sine of 1000 ms periods repeated 100 000 times, with pre- and post-time.
+    StimulusParameters sine = kind(kSine);
+    sine.duration = 1000;
+    sine.numRepeats = 100000;
+    AssembledStimulus s = AssembleStimulus(sine, {});
     EXPECT_EQ(s.outcome, Outcome::Refused);
-    EXPECT_NE(s.errorText.find("Not enough memory"), std::string::npos);
+    EXPECT_EQ(s.values, nullptr);
+    EXPECT_EQ(s.errorText,
+              "The stimulus would have 100001000 values (100001.0 s at 1000 values per second), "
+              "more than the 67108864 values (67108.9 s) a stimulus may have. The previous "
+              "stimulus is kept.");
 
-    StimulusValueLimit() = 1199;  // one value short of the default pulse
-    EXPECT_EQ(AssembleStimulus(kind(kPulse), {}).outcome, Outcome::Refused);
-    StimulusValueLimit() = 1200;
-    EXPECT_EQ(AssembleStimulus(kind(kPulse), {}).outcome, Outcome::Built);
-    StimulusValueLimit() = INT_MAX;
+    // A sweep from 0.01 Hz with 10 000 lead-in cycles: 10^9 ms of lead-in alone, whose own
+    // work array would not fit either.
+    StimulusParameters zap = kind(kZap);
+    zap.zap.freqStart = 0.01;
+    zap.zap.cyclesStart = 10000;
+    CorrectParameters(zap);
+    EXPECT_THAT(AssembleStimulus(zap, {}).errorText,
+                ::testing::StartsWith("The stimulus would have 1000101000 values"));
+
+    // Ornstein-Uhlenbeck noise counts ten values per ms; the limit is exact.
+    StimulusParameters noise = kind(kNoise);
+    noise.noiseKind = 2;
+    noise.duration = 1000;
+    noise.preTime = noise.postTime = 0;
+    StimulusValueLimit() = 9999;
+    EXPECT_THAT(AssembleStimulus(noise, {}).errorText,
+                ::testing::StartsWith("The stimulus would have 10000 values (1.0 s at 10000 values "
+                                      "per second), more than the 9999 values (1.0 s)"));
+    StimulusValueLimit() = 10000;
+    EXPECT_EQ(AssembleStimulus(noise, {}).outcome, Outcome::Built);
+    StimulusValueLimit() = kStimulusValueLimit;
+}
+
+// Run in a child process whose address space leaves no room for the buffer asked for.
+TEST(AssemblyDeathTest, MemoryThatCannotBeHadIsRefusedNamingTheSizeAskedFor) {
+    auto assembleWithLittleMemory = [] {
+        long pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        const rlimit limit{static_cast<rlim_t>(pages) * sysconf(_SC_PAGESIZE) + (64 << 20),
+                           RLIM_INFINITY};
+        setrlimit(RLIMIT_AS, &limit);
+        StimulusParameters p = kind(kPulse);
+        p.pulseDur = {50000000, 0, 0, 0, 0};  // 50 M values, 400 MB
+        const AssembledStimulus s = AssembleStimulus(p, {});
+        std::fprintf(stderr, "%s", s.errorText.c_str());
+        std::exit(s.outcome == Outcome::Refused ? 0 : 1);
+    };
+    EXPECT_EXIT(assembleWithLittleMemory(), ::testing::ExitedWithCode(0),
+                "Not enough memory for a stimulus of 50001000 values \\(400 MB\\); the previous "
+                "stimulus is kept\\.");
 }
 
 TEST(Assembly, CellPeriodsStretchTheShapeAndRotateToTheRequestedExtreme) {

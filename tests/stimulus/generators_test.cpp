@@ -94,8 +94,8 @@ TEST_F(Generators, RandomNumbersAreInZeroToOneAndNeverZero) {
 TEST_F(Generators, PoissonPulsesNeverStartAfterTheTrainMinusTheirWidth) {
     for (int trial = 0; trial < 50; ++trial) {
         clock_->advance(0.0137);
-        const std::vector<double> train = Generate_poisson(5000, 5.0, 7.0, 40.0);
-        ASSERT_EQ(train.size(), 5000u);
+        std::vector<double> train(5000, -1.0);
+        Generate_poisson(train.data(), 5000, 5.0, 7.0, 40.0);
         EXPECT_EQ(train[0], 7.0);  // the first pulse starts at 0
         for (int j = 1; j < 5000; ++j)
             if (train[j] == 7.0 && train[j - 1] == 0.0) EXPECT_LE(j, 4995);

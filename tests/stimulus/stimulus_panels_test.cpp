@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "platform/ui/model.h"
@@ -125,23 +127,44 @@ TEST_F(StimulusPanels, SineCorrectionsAreWrittenBackAndTheBaselineLocks) {
     SetCtrlVal(Handle[kSine], SINE_LOCK_BASELINE, 0);
     LockSineBaseline2Amp(Handle[kSine], SINE_LOCK_BASELINE, EVENT_COMMIT, nullptr, 0, 0);
     EXPECT_EQ(doubleOf(Handle[kSine], SINE_BASELINE), 0.0);
+
+    // Stepping the duty cycle moves the phase on from burst to burst; Phase keeps where the
+    // last half-wave left it, and the panel keeps the operator's start phase.
+    SetCtrlVal(Handle[kSine], SINE_DURATION, 155);
+    SetCtrlVal(Handle[kSine], SINE_PHASE, 30.0);
+    SetCtrlVal(Handle[kSine], SINE_NUM_BURSTS, 4);
+    SetCtrlVal(Handle[kSine], SINE_SWEEP_DUTY, 1);
+    updateWaveform(Handle[kSine], SINE_UPDATE, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_GT(std::fabs(Phase - 30.0), 0.5);
+    EXPECT_EQ(doubleOf(Handle[kSine], SINE_PHASE), 30.0);
 }
 
 TEST_F(StimulusPanels, ARefusedAssemblyIsReportedAndKeepsThePreviousStimulus) {
     chooseKind(kPulse);
     const std::vector<double> before = buffer();
     const double* block = WF_buffer;
-    StimulusValueLimit() = 1000;  // the longer stimulus cannot be allocated
+    StimulusValueLimit() = 1000;  // the longer stimulus is beyond the limit
     SetCtrlVal(Handle[kPulse], PULSE_MS1, 250.0);
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(InitializeGlobals(), -1);
     EXPECT_THAT(::testing::internal::GetCapturedStdout(),
-                HasSubstr("popup \"Error!\" \"Not enough memory for a stimulus of 1350 values; "
-                          "the previous stimulus is kept.\""));
+                HasSubstr("popup \"Error!\" \"The stimulus would have 1350 values (1.4 s at 1000 "
+                          "values per second), more than the 1000 values (1.0 s) a stimulus may "
+                          "have. The previous stimulus is kept.\""));
     EXPECT_EQ(WF_buffer, block);
     EXPECT_EQ(buffer(), before);
     EXPECT_EQ(TotalTime_in_sec, 1.2);
     EXPECT_EQ(preview().size(), 1200u);
+
+    // A long stimulus is previewed as the envelope of its values, not copied whole.
+    StimulusValueLimit() = kStimulusValueLimit;
+    SetCtrlVal(Handle[kPulse], PULSE_REPEATS, 1000);
+    EXPECT_EQ(InitializeGlobals(), 0);
+    EXPECT_EQ(Num_wf_points, 500 + 350 * 1000 + 500);
+    const std::vector<double> envelope = preview();
+    EXPECT_EQ(envelope.size(), 65536u);
+    EXPECT_EQ(*std::min_element(envelope.begin(), envelope.end()), 0.0);
+    EXPECT_EQ(*std::max_element(envelope.begin(), envelope.end()), 1000.0);
 }
 
 TEST_F(StimulusPanels, NoiseDiffersFromOneAssemblyToTheNext) {

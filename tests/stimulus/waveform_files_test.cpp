@@ -189,6 +189,35 @@ TEST_F(WaveformFiles, ASecondFileFollowsTheMiddleOfTheStimulusBuilt) {
     EXPECT_EQ(LoadFile, 0);
 }
 
+// Ornstein-Uhlenbeck noise is laid out at 10 values per ms: the composition keeps it so, and
+// lays the cell waveform, its gap, pre-time and post-time out at the same rate.
+TEST_F(WaveformFiles, ASecondFileAfterOrnsteinUhlenbeckNoiseKeepsTheNoiseAsItWas) {
+    chooseKind(kNoise);
+    SetCtrlVal(Handle[kNoise], NOISE_KIND, 2);
+    SetCtrlVal(Handle[kNoise], NOISE_DURATION, 300);
+    SetCtrlVal(InjectHandle, INJECT_PRE_TIME, 100);
+    SetCtrlVal(InjectHandle, INJECT_POST_TIME, 50);
+    updateWaveform(Handle[kNoise], NOISE_UPDATE, EVENT_COMMIT, nullptr, 0, 0);
+    ASSERT_EQ(Num_wf_points, 4500);
+    const std::vector<double> noise = buffer(1000, 4000);
+    ASSERT_EQ(press(Load_2ndfile, writeFile("ramp.wfm", ramp, {20, 1, 0, 0.5, 3, 0})), 0);
+    EXPECT_EQ(NumPts, 3000);
+
+    // The cell kind takes the period (300 ms) and amplitude (1000) in force.
+    chooseKind(kCell);
+    int length = 0;
+    GetCtrlVal(InjectHandle, INJECT_LENGTH, &length);
+    EXPECT_EQ(length, 100 + 300 + 300 + 50);
+    EXPECT_EQ(Samples_per_sec_in_wfm, 10000.0);
+    ASSERT_EQ(Num_wf_points, 7500);
+    EXPECT_EQ(buffer(0, 1000), std::vector<double>(1000, 0.0));
+    EXPECT_EQ(buffer(1000, 4000), noise);
+    std::vector<double> period;  // 1000 x the shape stretched over 300 ms, 10 values per ms
+    for (int j = 0; j < 300; ++j) period.insert(period.end(), 10, (j * 1000) / 300 / 1000.0 * 1000);
+    EXPECT_EQ(buffer(4000, 7000), period);
+    EXPECT_EQ(buffer(7000, 7500), std::vector<double>(500, 0.0));
+}
+
 TEST_F(WaveformFiles, ASecondFileIsRefusedWithoutAMiddleToKeep) {
     ::testing::internal::CaptureStdout();
     EXPECT_EQ(press(Load_2ndfile), 1);  // nothing built yet
