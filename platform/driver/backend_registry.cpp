@@ -14,6 +14,7 @@ std::string describeBoard(std::string_view device) {
     text += board.simulated ? ", simulated board (back end " : ", real board (back end ";
     text += board.backend;
     if (!board.driverLibrary.empty()) text += ", driver library " + board.driverLibrary;
+    if (!board.deviceFile.empty()) text += ", device file " + board.deviceFile;
     if (!board.boardFile.empty()) text += ", board file " + board.boardFile;
     return text + ")";
 }

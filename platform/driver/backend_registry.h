@@ -14,12 +14,13 @@
 
 namespace trelvanix::driver {
 
-// What start-up hands the back end it makes: the board file's description and the driver
-// library named on the command line or in the board file.
+// What start-up hands the back end it makes: the board file's description, the driver
+// library named on the command line or in the board file, and the board file's device file.
 struct BoardSettings {
     std::string boardFile;  // empty: no board file
     BoardConfig simulated = defaultBoardConfig();
     std::string driverLibrary;  // empty: none named
+    std::string deviceFile;     // empty: none named
 };
 
 struct BackendEntry {
@@ -29,6 +30,10 @@ struct BackendEntry {
     const char* summary;      // one line for the usage text
     // A new back end, or null with *error saying why none could be made.
     std::unique_ptr<DriverBackend> (*make)(const BoardSettings& settings, std::string* error);
+    // The library loaded when none is named; null: one must be named.
+    const char* defaultDriverLibrary = nullptr;
+    // Non-null for a back end that opens a device file: the one opened when none is named.
+    const char* defaultDeviceFile = nullptr;
 };
 
 // Every registered back end, the default first.
@@ -41,6 +46,7 @@ struct BoardInUse {
     bool simulated = true;
     std::string driverLibrary;  // the library loaded, or empty
     std::string boardFile;      // the board file read, or empty
+    std::string deviceFile;     // the device file opened, or empty
 };
 
 // The back end the operations use; the first registered back end, made with default
@@ -50,8 +56,8 @@ DriverBackend& driverBackend();
 void installDriverBackend(std::unique_ptr<DriverBackend> backend, BoardInUse board);
 const BoardInUse& boardInUse();
 // "Dev1, simulated board (back end simulated)", or for a real board
-// "Dev1, real board (back end daqmx, driver library /opt/lib/libnidaqmx.so)"; a board file
-// read is named last (", board file lab.board").
+// "Dev1, real board (back end daqmx, driver library /opt/lib/libnidaqmx.so)"; a device file
+// opened and a board file read follow (", device file /dev/comedi0, board file lab.board").
 std::string describeBoard(std::string_view device);
 
 }  // namespace trelvanix::driver

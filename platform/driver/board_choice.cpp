@@ -18,7 +18,8 @@ std::string knownNames() {
     return names;
 }
 
-// The back end named, or the one the driver library calls for, or the default.
+// The back end named, or the one a device file or the driver library calls for, or the
+// default.
 const BackendEntry* chosenEntry(const BoardChoice& choice, const BoardSettings& settings,
                                 std::string* error) {
     if (!choice.backend.empty()) {
@@ -26,6 +27,12 @@ const BackendEntry* chosenEntry(const BoardChoice& choice, const BoardSettings& 
         if (!entry)
             *error = "unknown back end \"" + choice.backend + "\" (known: " + knownNames() + ")";
         return entry;
+    }
+    if (!settings.deviceFile.empty()) {
+        for (const BackendEntry* entry : registeredBackends())
+            if (entry->defaultDeviceFile) return entry;
+        *error = "no back end opens a device file (known: " + knownNames() + ")";
+        return nullptr;
     }
     if (!settings.driverLibrary.empty()) {
         for (const BackendEntry* entry : registeredBackends())
@@ -54,6 +61,7 @@ std::int32_t startBoard(const BoardChoice& choice, std::string* error) {
     // The command line overrides the board file's library.
     settings.driverLibrary =
         choice.driverLibrary.empty() ? board.driverLibrary : choice.driverLibrary;
+    settings.deviceFile = board.deviceFile;
 
     const auto refuse = [&](std::string message) {
         if (error) *error = std::move(message);
@@ -62,6 +70,8 @@ std::int32_t startBoard(const BoardChoice& choice, std::string* error) {
     const BackendEntry* entry = chosenEntry(choice, settings, &why);
     if (!entry) return refuse(why);
     const std::string name = "back end " + std::string(entry->name);
+    if (entry->loadsDriverLibrary && settings.driverLibrary.empty() && entry->defaultDriverLibrary)
+        settings.driverLibrary = entry->defaultDriverLibrary;
     if (entry->loadsDriverLibrary && settings.driverLibrary.empty())
         return refuse(name +
                       " needs a driver library: give --driver-library FILE or a "
@@ -69,6 +79,10 @@ std::int32_t startBoard(const BoardChoice& choice, std::string* error) {
     if (!entry->loadsDriverLibrary && !settings.driverLibrary.empty())
         return refuse(name + " loads no driver library, but " + settings.driverLibrary +
                       " is named");
+    if (!entry->defaultDeviceFile && !settings.deviceFile.empty())
+        return refuse(name + " opens no device file, but " + settings.deviceFile + " is named");
+    if (entry->defaultDeviceFile && settings.deviceFile.empty())
+        settings.deviceFile = entry->defaultDeviceFile;
     if (!entry->simulated && !board.simulatedSetting.empty())
         return refuse(board.simulatedSetting + " describes a simulated board, but " + name +
                       " drives a real one");
@@ -78,10 +92,10 @@ std::int32_t startBoard(const BoardChoice& choice, std::string* error) {
 
     std::unique_ptr<DriverBackend> backend = entry->make(settings, &why);
     if (!backend) return refuse(why);
-    installDriverBackend(
-        std::move(backend),
-        {entry->name, entry->simulated,
-         entry->loadsDriverLibrary ? settings.driverLibrary : std::string(), settings.boardFile});
+    installDriverBackend(std::move(backend),
+                         {entry->name, entry->simulated,
+                          entry->loadsDriverLibrary ? settings.driverLibrary : std::string(),
+                          settings.boardFile, settings.deviceFile});
     clearDriverFaults();
     for (const FaultSpec& fault : board.simulated.faults)
         injectDriverFault(fault.operation, fault.call, fault.status);

@@ -1,8 +1,9 @@
 #pragma once
 // The board a run uses, chosen at start-up from the command line: a back end by name
 // (--backend NAME), a board file (--board FILE) and a driver library (--driver-library FILE,
-// or a driver-library line in the board file). Without a name, a driver library selects the
-// first back end that loads one; otherwise the default back end (the simulated board) runs.
+// or a driver-library line in the board file). Without a name, a board file's device-file
+// line selects the first back end that opens a device file, a driver library the first that
+// loads one; otherwise the default back end (the simulated board) runs.
 
 #include <cstdint>
 #include <string>

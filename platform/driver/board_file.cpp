@@ -71,9 +71,13 @@ class LineReader {
         if (keyword == "input") return readInput(words);
         if (keyword == "fault") return readFault(words);
         if (keyword == "max-rate") return readMaxRate(words);
-        if (keyword == "driver-library") return readDriverLibrary(line);
+        if (keyword == "driver-library")
+            return readPath(line, keyword, "the driver library", &board_->driverLibrary);
+        if (keyword == "device-file")
+            return readPath(line, keyword, "the device file", &board_->deviceFile);
         return "unknown setting \"" + std::string(keyword) +
-               "\" (expected seed, ranges, input, max-rate, fault or driver-library)";
+               "\" (expected seed, ranges, input, max-rate, fault, driver-library or "
+               "device-file)";
     }
 
     static bool onlyForSimulatedBoard(std::string_view keyword) {
@@ -92,15 +96,17 @@ class LineReader {
         return {};
     }
 
-    std::string readDriverLibrary(std::string_view line) {
-        if (!board_->driverLibrary.empty()) return "the driver library is given twice";
-        std::string_view path = line.substr(line.find("driver-library") + 14);
-        while (!path.empty() && std::isspace(static_cast<unsigned char>(path.front())))
-            path.remove_prefix(1);
-        while (!path.empty() && std::isspace(static_cast<unsigned char>(path.back())))
-            path.remove_suffix(1);
-        if (path.empty()) return "driver-library needs the file of the driver library";
-        board_->driverLibrary = std::string(path);
+    // A file named by the rest of the line, blanks inside it kept.
+    static std::string readPath(std::string_view line, std::string_view keyword,
+                                const std::string& what, std::string* path) {
+        if (!path->empty()) return what + " is given twice";
+        std::string_view rest = line.substr(line.find(keyword) + keyword.size());
+        while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.front())))
+            rest.remove_prefix(1);
+        while (!rest.empty() && std::isspace(static_cast<unsigned char>(rest.back())))
+            rest.remove_suffix(1);
+        if (rest.empty()) return std::string(keyword) + " needs the file of " + what;
+        *path = std::string(rest);
         return {};
     }
 
@@ -278,8 +284,11 @@ bool parseBoardText(std::string_view text, const std::string& sourceName, BoardC
                     std::string* error) {
     BoardFile board;
     if (!parseBoardFile(text, sourceName, &board, error)) return false;
-    if (!board.driverLibrary.empty()) {
-        if (error) *error = sourceName + ": a simulated board loads no driver library";
+    if (!board.driverLibrary.empty() || !board.deviceFile.empty()) {
+        if (error)
+            *error = sourceName +
+                     ": a simulated board loads no driver library and opens no "
+                     "device file";
         return false;
     }
     *config = std::move(board.simulated);
@@ -293,17 +302,20 @@ bool readBoardFile(const std::string& path, BoardFile* board, std::string* error
         return false;
     }
     if (!parseBoardFile(text, path, board, error)) return false;
-    const std::filesystem::path library(board->driverLibrary);
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    const std::filesystem::path library(board->driverLibrary), device(board->deviceFile);
     if (library.has_parent_path() && library.is_relative())
-        board->driverLibrary = (std::filesystem::path(path).parent_path() / library).string();
+        board->driverLibrary = (folder / library).string();
+    if (!device.empty() && device.is_relative()) board->deviceFile = (folder / device).string();
     return true;
 }
 
 int32 loadBoardFile(const std::string& path, std::string* error) {
     BoardFile board;
     if (!readBoardFile(path, &board, error)) return kErrorBoardFileInvalid;
-    if (!board.driverLibrary.empty()) {
-        if (error) *error = path + ": a simulated board loads no driver library";
+    if (!board.driverLibrary.empty() || !board.deviceFile.empty()) {
+        if (error)
+            *error = path + ": a simulated board loads no driver library and opens no device file";
         return kErrorBoardFileInvalid;
     }
     return installSimulatedBoard(board.simulated, error);

@@ -102,7 +102,7 @@ DriverBackend& driverBackend() {
         const BackendEntry& first = *registeredBackends().front();
         std::string error;
         installedBackend() = first.make(BoardSettings{}, &error);
-        installedBoard() = {first.name, first.simulated, {}, {}};
+        installedBoard() = {first.name, first.simulated, {}, {}, {}};
     }
     return *installedBackend();
 }

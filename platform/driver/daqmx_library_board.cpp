@@ -230,7 +230,7 @@ std::unique_ptr<DriverBackend> makeFromSettings(const BoardSettings& settings, s
 }  // namespace
 
 extern const BackendEntry kDaqmxLibraryBackend = {
-    "daqmx", false, true, "a real board through the vendor's DAQmx driver library",
-    makeFromSettings};
+    "daqmx",          false,   true,   "a real board through the vendor's DAQmx driver library",
+    makeFromSettings, nullptr, nullptr};
 
 }  // namespace trelvanix::driver

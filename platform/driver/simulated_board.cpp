@@ -465,7 +465,8 @@ std::unique_ptr<DriverBackend> makeFromSettings(const BoardSettings& settings, s
 }  // namespace
 
 extern const BackendEntry kSimulatedBoardBackend = {
-    "simulated", true, false, "the built-in simulated board Dev1 (the default)", makeFromSettings};
+    "simulated",      true,    false,  "the built-in simulated board Dev1 (the default)",
+    makeFromSettings, nullptr, nullptr};
 
 std::int32_t installSimulatedBoard(const BoardConfig& config, std::string* error) {
     for (const FaultSpec& fault : config.faults) {
@@ -476,7 +477,8 @@ std::int32_t installSimulatedBoard(const BoardConfig& config, std::string* error
             return kErrorBoardFileInvalid;
         }
     }
-    installDriverBackend(makeSimulatedBoard(config), {kSimulatedBoardBackend.name, true, {}, {}});
+    installDriverBackend(makeSimulatedBoard(config),
+                         {kSimulatedBoardBackend.name, true, {}, {}, {}});
     clearDriverFaults();
     for (const FaultSpec& fault : config.faults)
         injectDriverFault(fault.operation, fault.call, fault.status);
