@@ -21,6 +21,7 @@ constexpr std::int32_t kErrorChanTypeMismatch = -200473;  // read or write on th
 constexpr std::int32_t kErrorNoChannelsInTask = -200478;
 constexpr std::int32_t kErrorAODataOutOfRange =
     -200561;  // output value beyond the channel's limits
+constexpr std::int32_t kErrorDeviceCannotBeAccessed = -201003;  // gone, unpowered or unreachable
 
 // Not a driver status: a board file or a board choice that cannot be used.
 constexpr std::int32_t kErrorBoardFileInvalid = -1;

@@ -28,7 +28,6 @@ TEST_F(BackendChoiceTest, BackEndsAreRegisteredByNameWithTheSimulatedBoardFirst)
     ASSERT_NE(library, nullptr);
     EXPECT_FALSE(library->simulated);
     EXPECT_TRUE(library->loadsDriverLibrary);
-    EXPECT_EQ(backendNamed("comedi"), nullptr);
     EXPECT_THAT(backendListText(),
                 HasSubstr("  simulated  the built-in simulated board Dev1 (the default)\n"));
 }
@@ -58,7 +57,8 @@ TEST_F(BackendChoiceTest, ChoicesThatCannotWorkAreRefusedAndTheBoardStays) {
         EXPECT_EQ(ranges[1], 3.0) << "the board in use stays";
         return error;
     };
-    EXPECT_EQ(refused({"turbo", "", ""}), "unknown back end \"turbo\" (known: simulated, daqmx)");
+    EXPECT_THAT(refused({"turbo", "", ""}),
+                HasSubstr("unknown back end \"turbo\" (known: simulated, daqmx"));
     EXPECT_THAT(refused({"daqmx", "", ""}),
                 HasSubstr("back end daqmx needs a driver library: give --driver-library FILE"));
     EXPECT_THAT(refused({"simulated", "", "libnidaqmx.so"}),

@@ -1,0 +1,590 @@
+#include "platform/driver/comedi_board.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/driver/driver_errors.h"
+#include "platform/driver/physical_channels.h"
+
+namespace trelvanix::driver {
+
+using namespace comedi_library;
+
+namespace {
+
+constexpr const char* kDevice = "Dev1";
+constexpr double kLateSamplesAllowance = 0.25;  // seconds
+
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+Outcome invalidValue(std::string cause) {
+    return Outcome::failure(kErrorInvalidAttributeValue, std::move(cause));
+}
+
+std::string quoted(const std::string& name) {
+    return "task \"" + name + "\"";
+}
+
+unsigned int analogReference(TerminalConfig config) {
+    switch (config) {
+        case TerminalConfig::NonReferencedSingleEnded:
+            return kAnalogRefCommon;
+        case TerminalConfig::Differential:
+            return kAnalogRefDiff;
+        case TerminalConfig::ReferencedSingleEnded:
+        case TerminalConfig::Default:
+            break;
+    }
+    return kAnalogRefGround;
+}
+
+// As the vendor's driver does: the narrowest range that holds both limits; an output with no
+// such range gets its widest, and values beyond it are refused when written.
+const ComediRange* chooseRange(const std::vector<ComediRange>& ranges, double min, double max,
+                               bool widestOtherwise) {
+    const auto span = [](const ComediRange& r) { return r.limits.high - r.limits.low; };
+    const ComediRange* chosen = nullptr;
+    for (const ComediRange& range : ranges)
+        if (range.limits.low <= min && max <= range.limits.high &&
+            (!chosen || span(range) < span(*chosen)))
+            chosen = &range;
+    if (chosen || !widestOtherwise) return chosen;
+    for (const ComediRange& range : ranges)
+        if (!chosen || span(range) > span(*chosen)) chosen = &range;
+    return chosen;
+}
+
+void appendSample(std::vector<std::uint8_t>* bytes, RawSample sample, std::size_t sampleBytes) {
+    std::uint8_t raw[4];
+    if (sampleBytes == 2) {
+        const auto shortSample = static_cast<std::uint16_t>(sample);
+        std::memcpy(raw, &shortSample, 2);
+    } else {
+        std::memcpy(raw, &sample, 4);
+    }
+    bytes->insert(bytes->end(), raw, raw + sampleBytes);
+}
+
+RawSample sampleAt(const std::uint8_t* bytes, std::size_t sampleBytes) {
+    if (sampleBytes == 2) {
+        std::uint16_t sample;
+        std::memcpy(&sample, bytes, 2);
+        return sample;
+    }
+    RawSample sample;
+    std::memcpy(&sample, bytes, 4);
+    return sample;
+}
+
+}  // namespace
+
+ComediBoard::~ComediBoard() {
+    // Nothing is left running on the board, and no waveform left playing, once it is closed.
+    for (auto& [id, task] : tasks_) stopTask(task);
+}
+
+Outcome ComediBoard::findTask(TaskId id, Task** task) {
+    const auto found = tasks_.find(id);
+    if (found == tasks_.end())
+        return Outcome::failure(kErrorInvalidTask,
+                                "task " + std::to_string(id) + " is invalid or has been cleared");
+    *task = &found->second;
+    return Outcome::success();
+}
+
+Outcome ComediBoard::inputRanges(std::string_view device, std::vector<RangePair>* ranges) {
+    if (!sameNameIgnoringCase(device, kDevice))
+        return Outcome::failure(kErrorInvalidDeviceId, "device \"" + std::string(device) +
+                                                           "\" does not exist; the board is \"" +
+                                                           kDevice + "\"");
+    std::vector<ComediRange> found;
+    if (Outcome bad = device_->ranges(device_->inputSubdevice(), 0, &found); bad.failed())
+        return bad;
+    // The unipolar ranges come first, as the program expects, each kind in the board's order.
+    ranges->clear();
+    for (const ComediRange& range : found)
+        if (range.limits.low >= 0.0) ranges->push_back(range.limits);
+    for (const ComediRange& range : found)
+        if (range.limits.low < 0.0) ranges->push_back(range.limits);
+    return Outcome::success();
+}
+
+Outcome ComediBoard::createTask(TaskId id, std::string_view name) {
+    tasks_[id].name = std::string(name);
+    return Outcome::success();
+}
+
+Outcome ComediBoard::addInputChannel(TaskId id, std::string_view physicalChannels,
+                                     TerminalConfig terminalConfig, double min, double max) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind == Kind::Output)
+        return invalidValue(quoted(task->name) + " already holds output channels");
+    if (task->running) return invalidValue(quoted(task->name) + " is running");
+    if (!(min < max))
+        return invalidValue("minimum " + number(min) + " V is not below maximum " + number(max) +
+                            " V");
+    const unsigned int subdevice = device_->inputSubdevice();
+    std::vector<int> physical;
+    if (Outcome bad = parsePhysicalChannels(physicalChannels, kDevice, "ai",
+                                            device_->channelCount(subdevice), &physical);
+        bad.failed())
+        return bad;
+    std::vector<Channel> added;
+    for (const int ch : physical) {
+        const std::string name = "Dev1/ai" + std::to_string(ch);
+        bool twice = false;
+        for (const Channel& present : task->channels) twice = twice || int(present.physical) == ch;
+        for (const Channel& present : added) twice = twice || int(present.physical) == ch;
+        if (twice)
+            return Outcome::failure(kErrorChanAlreadyInTask,
+                                    name + " is already in " + quoted(task->name));
+        std::vector<ComediRange> ranges;
+        if (Outcome bad = device_->ranges(subdevice, ch, &ranges); bad.failed()) return bad;
+        const ComediRange* range = chooseRange(ranges, min, max, false);
+        if (!range)
+            return invalidValue("no input range of " + name + " holds " + number(min) + " V to " +
+                                number(max) + " V");
+        added.push_back({static_cast<unsigned int>(ch), range->index,
+                         analogReference(terminalConfig), min, max, range->limits,
+                         device_->converter(subdevice, ch, range->index, true)});
+    }
+    task->channels.insert(task->channels.end(), added.begin(), added.end());
+    task->kind = Kind::Input;
+    return Outcome::success();
+}
+
+Outcome ComediBoard::addOutputChannel(TaskId id, std::string_view physicalChannels, double min,
+                                      double max) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind == Kind::Input)
+        return invalidValue(quoted(task->name) + " already holds input channels");
+    if (task->running) return invalidValue(quoted(task->name) + " is running");
+    if (!(min < max))
+        return invalidValue("minimum " + number(min) + " V is not below maximum " + number(max) +
+                            " V");
+    if (device_->outputSubdevice() < 0)
+        return Outcome::failure(kErrorPhysicalChanDoesNotExist,
+                                "the board has no analog outputs: \"" +
+                                    std::string(physicalChannels) + "\" does not exist");
+    const auto subdevice = static_cast<unsigned int>(device_->outputSubdevice());
+    std::vector<int> physical;
+    if (Outcome bad = parsePhysicalChannels(physicalChannels, kDevice, "ao",
+                                            device_->channelCount(subdevice), &physical);
+        bad.failed())
+        return bad;
+    std::vector<Channel> added;
+    for (const int ch : physical) {
+        std::vector<ComediRange> ranges;
+        if (Outcome bad = device_->ranges(subdevice, ch, &ranges); bad.failed()) return bad;
+        const ComediRange* range = chooseRange(ranges, min, max, true);
+        if (!range) return invalidValue("Dev1/ao" + std::to_string(ch) + " has no range in volts");
+        added.push_back({static_cast<unsigned int>(ch), range->index, kAnalogRefGround, min, max,
+                         range->limits, device_->converter(subdevice, ch, range->index, false)});
+    }
+    task->channels.insert(task->channels.end(), added.begin(), added.end());
+    task->kind = Kind::Output;
+    task->waveform.clear();
+    task->pendingLevels.clear();
+    return Outcome::success();
+}
+
+Outcome ComediBoard::configureSampleClock(TaskId id, std::string_view source, double rate,
+                                          ClockEdge activeEdge, std::uint64_t samplesPerChannel) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind == Kind::Empty)
+        return Outcome::failure(kErrorNoChannelsInTask, quoted(task->name) + " has no channels");
+    if (task->running) return invalidValue(quoted(task->name) + " is running");
+    if (!source.empty() && !sameNameIgnoringCase(source, "OnboardClock"))
+        return invalidValue("clock source \"" + std::string(source) +
+                            "\" does not exist; use the onboard clock");
+    if (!(rate > 0.0)) return invalidValue("rate " + number(rate) + " S/s is not above 0");
+    if (samplesPerChannel < 2)
+        return invalidValue("a buffer of " + std::to_string(samplesPerChannel) +
+                            " samples per channel is too small");
+    task->clocked = true;
+    task->rate = rate;
+    task->bufferSize = samplesPerChannel;
+    return Outcome::success();
+}
+
+Outcome ComediBoard::reserve(const Task& task) const {
+    for (const auto& [id, other] : tasks_) {
+        if (&other == &task || !other.running || other.kind != task.kind) continue;
+        // A running command holds its whole subdevice; on-demand writes share the outputs.
+        if (task.kind == Kind::Output && !task.clocked && !other.clocked) continue;
+        const char* resource = task.kind == Kind::Input ? "the analog-input subdevice of Dev1"
+                                                        : "the analog-output subdevice of Dev1";
+        return Outcome::failure(
+            kErrorResourceReserved,
+            std::string("The specified resource is reserved. The operation could not be "
+                        "completed as specified.\nResource: ") +
+                resource + ", reserved by task \"" + other.name + "\"\nTask Name: " + task.name);
+    }
+    return Outcome::success();
+}
+
+Outcome ComediBoard::startTask(Task& task) {
+    if (task.running) return Outcome::success();
+    if (task.kind == Kind::Empty)
+        return Outcome::failure(kErrorNoChannelsInTask, quoted(task.name) + " has no channels");
+    if (Outcome bad = reserve(task); bad.failed()) return bad;
+    if (task.kind == Kind::Input) return startInput(task);
+    if (task.clocked) return startOutput(task);
+    if (!task.pendingLevels.empty()) {
+        if (Outcome bad = setLevels(task, task.pendingLevels); bad.failed()) return bad;
+        task.pendingLevels.clear();
+    }
+    task.running = true;
+    return Outcome::success();
+}
+
+Outcome ComediBoard::start(TaskId id) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    return startTask(*task);
+}
+
+Outcome ComediBoard::startInput(Task& task) {
+    if (!task.clocked)
+        return invalidValue(quoted(task.name) +
+                            " has no sample clock; the board acquires only "
+                            "with one");
+    const unsigned int subdevice = device_->inputSubdevice();
+    task.chanlist.clear();
+    for (const Channel& channel : task.channels)
+        task.chanlist.push_back(packChannel(channel.physical, channel.range, channel.aref));
+    const std::string what = "the input command of " + quoted(task.name);
+    bool waitsForTrigger = false;
+    if (Outcome bad = device_->startCommand(subdevice, task.chanlist, task.rate, false, what,
+                                            &waitsForTrigger);
+        bad.failed())
+        return bad;
+    task.input = std::make_unique<InputStream>(
+        device_->fileDescriptor(), device_->sampleBytes(subdevice) * task.channels.size(),
+        task.bufferSize);
+    if (waitsForTrigger) {
+        if (Outcome bad = device_->triggerInternally(subdevice, what); bad.failed()) {
+            task.input.reset();
+            device_->cancel(subdevice, what);
+            return bad;
+        }
+    }
+    task.readPosition = 0;
+    task.running = true;
+    return Outcome::success();
+}
+
+Outcome ComediBoard::startOutput(Task& task) {
+    if (task.waveform.empty())
+        return Outcome::failure(kErrorGenerationBufferEmpty,
+                                quoted(task.name) + " has no waveform written");
+    const auto subdevice = static_cast<unsigned int>(device_->outputSubdevice());
+    task.chanlist.clear();
+    for (const Channel& channel : task.channels)
+        task.chanlist.push_back(packChannel(channel.physical, channel.range, kAnalogRefGround));
+    const std::string what = "the output command of " + quoted(task.name);
+    bool waitsForTrigger = false;
+    if (Outcome bad = device_->startCommand(subdevice, task.chanlist, task.rate, true, what,
+                                            &waitsForTrigger);
+        bad.failed())
+        return bad;
+    auto stream = std::make_unique<OutputStream>(device_->fileDescriptor(), task.waveform);
+    // The board's buffer is filled before the output starts, so it starts with the waveform.
+    const int unwritten = stream->preload();
+    Outcome started = unwritten != 0
+                          ? device_->failure(what + ": the waveform cannot be written", unwritten)
+                          : Outcome::success();
+    if (!started.failed() && waitsForTrigger) started = device_->triggerInternally(subdevice, what);
+    task.output = std::move(stream);
+    task.running = true;
+    if (started.failed())
+        stopTask(task);
+    else
+        task.output->start();
+    return started;
+}
+
+Outcome ComediBoard::stopTask(Task& task) {
+    if (!task.running) return Outcome::success();
+    task.running = false;
+    const std::string what =
+        (task.kind == Kind::Input ? "the input command of " : "the output command of ") +
+        quoted(task.name);
+    if (task.kind == Kind::Input) {
+        task.acquiredAtStop = task.input->state().acquired;
+        task.input.reset();
+        return device_->cancel(device_->inputSubdevice(), what);
+    }
+    if (!task.clocked) return Outcome::success();  // an on-demand value holds
+    task.output.reset();
+    const Outcome cancelled =
+        device_->cancel(static_cast<unsigned int>(device_->outputSubdevice()), what);
+    std::vector<double> zero(task.channels.size(), 0.0);
+    const Outcome zeroed = setLevels(task, zero);
+    return cancelled.failed() ? cancelled : zeroed;
+}
+
+Outcome ComediBoard::setLevels(Task& task, const std::vector<double>& levels) {
+    if (Outcome bad = reserve(task); bad.failed()) return bad;
+    const auto subdevice = static_cast<unsigned int>(device_->outputSubdevice());
+    for (std::size_t i = 0; i < task.channels.size(); ++i) {
+        const Channel& channel = task.channels[i];
+        const std::string name = "Dev1/ao" + std::to_string(channel.physical);
+        if (Outcome bad = device_->writeSample(
+                subdevice, channel.physical, channel.range, channel.converter.fromVolts(levels[i]),
+                name + " cannot be set to " + number(levels[i]) + " V and may hold another value");
+            bad.failed())
+            return bad;
+    }
+    return Outcome::success();
+}
+
+Outcome ComediBoard::checkOutputs() {
+    for (auto& [id, task] : tasks_) {
+        if (!task.running || !task.output || task.output->error() == 0) continue;
+        const int error = task.output->error();
+        const Outcome stopped = stopTask(task);
+        const std::string cause =
+            device_->failure("the waveform of " + quoted(task.name) + " stopped", error).cause;
+        return Outcome::failure(
+            kErrorGenerationBufferEmpty,
+            cause + (stopped.failed() ? "; " + stopped.cause : "; its outputs were set to 0 V"));
+    }
+    return Outcome::success();
+}
+
+Outcome ComediBoard::acquiredPerChannel(TaskId id, std::uint64_t* total) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind != Kind::Input)
+        return Outcome::failure(kErrorChanTypeMismatch,
+                                quoted(task->name) + " is not an input task");
+    if (Outcome bad = checkOutputs(); bad.failed()) return bad;
+    if (!task->running) {
+        *total = task->acquiredAtStop;
+        return Outcome::success();
+    }
+    const InputStream::State state = task->input->state();
+    // A stream that ended brings no more samples: a caller waiting for them before it reads
+    // would wait for ever, so the end is reported here too.
+    if (state.ended) return endOfInput(*task, state);
+    *total = state.acquired;
+    return Outcome::success();
+}
+
+Outcome ComediBoard::endOfInput(const Task& task, const InputStream::State& state) const {
+    const std::string what = quoted(task.name) + ": ";
+    // A read gives Comedi's error; a stream that merely ended may have one to ask for.
+    const int error =
+        state.error != 0 ? state.error : device_->streamError(device_->inputSubdevice());
+    if (statusOfComediError(error) == kErrorSamplesNoLongerAvailable)
+        return device_->failure(
+            what + "the board's buffer overflowed: samples were lost before they could be read",
+            error);
+    if (error != 0) return device_->failure(what + "the board could not be read", error);
+    return Outcome::failure(kErrorDeviceCannotBeAccessed,
+                            what + "the board ended the acquisition on its own");
+}
+
+Outcome ComediBoard::read(TaskId id, const ReadRequest& request, std::int32_t* samplesRead) {
+    *samplesRead = 0;
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind != Kind::Input)
+        return task->kind == Kind::Empty
+                   ? Outcome::failure(kErrorNoChannelsInTask,
+                                      quoted(task->name) + " has no channels")
+                   : Outcome::failure(kErrorChanTypeMismatch,
+                                      quoted(task->name) + " is not an input task");
+    if (Outcome bad = checkOutputs(); bad.failed()) return bad;
+    // Reading a task that is not running starts it, as the vendor's driver does.
+    if (Outcome bad = startTask(*task); bad.failed()) return bad;
+    if (request.samplesPerChannel < kReadAllAvailable)
+        return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
+                            " samples per channel");
+    if (request.samplesPerChannel > 0 &&
+        std::uint64_t(request.samplesPerChannel) > task->bufferSize)
+        return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
+                            " samples per channel from a buffer of " +
+                            std::to_string(task->bufferSize));
+    const auto overflow = [&] {
+        return Outcome::failure(
+            kErrorSamplesNoLongerAvailable,
+            quoted(task->name) + ": the samples requested have been overwritten; more than " +
+                std::to_string(task->bufferSize) + " samples per channel waited to be read");
+    };
+    InputStream::State state = task->input->state();
+    if (state.overflowed) return overflow();
+    const std::uint64_t wanted = request.samplesPerChannel == kReadAllAvailable
+                                     ? state.available
+                                     : std::uint64_t(request.samplesPerChannel);
+    const std::size_t channels = task->channels.size();
+    if (wanted * channels > request.capacity)
+        return Outcome::failure(kErrorReadBufferTooSmall,
+                                "the read array holds " + std::to_string(request.capacity) +
+                                    " samples but " + std::to_string(wanted * channels) +
+                                    " were requested");
+    if (state.available < wanted) {
+        // The wait lasts as long as the missing samples take to come, and one read's worth
+        // more (a quarter second at least): a board that stops delivering never holds the
+        // program for long.
+        double wait = double(wanted - state.available) / task->rate +
+                      std::max(double(wanted) / task->rate, kLateSamplesAllowance);
+        if (request.timeout >= 0) wait = std::min(wait, request.timeout);
+        state = task->input->waitFor(wanted, wait);
+        if (state.overflowed) return overflow();
+        if (state.available < wanted) {
+            if (state.ended) return endOfInput(*task, state);
+            return device_->failure(quoted(task->name) + ": " + std::to_string(wanted) +
+                                        " samples per channel were not all acquired within " +
+                                        number(wait) + " s; " + std::to_string(state.available) +
+                                        " were there",
+                                    ETIMEDOUT);
+        }
+    }
+    std::vector<std::uint8_t> bytes;
+    task->input->take(wanted, &bytes);
+    convertScans(*task, bytes, request);
+    task->readPosition += wanted;
+    *samplesRead = static_cast<std::int32_t>(wanted);
+    return Outcome::success();
+}
+
+void ComediBoard::convertScans(const Task& task, const std::vector<std::uint8_t>& bytes,
+                               const ReadRequest& request) const {
+    const std::size_t channels = task.channels.size();
+    const std::size_t sampleBytes = device_->sampleBytes(device_->inputSubdevice());
+    const std::size_t scans = bytes.size() / (sampleBytes * channels);
+    for (std::size_t j = 0; j < scans; ++j)
+        for (std::size_t c = 0; c < channels; ++c) {
+            const RawSample sample =
+                sampleAt(&bytes[(j * channels + c) * sampleBytes], sampleBytes);
+            const std::size_t at = request.groupByScan ? j * channels + c : c * scans + j;
+            request.data[at] = task.channels[c].converter.toVolts(sample);
+        }
+}
+
+Outcome ComediBoard::checkValue(const Channel& channel, double volts) const {
+    const double low = std::max(channel.min, channel.limits.low);
+    const double high = std::min(channel.max, channel.limits.high);
+    if (volts >= low && volts <= high) return Outcome::success();
+    return Outcome::failure(kErrorAODataOutOfRange, "value " + number(volts) + " V for Dev1/ao" +
+                                                        std::to_string(channel.physical) +
+                                                        " is outside " + number(low) + " V to " +
+                                                        number(high) + " V");
+}
+
+Outcome ComediBoard::write(TaskId id, const WriteRequest& request, std::int32_t* written) {
+    *written = 0;
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind != Kind::Output)
+        return task->kind == Kind::Empty
+                   ? Outcome::failure(kErrorNoChannelsInTask,
+                                      quoted(task->name) + " has no channels")
+                   : Outcome::failure(kErrorChanTypeMismatch,
+                                      quoted(task->name) + " is not an output task");
+    if (request.samplesPerChannel < 0)
+        return invalidValue("cannot write " + std::to_string(request.samplesPerChannel) +
+                            " samples per channel");
+    const auto perChannel = static_cast<std::size_t>(request.samplesPerChannel);
+    const std::size_t channels = task->channels.size();
+    if (task->clocked && perChannel < 2)
+        return invalidValue("a waveform needs at least 2 samples per channel");
+    if (!task->clocked && perChannel != 1)
+        return invalidValue(quoted(task->name) +
+                            " has no sample clock; write one sample per channel");
+    const auto value = [&](std::size_t scan, std::size_t c) {
+        return request.groupByScan ? request.data[scan * channels + c]
+                                   : request.data[c * perChannel + scan];
+    };
+    for (std::size_t j = 0; j < perChannel; ++j)
+        for (std::size_t c = 0; c < channels; ++c)
+            if (Outcome bad = checkValue(task->channels[c], value(j, c)); bad.failed()) return bad;
+
+    if (!task->clocked) {
+        std::vector<double> levels(channels);
+        for (std::size_t c = 0; c < channels; ++c) levels[c] = value(0, c);
+        *written = 1;
+        if (task->running || request.autoStart) return setLevels(*task, levels);
+        task->pendingLevels = levels;
+        return Outcome::success();
+    }
+    const auto subdevice = static_cast<unsigned int>(device_->outputSubdevice());
+    const std::size_t sampleBytes = device_->sampleBytes(subdevice);
+    std::vector<std::uint8_t> waveform;
+    waveform.reserve(perChannel * channels * sampleBytes);
+    for (std::size_t j = 0; j < perChannel; ++j)
+        for (std::size_t c = 0; c < channels; ++c)
+            appendSample(&waveform, task->channels[c].converter.fromVolts(value(j, c)),
+                         sampleBytes);
+    // A new waveform on a running task replaces the old one: the output starts again with it.
+    const bool wasRunning = task->running;
+    if (wasRunning) stopTask(*task);
+    task->waveform = std::move(waveform);
+    *written = request.samplesPerChannel;
+    return wasRunning || request.autoStart ? startTask(*task) : Outcome::success();
+}
+
+Outcome ComediBoard::writeScalar(TaskId id, bool autoStart, double timeout, double value) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    if (task->kind == Kind::Input)
+        return Outcome::failure(kErrorChanTypeMismatch,
+                                quoted(task->name) + " is not an output task");
+    if (task->channels.size() != 1)
+        return invalidValue("a scalar write needs a task with exactly one output channel");
+    if (task->clocked)
+        return invalidValue(quoted(task->name) +
+                            " has a sample clock; write a waveform to it "
+                            "instead");
+    WriteRequest request{1, autoStart, timeout, false, &value};
+    std::int32_t written = 0;
+    return write(id, request, &written);
+}
+
+Outcome ComediBoard::stop(TaskId id) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    return stopTask(*task);
+}
+
+Outcome ComediBoard::clear(TaskId id) {
+    Task* task;
+    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
+    // The task is released whatever stopping it met: the program sets its outputs to 0 V
+    // itself after a stimulus, and tells the operator of one it cannot.
+    stopTask(*task);
+    tasks_.erase(id);
+    return Outcome::success();
+}
+
+namespace {
+
+std::unique_ptr<DriverBackend> makeFromSettings(const BoardSettings& settings, std::string* error) {
+    std::unique_ptr<ComediDevice> device =
+        ComediDevice::open(settings.driverLibrary, settings.deviceFile, error);
+    if (!device) return nullptr;
+    return std::make_unique<ComediBoard>(std::move(device));
+}
+
+}  // namespace
+
+extern const BackendEntry kComediBackend = {"comedi",
+                                            false,
+                                            true,
+                                            "a real board through Comedi's libcomedi (Linux)",
+                                            makeFromSettings,
+                                            kComediLibrary,
+                                            kComediDeviceFile};
+
+}  // namespace trelvanix::driver
