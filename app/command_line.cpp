@@ -41,12 +41,14 @@ std::string usageText() {
            "  --sim-time      run on simulated time: waiting costs nothing, runs repeat exactly\n"
            "  --script FILE   replay the operator actions in FILE, then end\n"
            "  --board FILE    describe the board in FILE (the simulated board's signals and\n"
-           "                  seed, or a driver-library line for a real board)\n"
+           "                  seed, or for a real board a driver-library line and, through\n"
+           "                  Comedi, a device-file line)\n"
            "  --backend NAME  drive the board through the back end NAME, one of:\n" +
            driver::backendListText() +
            "  --driver-library FILE\n"
            "                  load the board vendor's driver library FILE (libnidaqmx.so,\n"
-           "                  nicaiu.dll) and drive the real board through it\n"
+           "                  nicaiu.dll) and drive the real board through it; with\n"
+           "                  --backend comedi, the libcomedi to load in place of the system's\n"
            "  --help          show this text\n";
 }
 
