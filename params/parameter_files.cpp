@@ -1,24 +1,24 @@
-// The parameter-file menu commands: what the settings in force are, writing them, and putting
-// a file's settings into force once the whole file has read.
+// The parameter-file menu commands: what the settings in force are, writing them, and reading
+// a file whole and checking it before it is put into force (params/parameter_apply.cpp).
 
 #include "params/parameter_files.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
+#include <iterator>
 #include <string>
 
-#include "analysis/display_filters.h"
 #include "analysis/units.h"
 #include "daq/acquisition.h"
+#include "params/parameter_limits.h"
 #include "params/parameter_text.h"
+#include "params/parameter_trailer.h"
 #include "platform/files/operator_files.h"
+#include "platform/ui/resource.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
 #include "state/main_panel_display.h"
-#include "state/menu_groups.h"
 #include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 
@@ -62,82 +62,25 @@ StimulusSettings currentStimulus() {
     return s;
 }
 
-void applyStimulus(const ParameterSet& set) {
-    const StimulusSettings& s = set.stimulus;
-    switch (set.waveform) {
-        case kPulse:
-            std::copy(s.pulseDur.begin(), s.pulseDur.end(), Pulse_dur);
-            std::copy(s.pulseAmp.begin(), s.pulseAmp.end(), Pulse_amp);
-            break;
-        case kRamp:
-            std::copy(s.rampDur.begin(), s.rampDur.end(), Ramp_dur);
-            std::copy(s.rampAmp.begin(), s.rampAmp.end(), Ramp_amp);
-            break;
-        case kCell:
-            Duration = s.duration;
-            WF_amp = s.amplitude;
-            CellPhase = s.cellPhase;
-            break;
-        case kZap:
-            Duration = s.duration;
-            WF_amp = s.amplitude;
-            break;
-        case kPoisson:
-            Frequency = s.frequency;
-            Duration = s.duration;
-            Dur = s.pulseWidth;
-            WF_amp = s.amplitude;
-            break;
-        case kSine:
-            Duration = s.duration;
-            WF_amp = s.amplitude;
-            Phase = s.phase;
-            Duty_cycle = s.dutyCycle;
-            break;
-        default:
-            break;
+// The sub-panel controls of the current kind that only the trailer carries, and the stimulus
+// a cell waveform is chained after.
+StimulusExtras currentExtras() {
+    StimulusExtras extras;
+    const ui::ResourceFile* resource = ui::registeredResource("trelvanix.uir");
+    const int panel = Handle[Waveform];
+    for (const TrailerControl& control : TrailerControls()) {
+        if (control.kind != Waveform || panel == 0 || !resource) continue;
+        double value = 0.0;
+        if (GetCtrlVal(panel, ControlIdOf(*resource, control.name), &value) == 0)
+            extras.panelControls[control.name] = value;
     }
-    Num_repeats = s.numRepeats;
-    Interburst = s.interburst;
-    Num_burst = s.numBurst;
-    Baseline = s.baseline;
-    Interbaseline = s.interbaseline;
-    // A cell file without samples keeps the cell waveform loaded now.
-    if (set.waveform != kCell || s.cellSamples.size() != kCellSamples) return;
-    delete[] Cell_array;
-    Cell_array = new double[kCellSamples];
-    std::copy(s.cellSamples.begin(), s.cellSamples.end(), Cell_array);
-    if (Handle[kCell] != 0) {
-        SetCtrlVal(Handle[kCell], CELL_DUR, Duration);
-        SetCtrlVal(Handle[kCell], CELL_MIN, Cell_array[1002]);
-        SetCtrlVal(Handle[kCell], CELL_MAX, Cell_array[1001]);
-        SetCtrlVal(Handle[kCell], CELL_DC, Cell_array[1003]);
-    }
-    std::fill(Cell_array + 1000, Cell_array + kCellSamples, 0.0);
-}
-
-// The loaded kind is selected and its sub-panel shows the loaded values, so what the operator
-// sees is what will play.
-void showLoadedStimulus() {
-    SetCtrlVal(InjectHandle, INJECT_WAVEFORM, Waveform);
-    if (Waveform == kNoStimulus) {
-        DeleteGraphPlot(InjectHandle, INJECT_GRAPH, -1, VAL_IMMEDIATE_DRAW);
-        SetCtrlAttribute(InjectHandle, INJECT_START, ATTR_DIMMED, 1);
-        return;
-    }
-    if (LoadStimulusSubPanels() < 0) return;
-    UpdateParameters();
-    if (Waveform == kZap) SetCtrlVal(Handle[kZap], ZAP_DURATION, Duration);
-    if (Waveform == kCell) SetCtrlVal(Handle[kCell], CELL_PHASE, CellPhase);
-    SetCtrlAttribute(InjectHandle, INJECT_START, ATTR_DIMMED, 0);
-    InitializeGlobals();
-}
-
-template <typename Values>
-int firstIndexWhere(const Values& values, auto matches) {
-    for (int i = 0; i < static_cast<int>(std::size(values)); ++i)
-        if (matches(values[i])) return i;
-    return -1;
+    if (Waveform != kCell) return extras;
+    const bool chained = LoadFile == 1 && WF_buffer_2 && NumPts > 0;
+    // A chained stimulus too long for the file is left out (saving says so), not denied.
+    if (chained && NumPts > kMostFollowedValues) return extras;
+    extras.cellFollows.emplace();
+    if (chained) extras.cellFollows->assign(WF_buffer_2, WF_buffer_2 + NumPts);
+    return extras;
 }
 
 bool readWholeFile(const std::string& path, std::string* text, std::string* why) {
@@ -153,13 +96,27 @@ bool readWholeFile(const std::string& path, std::string* text, std::string* why)
         // The file grew past the check made before it was opened.
         if (text->size() > files::largestFile(files::OperatorFile::Parameters)) {
             CloseFile(file);
-            *why = "the file is far larger than a parameter file";
+            *why = "it grew past " +
+                   std::to_string(files::largestFile(files::OperatorFile::Parameters) >> 20) +
+                   " MB, the most a parameter file can be, while it was read";
             return false;
         }
     }
     CloseFile(file);
     if (got < 0) *why = lastFileError();
     return got == 0;
+}
+
+// The trailer lines a newer program wrote, left out: the operator hears which.
+void reportUnknownKeys(const ParameterSet& set) {
+    if (set.unknownKeys.empty()) return;
+    std::string lines;
+    for (const auto& [line, key] : set.unknownKeys)
+        lines += (lines.empty() ? "" : ", ") + key + " (line " + std::to_string(line) + ")";
+    MessagePopup("Warning!", ("The parameters were loaded. This version does not know these "
+                              "settings and left them out: " +
+                              lines + ".")
+                                 .c_str());
 }
 
 }  // namespace
@@ -187,24 +144,28 @@ ParameterSet CurrentParameters() {
         c.lowCutoff = Flp[ch];
         c.highCutoff = Fhp[ch];
     }
-    set.conversion = Conversion;
-    set.preTime = Pre_time;
-    set.postTime = Post_time;
+    // The stimulus panel's values are the ones the next stimulus plays with, whether or not a
+    // stimulus has been built since they were typed.
+    GetCtrlVal(InjectHandle, INJECT_CONVERSION, &set.conversion);
+    GetCtrlVal(InjectHandle, INJECT_PRE_TIME, &set.preTime);
+    GetCtrlVal(InjectHandle, INJECT_POST_TIME, &set.postTime);
     GetCtrlVal(InjectHandle, INJECT_CHANNEL, &set.injectChannel);
     set.waveform = Waveform;
+    getInjectparameters(set);
     return set;
 }
 
-int getInjectparameters(std::string& file) {
+int getInjectparameters(ParameterSet& set) {
     if (Waveform == kNoStimulus) return 0;
     refreshStimulusFromSubPanel();
-    const StimulusSettings stimulus = currentStimulus();
-    file += FormatStimulus(Waveform, stimulus, !stimulus.cellSamples.empty());
+    set.stimulus = currentStimulus();
+    set.stimulusExtras = currentExtras();
     return 0;
 }
 
 ParameterLimits CurrentLimits() {
-    ParameterLimits limits;
+    const ui::ResourceFile* resource = ui::registeredResource("trelvanix.uir");
+    ParameterLimits limits = resource ? LimitsFromResource(*resource) : ParameterLimits{};
     int count = 0;
     GetNumListItems(panelHandle, PANEL_BOARD_GAIN, &count);
     for (int i = 0; i < count; ++i) {
@@ -212,76 +173,13 @@ ParameterLimits CurrentLimits() {
         if (GetValueFromIndex(panelHandle, PANEL_BOARD_GAIN, i, &gain) == 0)
             limits.boardGains.push_back(static_cast<float>(gain));
     }
+    limits.rates.assign(std::begin(SampRateIDVal), std::end(SampRateIDVal));
+    limits.stretchLengths.assign(std::begin(MSPerStretchIDVal), std::end(MSPerStretchIDVal));
+    int mode = 0;
+    double low = 0.0, high = 0.0;
+    if (GetAxisScalingMode(panelHandle, PANEL_GRAPH, VAL_LEFT_YAXIS, &mode, &low, &high) == 0)
+        limits.sweepAxisSpan = high - low;
     return limits;
-}
-
-void ApplyParameters(const ParameterSet& set) {
-    NumScans = static_cast<int>(set.rateKilosamples * 1000);
-    Ds = 1.0 / NumScans;
-    const int rate = firstIndexWhere(
-        SampRateIDVal, [&](double v) { return static_cast<float>(v) == set.rateKilosamples; });
-    CheckOnlyMenuItem(SampRateID, rate >= 0 ? SampRateID[rate] : -1);
-
-    Stretches = set.stretches;
-    const int count = firstIndexWhere(StretchIDVal, [&](int v) { return v == Stretches; });
-    CheckOnlyMenuItem(StretchID, count >= 0 ? StretchID[count] : -1);
-
-    Sec_per_stretch = set.secondsPerStretch + 0.0000001;
-    const double wanted = std::ceil(1000.0 * set.secondsPerStretch);
-    const int length = firstIndexWhere(MSPerStretchIDVal,
-                                       [&](double v) { return std::ceil(1000.0 * v) == wanted; });
-    CheckOnlyMenuItem(MSPerStretchID, length >= 0 ? MSPerStretchID[length] : -1);
-
-    SetCtrlVal(panelHandle, PANEL_YDIVS, set.divisions);
-    SetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_YDIVISIONS, set.divisions);
-    if (SetDir(set.directory.c_str()) != 0) {
-        std::string current;
-        GetDir(&current);
-        MessagePopup("Error!", ("Cannot make " + set.directory +
-                                " the working directory; it stays " + current + ".")
-                                   .c_str());
-    }
-    Saving_interval = set.savingInterval;
-    Skip_interval = set.skipInterval;
-    // The saving dialog, once loaded, offers its own values: it offers the loaded ones now.
-    if (IntervalpanelHandle != 0) {
-        SetCtrlVal(IntervalpanelHandle, INTERVAL_SAVING, Saving_interval);
-        SetCtrlVal(IntervalpanelHandle, INTERVAL_PAUSE, Skip_interval);
-    }
-
-    for (int ch = 0; ch < 8; ++ch) {
-        const ChannelSettings& c = set.channels[ch];
-        SetCtrlVal(panelHandle, CheckID[ch], c.ticked);
-        Gain_Factor[ch] = c.gain;
-        Offset[ch] = c.offset;
-        // The range and the gain that converts its counts come from the same board range.
-        AILimitsIndex[ch] = c.rangeIndex;
-        GainList[ch] = c.exactGain;
-        std::snprintf(Units[ch], sizeof Units[ch], "%s", c.unit.c_str());
-        Scale_factor[ch] = c.scaleFactor;
-        Filter_type[ch] = c.filterType;
-        Window_type[ch] = c.windowType;
-        Window_size[ch] = c.windowSize;
-        Flp[ch] = c.lowCutoff;
-        Fhp[ch] = c.highCutoff;
-        FilterData(Filter_type[ch], Fhp[ch], Flp[ch], ch);
-    }
-
-    Conversion = set.conversion;
-    SetCtrlVal(InjectHandle, INJECT_CONVERSION, Conversion);
-    Pre_time = set.preTime;
-    SetCtrlVal(InjectHandle, INJECT_PRE_TIME, Pre_time);
-    Post_time = set.postTime;
-    SetCtrlVal(InjectHandle, INJECT_POST_TIME, Post_time);
-    SetCtrlVal(InjectHandle, INJECT_CHANNEL, set.injectChannel);
-    Waveform = set.waveform;
-    if (Waveform != kNoStimulus) applyStimulus(set);
-    showLoadedStimulus();
-
-    // The display uses the loaded stretch count: the sweep spans exactly those stretches.
-    SetCtrlVal(panelHandle, PANEL_SWEEP, Stretches * Sec_per_stretch);
-    scale_change();
-    channelCheck();
 }
 
 }  // namespace trelvanix::params
@@ -293,8 +191,7 @@ void SaveParameters() {
     if (FileSelectPopup("", "*.par", "*.*", "Select file for saving parameters.", VAL_SAVE_BUTTON,
                         0, 0, 1, 1, &path) <= 0)
         return;
-    std::string text = FormatSettings(CurrentParameters());
-    if (Waveform != trelvanix::kNoStimulus) getInjectparameters(text);
+    const std::string text = FormatParameters(CurrentParameters());
     const int file = OpenFile(path.c_str(), VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_ASCII);
     if (file < 0) {
         MessagePopup("Error!", kOpenError);
@@ -302,10 +199,19 @@ void SaveParameters() {
     }
     const bool written = WriteFile(file, text.data(), static_cast<int>(text.size())) >= 0;
     const bool closed = CloseFile(file) == 0;
-    if (!written || !closed)
+    if (!written || !closed) {
         MessagePopup("Error!", ("Error writing the parameter file " + path + ": " +
                                 lastFileError() + ". The file is incomplete.")
                                    .c_str());
+        return;
+    }
+    if (Waveform == trelvanix::kCell && LoadFile == 1 && NumPts > kMostFollowedValues)
+        MessagePopup("Warning!",
+                     ("The parameters were saved without the stimulus the cell waveform "
+                      "follows: its " +
+                      std::to_string(NumPts) + " values are more than a parameter file holds (" +
+                      std::to_string(kMostFollowedValues) + ").")
+                         .c_str());
 }
 
 void LoadParameters() {
@@ -329,7 +235,9 @@ void LoadParameters() {
     }
     std::string text, why;
     if (!readWholeFile(path, &text, &why)) {
-        MessagePopup("Error!", kOpenError);
+        // The reason, without the path it may start with: the message names the path once.
+        if (why.starts_with(path + ": ")) why.erase(0, path.size() + 2);
+        MessagePopup("Error!", (std::string(kOpenError) + " " + path + ": " + why).c_str());
         return;
     }
     ParameterSet set;
@@ -346,6 +254,7 @@ void LoadParameters() {
         UnitsHandle = units;
     }
     ApplyParameters(set);
+    reportUnknownKeys(set);
 }
 
 void channelCheck() {
@@ -360,6 +269,8 @@ void channelCheck() {
         }
     }
     setColorsAccording2Channel(Activechannel);
+    // The board-range list shows the range in force for the active channel.
+    trelvanix::ShowBoardGainOf(Activechannel);
     displayUnits(Activechannel);
 }
 

@@ -10,19 +10,21 @@
 // Asks for a file and writes the current settings into it.
 void SaveParameters();
 // Asks for a file, stops acquisition and any recording, reads the whole file and, when every
-// value reads, applies it; a damaged file changes nothing and says where it is damaged.
+// value reads and fits, applies it; a damaged file changes nothing and says where it is
+// damaged.
 void LoadParameters();
 // After loading: rescans the channels, makes the lowest ticked one active and shows it.
 void channelCheck();
 
 namespace trelvanix::params {
-// The settings in force now, up to the stimulus kind.
+// The settings in force now: what the panels show, the stimulus of the chosen kind included.
 ParameterSet CurrentParameters();
-// Appends the stimulus section of the current kind to the file text, each value first brought
-// up to date from its sub-panel control. Returns 0.
-int getInjectparameters(std::string& file);
-// What this board offers, to check a file against.
+// Brings the chosen kind's stimulus settings up to date from its sub-panel controls and puts
+// them, with the settings only the trailer carries, into `set`. Returns 0.
+int getInjectparameters(ParameterSet& set);
+// What this board, its menus and the panels' controls accept, to check a file against.
 ParameterLimits CurrentLimits();
-// Puts the settings into force as the loader does once the file has read.
+// Puts the settings into force as the loader does once the file has read, and shows them in
+// every window that shows them.
 void ApplyParameters(const ParameterSet& set);
 }  // namespace trelvanix::params

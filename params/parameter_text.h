@@ -1,12 +1,14 @@
 #pragma once
-// The parameter file's text: written as keyed lines, read back word by word by position. The
-// reader reads the whole text before anything is applied, so a short or damaged file is
-// refused whole, with the line and key where reading failed.
+// The parameter file's text: written as keyed lines, read back word by word by position, then
+// the trailer of named lines (params/parameter_trailer.h). The reader reads the whole text
+// and checks every value against what its control accepts before anything is applied, so a
+// short or damaged file is refused whole, with the line, key and value where it failed.
 
 #include <string>
 #include <string_view>
 
 #include "params/parameter_set.h"
+#include "params/parameter_words.h"
 
 namespace trelvanix::params {
 
@@ -14,12 +16,9 @@ namespace trelvanix::params {
 std::string FormatSettings(const ParameterSet& set);
 // The stimulus section that follows the Waveform value (empty for no kind).
 std::string FormatStimulus(int waveform, const StimulusSettings& stimulus, bool withCellSamples);
-
-struct ReadFailure {
-    int line = 0;     // 1-based line of the word where reading failed
-    std::string key;  // the key before the value that failed, or the key searched for
-    std::string what;
-};
+// The whole file: the settings, the stimulus section of the kind chosen (with the cell
+// samples when it has them) and the trailer.
+std::string FormatParameters(const ParameterSet& set);
 
 // Reads a whole file's text; false with `failure` set when any value fails.
 bool ParseParameters(std::string_view text, const ParameterLimits& limits, ParameterSet* set,

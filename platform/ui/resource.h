@@ -31,6 +31,9 @@ std::variant<ResourceFile, ResourceError> parseResource(std::string_view text);
 
 // LoadPanel finds "trelvanix.uir" (or any other name) among the registered texts.
 void registerResourceText(const std::string& fileName, std::string text);
+// The registered file parsed, as LoadPanel sees it: what each control accepts without loading
+// its panel. Null when no such file is registered or it does not parse.
+const ResourceFile* registeredResource(const std::string& fileName);
 
 void registerControlCallback(const std::string& name, CtrlCallbackPtr callback);
 void registerPanelCallback(const std::string& name, PanelCallbackPtr callback);

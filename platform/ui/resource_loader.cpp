@@ -62,6 +62,12 @@ void registerResourceText(const std::string& fileName, std::string text) {
     r.parsed.erase(fileName);
 }
 
+const ResourceFile* registeredResource(const std::string& fileName) {
+    const std::string* name = registeredName(fileName);
+    if (!name) return nullptr;
+    return std::get_if<ResourceFile>(&parsedFile(*name));
+}
+
 void registerControlCallback(const std::string& name, CtrlCallbackPtr callback) {
     registry().controlCallbacks[name] = callback;
 }

@@ -13,12 +13,14 @@
 
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/main_panel_display.h"
 #include "state/shared_state.h"
 #include "stimulus/stimulus.h"
 #include "tests/app/program_fixture.h"
 
 using namespace trelvanix;
 using ::testing::HasSubstr;
+using trelvanix::testing::textOf;
 
 namespace {
 
@@ -103,12 +105,14 @@ TEST_F(ParameterFiles, LoadingStopsAcquisitionEvenWhenTheFileCannotBeOpened) {
     Acquiring = 1;
     load((folder / "missing.par").string());
     EXPECT_EQ(Acquiring, 0);
-    EXPECT_THAT(printed(), HasSubstr("popup \"Error!\" \"Error opening the parameter file\""));
+    EXPECT_THAT(printed(),
+                HasSubstr("popup \"Error!\" \"Error opening the parameter file " +
+                          (folder / "missing.par").string() + ": No such file or directory\""));
 }
 
 TEST_F(ParameterFiles, ADamagedFileChangesNothingAndSaysWhere) {
     const std::string path = save("whole.par");
-    std::string text = contents(path);
+    const std::string text = contents(path);
     std::ofstream(path) << text.substr(0, text.find("\nChannel: 3"));
     NumScans = 10000;
     Gain_Factor[0] = 4.0;
@@ -118,6 +122,58 @@ TEST_F(ParameterFiles, ADamagedFileChangesNothingAndSaysWhere) {
     EXPECT_THAT(printed(),
                 HasSubstr("whole.par, line 42, at HighCutoff: the file ends where the next "
                           "key should follow. Nothing was loaded."));
+
+    // A whole file padded past the size a parameter file can have: the reason is given.
+    std::ofstream(path) << text << std::string(5 << 20, ' ');
+    load(path);
+    EXPECT_EQ(NumScans, 10000);
+    EXPECT_THAT(printed(), HasSubstr("\"The parameter file " + path +
+                                     " cannot be read: it is larger than 4 MB"));
+}
+
+// Saving takes what the stimulus panel shows, built or not; loading shows the loaded values
+// in the units window and the board-range list, so a later Close of the window keeps them.
+TEST_F(ParameterFiles, WhatThePanelsShowIsSavedAndWhatIsLoadedIsShown) {
+    callbacks::inject(0, 0, nullptr, 0);
+    SetCtrlVal(InjectHandle, INJECT_CONVERSION, 50.0);
+    SetCtrlVal(InjectHandle, INJECT_PRE_TIME, 200);
+    SetCtrlVal(InjectHandle, INJECT_POST_TIME, 300);
+    std::snprintf(Units[2], sizeof Units[2], "mV");
+    Scale_factor[2] = 0.001;
+    Filter_type[2] = 1;
+    Fhp[2] = 200.0;
+    AILimitsIndex[0] = 2;
+    GainList[0] = 5.0f;
+    const std::string path = save("panels.par");
+    EXPECT_THAT(contents(path),
+                HasSubstr("\nConversionfactor 50.000000\nPreTime 200\nPostTime 300\n"));
+
+    std::snprintf(Units[2], sizeof Units[2], "V");
+    Scale_factor[2] = 1.0;
+    Filter_type[2] = 0;
+    AILimitsIndex[0] = 1;
+    GainList[0] = 1.0f;
+    callbacks::Show_units(0, 0, nullptr, 0);
+    SetCtrlVal(UnitsHandle, UNITS_CHANNEL, 2);
+    callbacks::Update_channel(UnitsHandle, UNITS_CHANNEL, EVENT_VAL_CHANGED, nullptr, 0, 0);
+    trelvanix::ShowBoardGainOf(0);
+    load(path);
+
+    EXPECT_EQ(textOf(UnitsHandle, UNITS_PREFIX) + textOf(UnitsHandle, UNITS_BASE), "mV");
+    int filter = 0;
+    GetCtrlVal(UnitsHandle, UNITS_FILTER, &filter);
+    EXPECT_EQ(filter, 1);
+    callbacks::CloseUnits(UnitsHandle, UNITS_CLOSE, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_STREQ(Units[2], "mV");
+    EXPECT_EQ(Scale_factor[2], 0.001);
+    EXPECT_EQ(Filter_type[2], 1);
+    EXPECT_EQ(Fhp[2], 200.0);
+    float rangeGain = 0.0f;
+    int rangeIndex = -1;
+    GetCtrlVal(panelHandle, PANEL_BOARD_GAIN, &rangeGain);
+    GetCtrlIndex(panelHandle, PANEL_BOARD_GAIN, &rangeIndex);
+    EXPECT_EQ(rangeGain, 5.0f);
+    EXPECT_EQ(rangeIndex, 2);
 }
 
 TEST_F(ParameterFiles, TheStimulusKindAndItsValuesComeBackOnItsSubPanel) {
@@ -153,7 +209,7 @@ TEST_F(ParameterFiles, ACellFileWithoutSamplesKeepsTheLoadedWaveform) {
     delete[] Cell_array;
     Cell_array = nullptr;
     const std::string path = save("cell.par");
-    EXPECT_THAT(contents(path), ::testing::EndsWith("\nInterbaseline 0.000000"));
+    EXPECT_THAT(contents(path), HasSubstr("\nInterbaseline 0.000000\n//Further settings"));
 
     Cell_array = new double[1004]();
     Cell_array[10] = 2.5;

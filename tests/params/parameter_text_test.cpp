@@ -1,12 +1,19 @@
-// The parameter file's text on its own: the exact layout, and the reader that refuses a short or
-// damaged file whole, naming the line and key where it failed.
+// The parameter file's text on its own: the exact layout, the trailer after it, and the reader
+// that refuses a short or damaged file whole, naming the line, key and value where it failed.
 
 #include "params/parameter_text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <variant>
+
+#include "params/parameter_limits.h"
+#include "params/parameter_trailer.h"
 
 using namespace trelvanix::params;
 using ::testing::HasSubstr;
@@ -14,14 +21,25 @@ using ::testing::StartsWith;
 
 namespace {
 
-// The default board: +-10, +-5, +-1 and +-0.2 V.
-const ParameterLimits kBoard{{0.5f, 1.0f, 5.0f, 25.0f}};
+// The program's own controls, the default board (+-10, +-5, +-1 and +-0.2 V) and the menus.
+ParameterLimits programLimits() {
+    std::ostringstream text;
+    text << std::ifstream(TRELVANIX_SOURCE_DIR "/resources/trelvanix.uir").rdbuf();
+    const auto parsed = trelvanix::ui::parseResource(text.str());
+    ParameterLimits limits = LimitsFromResource(std::get<trelvanix::ui::ResourceFile>(parsed));
+    limits.boardGains = {0.5f, 1.0f, 5.0f, 25.0f};
+    limits.rates = {0.1, 0.25, 0.5, 1, 2, 2.5, 3, 4, 5, 10, 20, 50};
+    limits.stretchLengths = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10};
+    return limits;
+}
+const ParameterLimits kBoard = programLimits();
 
 ParameterSet initialSettings() {
     ParameterSet set;
     set.directory = "/data";
     set.savingInterval = 60.0;
     set.channels[0].ticked = 1;
+    for (ChannelSettings& c : set.channels) c.rangeIndex = 1;  // what gain 1 selects on reading
     return set;
 }
 
@@ -169,6 +187,132 @@ TEST(ParameterText, ValuesThatCannotBeUsedAreRefusedWithTheirKey) {
                 HasSubstr("not a whole number"));
     EXPECT_EQ(refused(withLine(text, "VanixVersion:", "Version:")).key, "VanixVersion:");
     EXPECT_EQ(refused(withLine(text, "SavingInterval", "Saving")).key, "SavingInterval");
+}
+
+// Values "%f" would round away are written with the decimals they need and come back exactly;
+// values "%f" holds keep its six decimals.
+TEST(ParameterText, EveryValueComesBackExactlyFromItsOwnFile) {
+    ParameterSet set = initialSettings();
+    set.channels[2].scaleFactor = 4e-7;
+    set.channels[3].scaleFactor = 1.5e-6;
+    set.channels[4].gain = 1.0 / 3.0;
+    set.channels[4].offset = 2.5e-7;
+    set.conversion = 0.000123456;
+    set.waveform = 2;
+    set.stimulus.amplitude = 1000.0;
+    set.stimulus.cellSamples.assign(kCellSamples, 0.25);
+    set.stimulus.cellSamples[7] = 0.1 + 0.2;  // 0.30000000000000004
+    const std::string text = FormatParameters(set);
+    EXPECT_THAT(text, HasSubstr("\nScaleFactor 0.0000004\n"));
+    EXPECT_THAT(text, HasSubstr("\nScaleFactor 0.0000015\n"));
+    EXPECT_THAT(text, HasSubstr("\nAmp 1000.000000\n"));
+    EXPECT_THAT(text, HasSubstr("\n0.250000\n"));
+    EXPECT_EQ(parsed(text), set);
+}
+
+// The trailer follows the fixed layout, which stays as it was; a file without it reads as
+// before; unknown keys are left out and named; a key twice, a bad value, or text after the
+// fixed layout that is not the trailer refuse the file.
+TEST(ParameterText, SettingsBeyondTheFixedLayoutTravelInTheTrailer) {
+    ParameterSet set = initialSettings();
+    set.waveform = 4;
+    set.stimulus.frequency = 2;
+    set.stimulus.pulseWidth = 5;
+    set.stimulus.duration = 3000;
+    set.stimulus.numRepeats = 1;
+    set.stimulusExtras.panelControls = {{"POISSON_FREQUENCY", 2.5}, {"POISSON_DURATION", 5.25}};
+    const std::string fixed = FormatSettings(set) + FormatStimulus(4, set.stimulus, false);
+    const std::string text = FormatParameters(set);
+    ASSERT_THAT(text, StartsWith(fixed));
+    EXPECT_EQ(text.substr(fixed.size()), std::string("\n") + kTrailerHeading +
+                                             "\nPOISSON_DURATION 5.25\nPOISSON_FREQUENCY 2.5\n");
+    EXPECT_EQ(parsed(text), set);
+    EXPECT_TRUE(parsed(fixed).stimulusExtras.panelControls.empty());
+
+    const ParameterSet newer = parsed(text + "RESULT_WINDOW 1 2\n//a note\n\nZAP_SOMETHING 3\n");
+    EXPECT_EQ(newer.unknownKeys, (std::vector<std::pair<int, std::string>>{
+                                     {115, "RESULT_WINDOW"}, {118, "ZAP_SOMETHING"}}));
+    EXPECT_EQ(refused(text + "POISSON_DURATION 6\n").what, "the key is given a second time");
+    const ReadFailure fraction =
+        refused(withLine(text, "POISSON_DURATION 5.25", "POISSON_DURATION x"));
+    EXPECT_EQ(fraction.line, 113);
+    EXPECT_EQ(fraction.key, "POISSON_DURATION");
+    EXPECT_THAT(refused(withLine(text, "FREQUENCY 2.5", "FREQUENCY 3.5")).what,
+                HasSubstr("2 does not agree with POISSON_FREQUENCY 3.5"));
+    EXPECT_EQ(refused(fixed + "\nleft over").key, "left");
+
+    // A cell file without samples: the trailer's heading is not taken for one.
+    set.waveform = 2;
+    set.stimulus.frequency = set.stimulus.pulseWidth = 0;  // the cell kind does not carry them
+    set.stimulusExtras.panelControls.clear();
+    set.stimulusExtras.cellFollows = std::vector<double>{100.0, -2.5, 1e-9};
+    EXPECT_THAT(FormatParameters(set), HasSubstr("\nCELL_FOLLOWS 3 100 -2.5 1e-09\n"));
+    EXPECT_EQ(parsed(FormatParameters(set)), set);
+}
+
+// Every value is checked against what its control accepts; the first that does not fit
+// refuses the file with its line, key, value and the accepted range.
+TEST(ParameterText, AValueItsControlDoesNotAcceptRefusesTheFile) {
+    ParameterSet set = initialSettings();
+    set.waveform = 0;
+    const std::string pulse = FormatParameters(set);
+    set.waveform = 5;
+    set.stimulus.duration = 250;
+    const std::string sine = FormatParameters(set);
+    struct Case {
+        const std::string& text;
+        std::string line, replacement, key, what;
+    };
+    const Case cases[] = {
+        {pulse, "Gain 1.000000", "Gain 0", "Gain",
+         "0 is outside the accepted range, 0.000001 to 1000000"},
+        {pulse, "Gain 1.000000", "Gain -2", "Gain", "-2 is outside"},
+        {pulse, "WindowSize 55", "WindowSize 1000001", "WindowSize",
+         "1000001 is outside the accepted range, 1 to 4095"},
+        {pulse, "PreTime 500", "PreTime 2000000000", "PreTime", "to 3600000"},
+        {pulse, "NumRepeats 1", "NumRepeats -3", "NumRepeats",
+         "-3 is outside the accepted range, 1 to 100000"},
+        {pulse, "Pulse_0_Dur 0.000000", "Pulse_0_Dur 1e15", "Pulse_0_Dur", "1e15 is outside"},
+        {sine, "Duration 250", "Duration -250", "Duration",
+         "-250 is outside the accepted range, 1 to"},
+        {pulse, "Conversionfactor 1.000000", "Conversionfactor 0", "Conversionfactor",
+         "0 is outside"},
+        {pulse, "Conversionfactor 1.000000", "Conversionfactor -20", "Conversionfactor",
+         "-20 is outside"},
+        {pulse, "InjectChannel 0", "InjectChannel 5", "InjectChannel",
+         "5 is not one of the accepted values 0, 1"},
+        {pulse, "NumStretches 100", "NumStretches 2000000000", "NumStretches",
+         "2000000000 is outside the accepted range, 1 to 1000000"},
+        {pulse, "Unit V", "Unit \x01\x02", "Unit", "without blanks or control characters"},
+        {pulse, "Offset 0.000000", "Offset 1e300", "Offset",
+         "1e300 is outside the accepted range, -50000 to 50000"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = withLine(c.text, c.line, c.replacement);
+        const int line = static_cast<int>(std::count(
+                             text.begin(), text.begin() + text.find(c.replacement), '\n')) +
+                         1;
+        const ReadFailure failure = refused(text);
+        EXPECT_EQ(failure.line, line) << c.replacement;
+        EXPECT_EQ(failure.key, c.key) << c.replacement;
+        EXPECT_THAT(failure.what, HasSubstr(c.what)) << c.replacement;
+    }
+}
+
+// Cell samples that are missing or not numbers are named as such, not as the key before them.
+TEST(ParameterText, DamagedCellSamplesAreNamedAsSuch) {
+    ParameterSet set = initialSettings();
+    set.waveform = 2;
+    set.stimulus.cellSamples.assign(kCellSamples, 1.0);
+    const std::string text = FormatParameters(set);
+    const std::string common = "Interbaseline 0.000000\n";
+    const std::string threeSamples = text.substr(0, text.find(common) + common.size() + 27);
+    const ReadFailure missing = refused(threeSamples);
+    EXPECT_EQ(missing.key, "cell waveform");
+    EXPECT_EQ(missing.what, "the file holds 3 of its 1004 samples");
+    const ReadFailure notANumber = refused(threeSamples + "nan\n");
+    EXPECT_EQ(notANumber.key, "cell waveform sample 4");
+    EXPECT_EQ(notANumber.what, "\"nan\" is not a number");
 }
 
 }  // namespace
