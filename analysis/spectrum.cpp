@@ -29,6 +29,10 @@ int LengthForMilliseconds(double milliseconds, int samplesPerSecond) {
     return static_cast<int>(length / 2);
 }
 
+double AverageBytes(int length, int averaged) {
+    return averaged > 1 ? double(averaged) * (length / 2 - 1) * sizeof(double) : 0.0;
+}
+
 double BinFrequency(int k, int length, int samplesPerSecond) {
     return double(samplesPerSecond) * k / length;
 }
@@ -111,8 +115,9 @@ int SpectrumProcessor::compute(double* values) {
         for (double& p : shown_) p /= historyCount_;
     }
 
+    const double highest = *std::max_element(shown_.begin(), shown_.end());
+    silent_ = !(highest > 0.0);
     if (options_.decibels) {
-        const double highest = *std::max_element(shown_.begin(), shown_.end());
         const double floor =
             std::max(highest * kDecibelFloorBelowPeak, std::numeric_limits<double>::min());
         for (double& p : shown_) p = 10.0 * std::log10(std::max(p, floor));
@@ -123,7 +128,7 @@ int SpectrumProcessor::compute(double* values) {
 Peak SpectrumProcessor::peak() const {
     if (points() < 1) return {};
     const auto highest = std::max_element(shown_.begin(), shown_.end());
-    return {frequencies_[highest - shown_.begin()], *highest};
+    return {frequencies_[highest - shown_.begin()], *highest, silent_};
 }
 
 }  // namespace trelvanix::spectrum

@@ -23,7 +23,12 @@ struct SpectrumOptions {
 struct Peak {
     double frequency = 0.0;  // hertz
     double power = 0.0;      // as shown (decibels when the options say so)
+    bool silent = false;     // every power is 0: the signal was zero (constant before the FFT)
 };
+
+// Bytes the average of `averaged` spectra of `length` values holds, and the most it may.
+double AverageBytes(int length, int averaged);
+constexpr double kMostAverageBytes = 128.0 * (1 << 20);
 
 // Turns full collections of `length` values into power against frequency for bins 1 to
 // length/2 - 1: the constant term and the component at half the sampling rate are not shown.
@@ -37,7 +42,7 @@ class SpectrumProcessor {
     // Frees the working arrays.
     void release();
     // New options take effect at once; the average starts over when the count of spectra or
-    // the window changes.
+    // the window changes, and only then are its arrays sized (never while computing).
     void setOptions(const SpectrumOptions& options);
     // A new sampling rate moves the frequency axis; the average starts over.
     void setSampleRate(int samplesPerSecond);
@@ -69,6 +74,7 @@ class SpectrumProcessor {
     int historyNext_ = 0;                       // slot the next spectrum goes into
     int historyCount_ = 0;                      // spectra held, up to `averaged`
     std::vector<double> shown_;                 // the average, in decibels when asked
+    bool silent_ = false;                       // the last spectrum had no power at all
 };
 
 }  // namespace trelvanix::spectrum

@@ -4,10 +4,12 @@
 #include "analysis/spectrum_window.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
 #include "analysis/spectrum.h"
+#include "platform/ui/plain_number.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 #include "state/shared_state.h"
@@ -70,7 +72,9 @@ void showPeak(const SpectrumProcessor& processor, int ch) {
         const auto peak = processor.peak();
         const std::string unit = unitOf(ch);
         char line[96];
-        if (processor.options().decibels)
+        if (peak.silent)
+            std::snprintf(line, sizeof line, "The signal is zero or constant");
+        else if (processor.options().decibels)
             std::snprintf(line, sizeof line, "%.3f Hz, %.2f dB", peak.frequency, peak.power);
         else
             std::snprintf(line, sizeof line, "%.3f Hz, %.4g %s\u00B2", peak.frequency, peak.power,
@@ -84,6 +88,48 @@ int positionOf(int ch, const short* channelList, int channels) {
     for (int i = 0; i < channels; ++i)
         if (channelList[i] == ch) return i;
     return -1;
+}
+
+// Whether the average of the spectra asked for fits the memory it may take; says why not.
+bool averageFits(int length, const SpectrumOptions& options) {
+    using trelvanix::spectrum::AverageBytes;
+    using trelvanix::spectrum::kMostAverageBytes;
+    if (AverageBytes(length, options.averaged) <= kMostAverageBytes) return true;
+    const double megabyte = 1 << 20;
+    int most = options.averaged;
+    while (most > 1 && AverageBytes(length, most) > kMostAverageBytes) --most;
+    const std::string message =
+        "Averaging " + std::to_string(options.averaged) + " spectra of " + std::to_string(length) +
+        " values needs " +
+        trelvanix::ui::plainNumber(std::round(AverageBytes(length, options.averaged) / megabyte)) +
+        " MB; at most " + trelvanix::ui::plainNumber(kMostAverageBytes / megabyte) +
+        " MB can be held, " + std::to_string(most) + " such spectra.";
+    MessagePopup("Error!", message.c_str());
+    return false;
+}
+
+// A power axis set by hand keeps showing the same powers when the unit changes: its ends
+// are converted between linear power and decibels, and the axis boxes follow.
+void convertPowerAxis(bool toDecibels) {
+    int mode = 0;
+    double low = 0.0, high = 0.0;
+    GetAxisScalingMode(FourierHandle, SPECTRUM_GRAPH, VAL_LEFT_YAXIS, &mode, &low, &high);
+    if (mode != VAL_MANUAL) return;
+    if (toDecibels) {
+        if (!(high > 0.0)) {
+            SetAxisScalingMode(FourierHandle, SPECTRUM_GRAPH, VAL_LEFT_YAXIS, VAL_AUTOSCALE, 0, 0);
+            return;
+        }
+        high = 10.0 * std::log10(high);
+        // A linear axis from 0 has no end in decibels: six decades below its top are shown.
+        low = low > 0.0 ? 10.0 * std::log10(low) : high - 60.0;
+    } else {
+        low = std::pow(10.0, low / 10.0);
+        high = std::pow(10.0, high / 10.0);
+    }
+    SetAxisScalingMode(FourierHandle, SPECTRUM_GRAPH, VAL_LEFT_YAXIS, VAL_MANUAL, low, high);
+    SetCtrlVal(FourierHandle, SPECTRUM_YMIN, low);
+    SetCtrlVal(FourierHandle, SPECTRUM_YMAX, high);
 }
 
 void releaseBuffer() {
@@ -139,15 +185,18 @@ int trelvanix::callbacks::StartFourierTr(int panel, int control, int event, void
     // Fewer than 4 values leave no frequency between the constant term and half the rate.
     const int length = trelvanix::spectrum::LengthForMilliseconds(milliseconds, NumScans);
     if (length < 4 || length > kLongestSpectrum) {
-        char message[240];
-        std::snprintf(message, sizeof message,
-                      "A length of %g ms gives %d values at %d samples per second; a spectrum "
-                      "needs from 4 to %d values (%g to %g ms).",
-                      milliseconds, length, NumScans, kLongestSpectrum, 4000.0 / NumScans,
-                      1000.0 * (2.0 * kLongestSpectrum - 1) / NumScans);
-        MessagePopup("Error!", message);
+        using trelvanix::ui::plainNumber;
+        const std::string message =
+            "A length of " + plainNumber(milliseconds) + " ms gives " + std::to_string(length) +
+            " values at " + std::to_string(NumScans) + " samples per second; a spectrum needs " +
+            "from 4 to " + std::to_string(kLongestSpectrum) + " values (" +
+            plainNumber(4000.0 / NumScans) + " to " +
+            plainNumber(1000.0 * (2.0 * kLongestSpectrum - 1) / NumScans) + " ms).";
+        MessagePopup("Error!", message.c_str());
         return 0;
     }
+    const SpectrumOptions options = optionsShown();
+    if (!averageFits(length, options)) return 0;
 
     FourierChan = position;
     LengthForAnalysis = length;
@@ -156,7 +205,6 @@ int trelvanix::callbacks::StartFourierTr(int panel, int control, int event, void
     Collection& running = collection();
     running.channel = ch;
     running.samplesPerSecond = NumScans;
-    const SpectrumOptions options = optionsShown();
     running.processor.configure(length, NumScans, options);
     titlePowerAxis(ch, options.decibels);
     StartFourier = 1;
@@ -190,11 +238,32 @@ int trelvanix::callbacks::SetFourierGraph(int panel, int control, int event, voi
     return 0;
 }
 
+// The options take effect when the operator changes them, between stretches: the average's
+// arrays are sized here, never while a spectrum is computed, and an average that cannot be
+// held is refused.
+int trelvanix::callbacks::SpectrumOptionsChanged(int panel, int control, int event,
+                                                 void* callbackData, int eventData1,
+                                                 int eventData2) {
+    if (event != EVENT_COMMIT) return 0;
+    SpectrumProcessor& processor = collection().processor;
+    const SpectrumOptions options = optionsShown();
+    if (control == SPECTRUM_DECIBELS) {
+        convertPowerAxis(options.decibels);
+        if (collection().channel >= 0) titlePowerAxis(collection().channel, options.decibels);
+    }
+    if (processor.length() == 0) return 0;
+    if (!averageFits(processor.length(), options)) {
+        SetCtrlVal(FourierHandle, SPECTRUM_AVERAGE, processor.options().averaged);
+        return 0;
+    }
+    processor.setOptions(options);
+    return 0;
+}
+
 void DoFourierTr() {
     Collection& running = collection();
     SpectrumProcessor& processor = running.processor;
     if (FourierData != nullptr && processor.length() == LengthForAnalysis) {
-        processor.setOptions(optionsShown());
         const int points = processor.compute(FourierData);
         if (panelLoaded()) {
             titlePowerAxis(running.channel, processor.options().decibels);

@@ -264,4 +264,74 @@ TEST_F(SpectrumWindow, TheStageCollectsTheChannelUpToAFullBufferInItsUnit) {
     Acquiring = 0;
 }
 
+// An average that cannot be held is refused where it is asked for, at Start or when the
+// option changes (the arrays are sized there, not while a stretch is processed); lengths
+// refused are given in plain numbers.
+TEST_F(SpectrumWindow, WhatCannotBeHeldIsRefusedWhenAskedFor) {
+    ShowFourier(0, 0, nullptr, 0);
+    NumChannels = 1;
+    ChannelList[0] = 0;
+    Acquiring = 1;
+    ::testing::internal::CaptureStdout();
+    SetCtrlVal(FourierHandle, SPECTRUM_CHANNEL, 0);
+    SetCtrlVal(FourierHandle, SPECTRUM_LENGTH, 262144.0);  // 2^20 values at 4000 per second
+    SetCtrlVal(FourierHandle, SPECTRUM_AVERAGE, 100);
+    StartFourierTr(FourierHandle, SPECTRUM_START, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(StartFourier, 0);
+    SetCtrlVal(FourierHandle, SPECTRUM_AVERAGE, 1);
+    StartFourierTr(FourierHandle, SPECTRUM_START, EVENT_COMMIT, nullptr, 0, 0);
+    ASSERT_EQ(LengthForAnalysis, 1 << 20);
+    SetCtrlVal(FourierHandle, SPECTRUM_AVERAGE, 100);
+    SpectrumOptionsChanged(FourierHandle, SPECTRUM_AVERAGE, EVENT_COMMIT, nullptr, 0, 0);
+    int averaged = 0;
+    GetCtrlVal(FourierHandle, SPECTRUM_AVERAGE, &averaged);
+    EXPECT_EQ(averaged, 1) << "the refused count is not shown as in force";
+    StopFourier(FourierHandle, SPECTRUM_STOP, EVENT_COMMIT, nullptr, 0, 0);
+
+    NumScans = 100;
+    SetCtrlVal(FourierHandle, SPECTRUM_LENGTH, 10.0);
+    StartFourierTr(FourierHandle, SPECTRUM_START, EVENT_COMMIT, nullptr, 0, 0);
+    Acquiring = 0;
+    const std::string refusal =
+        "popup \"Error!\" \"Averaging 100 spectra of 1048576 values needs 400 MB; at most 128 "
+        "MB can be held, 32 such spectra.\"\n";
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              refusal + refusal +
+                  "popup \"Error!\" \"A length of 10 ms gives 1 values at 100 samples per "
+                  "second; a spectrum needs from 4 to 1048576 values (40 to 20971510 ms).\"\n");
+}
+
+// Power in dB converts a power axis fixed by hand with it, both ways; a signal with no power
+// at any frequency shown is named as such, not as thousands of dB below nothing.
+TEST_F(SpectrumWindow, DecibelsConvertAFixedAxisAndAZeroSignalSaysSo) {
+    ShowFourier(0, 0, nullptr, 0);
+    SetCtrlVal(FourierHandle, SPECTRUM_YMIN, 0.01);
+    SetCtrlVal(FourierHandle, SPECTRUM_YMAX, 100.0);
+    SetFourierGraph(FourierHandle, SPECTRUM_AXES, EVENT_COMMIT, nullptr, 0, 0);
+    SetCtrlVal(FourierHandle, SPECTRUM_DECIBELS, 1);
+    SpectrumOptionsChanged(FourierHandle, SPECTRUM_DECIBELS, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_DOUBLE_EQ(graph().yAxis.min, -20.0);
+    EXPECT_DOUBLE_EQ(graph().yAxis.max, 20.0);
+    double shownMax = 0.0;
+    GetCtrlVal(FourierHandle, SPECTRUM_YMAX, &shownMax);
+    EXPECT_DOUBLE_EQ(shownMax, 20.0);
+    SetCtrlVal(FourierHandle, SPECTRUM_DECIBELS, 0);
+    SpectrumOptionsChanged(FourierHandle, SPECTRUM_DECIBELS, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_NEAR(graph().yAxis.min, 0.01, 1e-12);
+    EXPECT_NEAR(graph().yAxis.max, 100.0, 1e-9);
+
+    SetCtrlVal(FourierHandle, SPECTRUM_DECIBELS, 1);
+    SetCtrlVal(FourierHandle, SPECTRUM_PEAK, 1);
+    NumChannels = 1;
+    ChannelList[0] = 0;
+    Acquiring = 1;
+    SetCtrlVal(FourierHandle, SPECTRUM_CHANNEL, 0);
+    SetCtrlVal(FourierHandle, SPECTRUM_LENGTH, 64.0);
+    StartFourierTr(FourierHandle, SPECTRUM_START, EVENT_COMMIT, nullptr, 0, 0);
+    const std::vector<double> zeros(256, 0.0);
+    CollectSpectrumValues(zeros.data(), 256, 0);
+    Acquiring = 0;
+    EXPECT_EQ(textOf(FourierHandle, SPECTRUM_PEAK_TEXT), "The signal is zero or constant");
+}
+
 }  // namespace
