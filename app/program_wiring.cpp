@@ -1,5 +1,7 @@
 #include "app/program_wiring.h"
 
+#include <string>
+
 #include "analysis/spectrum_stage.h"
 #include "app/messages_window.h"
 #include "daq/acquisition.h"
@@ -41,6 +43,17 @@ void assembleAcquisitionStages() {
     stages.add(drawing);
 }
 
+// A recorded stimulus's files are made before its output starts, so that a stimulus that
+// cannot be recorded is never played.
+void startRecordedStimulusWithItsFiles() {
+    const std::string failure = recording::PrepareRecordedStimulusFiles();
+    if (!failure.empty()) {
+        AbandonRecordedStimulus("was not played: it could not be recorded.", failure);
+        return;
+    }
+    if (!StartRecordedStimulus()) recording::DiscardPreparedFiles();
+}
+
 }  // namespace
 
 void WireProgram() {
@@ -49,9 +62,10 @@ void WireProgram() {
     ui::setErrorOutputListener(ShowMessages);
     // A recorded stimulus starts with the acquisition restart it asked for and stops when its
     // saving period ends.
-    SetRecordedStimulusStart(StartRecordedStimulus);
+    SetRecordedStimulusStart(startRecordedStimulusWithItsFiles);
     recording::SetRecordedStimulusStop(Stop_inject);
     SetAfterAcquisition(FinishStimulusAfterAcquisition);
+    SetRunFailed(EndRecordedStimulusOnRunFailure);
 }
 
 }  // namespace trelvanix

@@ -5,6 +5,8 @@
 // the channel scan, the save-interval dialog and the record-time control whose values the loop
 // obeys.
 
+#include <string>
+
 #include "platform/driver/daqmx.h"
 
 // The driver task of the analog inputs; created at every start, stopped and cleared at every
@@ -44,6 +46,9 @@ void SetRecordedStimulusStart(void (*startStimulus)());
 // Called once Acquire has ended acquisition for good (not for a restart), so a stimulus that
 // was timed by the running loop is timed to its end without it.
 void SetAfterAcquisition(void (*afterAcquisition)());
+// Called when a run ends on a failed driver call, with the driver's report of it, once the
+// panel shows acquisition stopped and any recording is finalised.
+void SetRunFailed(void (*runFailed)(const std::string& driverError));
 
 // Leaving the program: the input and output tasks the driver refused to clear are tried again,
 // and a refusal reported.

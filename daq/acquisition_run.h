@@ -3,6 +3,7 @@
 // released when it ends. The start, the per-stretch processing and the end share it.
 
 #include <cstdint>
+#include <string>
 
 #include "daq/stage.h"
 #include "platform/driver/daqmx.h"
@@ -27,7 +28,7 @@ int32 StartRun(AcquisitionRun& run);
 // next half-stretch is due. Returns 0, or the negative status of the driver call that failed.
 int32 PollOnce(AcquisitionRun& run);
 // End of a run: reports a failed driver call, stops and clears the task, and lets every stage
-// release its blocks.
-void EndRun(AcquisitionRun& run, int32 status);
+// release its blocks. Returns the report of the failed call (empty when `status` is not one).
+std::string EndRun(AcquisitionRun& run, int32 status);
 
 }  // namespace trelvanix::daq

@@ -26,6 +26,7 @@ constexpr int kRangePairs = 64;
 bool acquireRunning = false;  // Acquire is on the stack
 void (*recordedStimulusStart)() = nullptr;
 void (*afterAcquisition)() = nullptr;
+void (*runFailed)(const std::string& driverError) = nullptr;
 // A task the driver refused to clear at the end of a run. The driver keeps one task of the
 // loop's name, so it is cleared before the next run creates its own.
 TaskHandle leftoverTask = nullptr;
@@ -130,8 +131,8 @@ int32 StartRun(AcquisitionRun& run) {
     return 0;
 }
 
-void EndRun(AcquisitionRun& run, int32 status) {
-    if (status < 0) ReportDriverError(status);
+std::string EndRun(AcquisitionRun& run, int32 status) {
+    const std::string failure = status < 0 ? ReportDriverError(status) : std::string();
     // The driver keeps one task of this name: a task left behind would refuse every later run.
     if (AI_Task != nullptr) {
         const int32 stopped = NoteDriverCall("DAQmxStopTask", DAQmxStopTask(AI_Task));
@@ -147,6 +148,7 @@ void EndRun(AcquisitionRun& run, int32 status) {
     }
     AcquisitionStages().runEnd();
     run = AcquisitionRun{};
+    return failure;
 }
 
 }  // namespace trelvanix::daq
@@ -174,12 +176,14 @@ void Acquire_With_no_trigger() {
         status = trelvanix::daq::PollOnce(run);
         if (status >= 0 && Acquiring == 0) break;
     }
-    trelvanix::daq::EndRun(run, status);
+    const std::string failure = trelvanix::daq::EndRun(run, status);
     // A run that failed cannot start a recorded stimulus: asking Acquire to restart would only
-    // fail the same way, over and over. Nothing acquires any more, and the panel says so.
+    // fail the same way, over and over. Nothing acquires any more, and the panel says so; a
+    // recorded stimulus (armed or playing) ends with the run.
     if (status < 0) {
         AutoSave = 0;
         trelvanix::ShowRunFailedState();
+        if (runFailed) runFailed(failure);
     }
 }
 
@@ -213,6 +217,10 @@ void trelvanix::SetRecordedStimulusStart(void (*startStimulus)()) {
 
 void trelvanix::SetAfterAcquisition(void (*after)()) {
     afterAcquisition = after;
+}
+
+void trelvanix::SetRunFailed(void (*failed)(const std::string& driverError)) {
+    runFailed = failed;
 }
 
 void trelvanix::ReleaseDriverTasksLeftBehind() {

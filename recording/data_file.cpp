@@ -132,6 +132,8 @@ int writeAll(int handle, const std::string& bytes) {
 
 }  // namespace
 
+bool filesPrepared = false;
+
 int& handleOf(Slot slot) {
     return slot == kFirstFile ? Fd : Ft;
 }
@@ -206,6 +208,7 @@ void discardDataFile(Slot slot) {
 }
 
 void forgetDataFiles() {
+    filesPrepared = false;
     for (OpenDataFile& file : openFiles) {
         file.handle.release();
         file = OpenDataFile{};
@@ -220,7 +223,9 @@ namespace vnx = trelvanix::vnx;
 
 int open_this_file(const char* name, int kind) {
     const Slot slot = kind == 2 ? kSecondFile : kFirstFile;
-    closeDataFile(slot);
+    // A file still open in the slot is finalised, never left with a header that miscounts.
+    if (finaliseAndClose(slot) < 0)
+        ErrorPrintf("Closing %s failed: %s", dataFile(slot).path.c_str(), lastFileError().c_str());
     std::vector<int> physical, positions;
     channelsOfKind(kind, &physical, &positions);
     const vnx::HeaderContent content = headerFor(physical);

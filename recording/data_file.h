@@ -22,6 +22,10 @@ struct OpenDataFile {
     FileHandle handle;
 };
 
+// Set while a recorded stimulus's file set is open but not yet written: it was made just
+// before the stimulus's output started. Cleared with the other open files by forgetDataFiles.
+extern bool filesPrepared;
+
 // The handle of a slot: Fd or Ft.
 int& handleOf(Slot slot);
 const OpenDataFile& dataFile(Slot slot);

@@ -44,6 +44,14 @@ void endOperation();
 // Validates and stores the channel range of the file chosen on the save-options panel.
 void save_options();
 
+namespace trelvanix::recording {
+// Makes the files of a recorded stimulus before its output starts, so that a stimulus is never
+// played unrecorded. Returns why they could not be made (saving is then off), or empty text.
+std::string PrepareRecordedStimulusFiles();
+// Removes files made that way whose stimulus did not start; nothing when there are none.
+void DiscardPreparedFiles();
+}  // namespace trelvanix::recording
+
 namespace trelvanix {
 // Puts the save options and the file set back to their initial values (tests).
 void ResetRecordingState();

@@ -39,20 +39,27 @@ void abandonFileSet() {
     setSaveItem(ATTR_CHECKED, 0);
 }
 
-int refuse(int channel) {
-    const std::string message =
-        "Channel " + std::to_string(channel) + " is not acquired. You cannot record.";
-    MessagePopup("Error!", message.c_str());
+// Tells the operator why recording stopped, or hands the message to the caller.
+void showOrPass(const std::string& message, std::string* failure) {
+    if (failure)
+        *failure = message;
+    else
+        MessagePopup("Error!", message.c_str());
+}
+
+int refuse(int channel, std::string* failure) {
+    showOrPass("Channel " + std::to_string(channel) + " is not acquired. You cannot record.",
+               failure);
     abandonFileSet();
     return 1;
 }
 
-int failToCreate(const std::string& path) {
+int failToCreate(const std::string& path, std::string* failure) {
     const std::string message = "The data file " + path + " could not be created (" +
                                 lastFileError() + "). Nothing is being recorded.";
     discardDataFile(kFirstFile);
     discardDataFile(kSecondFile);
-    MessagePopup("Error!", message.c_str());
+    showOrPass(message, failure);
     abandonFileSet();
     return 1;
 }
@@ -83,11 +90,12 @@ void reportFailedWrite(Slot slot) {
     MessagePopup("Error!", message.c_str());
 }
 
-}  // namespace
-
-int open_these_files() {
+// Opens the next file set; 1 when refused or failed, with the reason shown, or passed in
+// *failure when one is given.
+int openFileSet(std::string* failure) {
     MakeFilename(Filename);
-    if (const int channel = firstChannelNotAcquired(); channel >= 0) return refuse(channel);
+    if (const int channel = firstChannelNotAcquired(); channel >= 0)
+        return refuse(channel, failure);
 
     const std::string made = Filename.substr(0, Filename.size() - 4);  // without ".vnx"
     const std::string stem = unusedStem(made);
@@ -101,12 +109,35 @@ int open_these_files() {
         for (int f = 0; f < 2; ++f) {
             if (FileFlag[f] != 1) continue;
             Files[f] = paths[next++];
-            if (open_this_file(Files[f].c_str(), f + 1) < 0) return failToCreate(Files[f]);
+            if (open_this_file(Files[f].c_str(), f + 1) < 0) return failToCreate(Files[f], failure);
         }
     } else if (open_this_file(Filename.c_str(), 0) < 0) {
-        return failToCreate(Filename);
+        return failToCreate(Filename, failure);
     }
     return 0;
+}
+
+}  // namespace
+
+int open_these_files() {
+    return openFileSet(nullptr);
+}
+
+std::string trelvanix::recording::PrepareRecordedStimulusFiles() {
+    std::string failure;
+    if (FirstTime == 0 || Save_status != 1) return failure;
+    if (openFileSet(&failure) == 1) return failure;
+    FirstTime = 0;
+    filesPrepared = true;
+    return failure;
+}
+
+void trelvanix::recording::DiscardPreparedFiles() {
+    if (!filesPrepared) return;
+    filesPrepared = false;
+    discardDataFile(kFirstFile);
+    discardDataFile(kSecondFile);
+    FirstTime = 1;
 }
 
 void SaveAll() {
@@ -114,6 +145,9 @@ void SaveAll() {
     if (FirstTime != 0) {
         if (open_these_files() == 1) return;
         FirstTime = 0;
+    } else if (filesPrepared) {
+        // A recorded stimulus's files, made just before its output started: their first stretch.
+        filesPrepared = false;
     } else {
         const bool zeroTime = std::trunc(1000.0 * Real_time) == 0.0;
         if (Save_inject == 1 && zeroTime) {
@@ -122,7 +156,7 @@ void SaveAll() {
             Save_status = 0;
             close_this_file();
             FirstTime = 1;
-            SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 0);
+            trelvanix::ShowRecordedStimulusState(false);
             SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 0);
         } else if (Save_status == 1 && zeroTime && Record == 0) {
             // A saving period has ended (or a pause runs): the next period gets new files.
@@ -148,6 +182,8 @@ void record_stop() {
         Record = 0;
     else
         setSaveItem(ATTR_CHECKED, 0);
+    // Files made for a recorded stimulus that never got a stretch: as if none were made.
+    trelvanix::recording::DiscardPreparedFiles();
     for (Slot slot : {kFirstFile, kSecondFile}) {
         const std::string path = dataFile(slot).path;
         if (finaliseAndClose(slot) < 0) {

@@ -1,8 +1,8 @@
 #include "state/panel_states.h"
 
-#include "state/shared_state.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/shared_state.h"
 
 namespace trelvanix {
 
@@ -22,14 +22,14 @@ void dimSaveItem(bool dimmed) {
 }  // namespace
 
 void ShowAcquiringState() {
-    dim(PANEL_RECORD, false);
     dim(PANEL_STOP, false);
     dim(PANEL_HOLD, false);
     dim(PANEL_ACQUIRE, true);
     dim(PANEL_BOARD_GAIN_DISPLAY, true);
     dim(PANEL_BOARD_GAIN, true);
     SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 1);
-    dimSaveItem(false);
+    // The restart of a recorded stimulus keeps Record and Save dimmed until the stimulus ends.
+    ShowRecordedStimulusState(Save_inject == 1 && Save_status == 1);
     DeleteGraphPlot(panelHandle, PANEL_GRAPH, -1, VAL_IMMEDIATE_DRAW);
     // The live sweep keeps its axes; a held one can be looked at closely.
     SetGraphInspection(panelHandle, PANEL_GRAPH, Vanix_Mode == 1);
@@ -64,6 +64,11 @@ void ShowSettingsChangedState(bool afterChannelScan) {
 void ShowRunFailedState() {
     if ((Record || Save_status) && recordingEnd != nullptr) recordingEnd();
     ShowStoppedState();
+}
+
+void ShowRecordedStimulusState(bool recording) {
+    dim(PANEL_RECORD, recording);
+    dimSaveItem(recording);
 }
 
 void ShowRecordingState() {

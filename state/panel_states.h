@@ -5,7 +5,8 @@
 namespace trelvanix {
 
 // Record, Stop and hold enabled; Acquire and the board-gain controls dimmed; acquisition lamp
-// on; Save menu item enabled; sweep graph erased.
+// on; Save menu item enabled; sweep graph erased. For the restart of a recorded stimulus,
+// Record and Save stay dimmed.
 void ShowAcquiringState();
 // Acquiring = 0; Record, Stop and hold dimmed; Acquire and the board-gain controls enabled;
 // acquisition lamp off; Save menu item dimmed.
@@ -19,6 +20,9 @@ void ShowSettingsChangedState(bool afterChannelScan);
 void ShowRunFailedState();
 // Saving lamp on; Save menu item dimmed; Stop enabled; Record dimmed.
 void ShowRecordingState();
+// Record and the Save menu item dimmed while a recorded stimulus is armed or recording (either
+// would close its file before the stimulus ends), enabled again when it has ended.
+void ShowRecordedStimulusState(bool recording);
 
 // What ends a recording in progress when the settings change (recording's record_stop). The
 // program's wiring sets it; recording sits above this layer, so the state cannot call it.

@@ -6,6 +6,8 @@
 // continuous_inject, Output_alternate, save_inject) are declared with the panel constants in
 // "resources/trelvanix_uir.h".
 
+#include <string>
+
 // The output the next alternating repetition uses; flipped between 0 and 1 at every start.
 extern int Old_channel;
 
@@ -35,8 +37,18 @@ namespace trelvanix {
 // The two end checks: a non-continuous stimulus ends once its length has elapsed; an
 // alternating continuous one starts again on the other output.
 void StimulusEndChecks();
+// Run_inject for protocol step `step` (1-based) of `steps`: a step that cannot be played or
+// recorded ends the protocol with that step still to do, and the message names the step.
+void RunStepInject(int step, int steps);
 // Starts the output of a recorded stimulus at the restart of acquisition (set in the wiring).
-void StartRecordedStimulus();
+// False when the output did not start: the operator has been told, and saving is off again.
+bool StartRecordedStimulus();
+// A recorded stimulus (armed, or playing) that cannot be recorded ends: saving is off, its
+// output at 0 V, a protocol it belongs to stopped with its step still to do, and the operator
+// is told "The stimulus [of protocol step N of M] `what`" and `reason`.
+void AbandonRecordedStimulus(const std::string& what, const std::string& reason);
+// Acquisition ended on a driver error: a recorded stimulus ends with it, naming the error.
+void EndRecordedStimulusOnRunFailure(const std::string& driverError);
 // After acquisition has stopped: a stimulus still playing is timed to its end here, as one
 // started while idle, since the loop that would have ended it no longer runs.
 void FinishStimulusAfterAcquisition();

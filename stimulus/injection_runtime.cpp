@@ -13,6 +13,7 @@
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/panel_states.h"
 #include "state/shared_state.h"
 #include "stimulus/injection.h"
 #include "stimulus/stimulus.h"
@@ -39,6 +40,12 @@ PreparedStimulus& prepared() {
     static PreparedStimulus stimulus;
     return stimulus;
 }
+
+// The protocol step the stimulus plays (1-based, of `steps`); step 0 for the operator's Start.
+struct PlayedStep {
+    int step = 0, steps = 0;
+};
+PlayedStep playedStep;
 
 void setStartDimmed(int dimmed) {
     SetCtrlAttribute(InjectHandle, INJECT_START, ATTR_DIMMED, dimmed);
@@ -97,7 +104,7 @@ bool prepareVolts() {
 // stimulus length (the restart starts the output).
 void armRecording() {
     Acquiring = 0;
-    SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 1);
+    trelvanix::ShowRecordedStimulusState(true);
     Saving_interval = prepared().seconds;
     Real_time = 0.0;
     Record = 0;
@@ -108,13 +115,13 @@ void armRecording() {
     Set_wf_comments();
 }
 
-// A recorded stimulus whose output did not start records nothing: saving ends before a file
-// is made, as at the end of a recorded stimulus.
+// A recorded stimulus that did not start, or could not be recorded, records nothing more:
+// saving ends, and Record and Save are usable again while acquisition runs or restarts.
 void disarmRecording() {
     Save_inject = 0;
     Save_status = 0;
     FirstTime = 1;
-    SetCtrlAttribute(panelHandle, PANEL_RECORD, ATTR_DIMMED, 0);
+    if (Acquiring == 1 || AutoSave == 1) trelvanix::ShowRecordedStimulusState(false);
     SetCtrlVal(panelHandle, PANEL_SAVE_LAMP, 0);
 }
 
@@ -151,8 +158,27 @@ void stopOutputsAtExit() {
     [[maybe_unused]] static const bool registered = std::atexit(zeroOutputsAtExit) == 0;
 }
 
-// Plays the prepared stimulus on Channel_name. A failure ends the injection (and a running
-// protocol) as the operator's stop would, and tells the operator the driver's reason.
+// "The stimulus", or "The stimulus of protocol step 2 of 5".
+std::string stimulusNamed() {
+    if (playedStep.step <= 0) return "The stimulus";
+    return "The stimulus of protocol step " + std::to_string(playedStep.step) + " of " +
+           std::to_string(playedStep.steps);
+}
+
+// A stimulus that failed ends as the operator's stop would: its output to 0 V and a running
+// protocol ended, the failed step still to do (the step number shows the last one that
+// played, and the next Run plays this one). The operator is told what failed and why.
+void endFailedStimulus(const std::string& what, const std::string& reason) {
+    const std::string named = stimulusNamed();
+    if (playedStep.step > 0) Line = playedStep.step - 1;
+    Protocol = 0;
+    Stop_inject();
+    std::string message = named + " " + what + "\n" + reason;
+    if (playedStep.step > 0) message += "\nThe protocol has stopped; Run plays this step next.";
+    MessagePopup("Error!", message.c_str());
+}
+
+// Plays the prepared stimulus on Channel_name; a failure ends it and says why.
 bool startOutput() {
     const PreparedStimulus& p = prepared();
     const int32 status = AOGenerateWaveforms(
@@ -164,15 +190,8 @@ bool startOutput() {
         SetCtrlAttribute(InjectHandle, INJECT_STOP, ATTR_DIMMED, 0);
         return true;
     }
-    const std::string reason = trelvanix::AnalogOutputError();
-    // A protocol step that did not play is still to do: the step number shows the last one
-    // that played, and the next Run plays this one.
-    if (Protocol == 1 && Line > 0) --Line;
-    Protocol = 0;
-    Stop_inject();
-    const std::string message = std::string("The stimulus could not be started on output ao") +
-                                Channel_name + ".\n" + reason;
-    MessagePopup("Error!", message.c_str());
+    endFailedStimulus(std::string("could not be started on output ao") + Channel_name + ".",
+                      trelvanix::AnalogOutputError());
     return false;
 }
 
@@ -196,7 +215,10 @@ bool waitForEventOrEnd() {
 
 }  // namespace
 
-void Run_inject() {
+namespace {
+
+// Starts one stimulus with the current panel settings (Run_inject, RunStepInject).
+void startInjection() {
     setStartDimmed(1);
     Timer_start = Timer();
     GetCtrlVal(InjectHandle, INJECT_RECORD, &Save_inject);
@@ -214,6 +236,18 @@ void Run_inject() {
         return;
     }
     RecordAndStimulate();
+}
+
+}  // namespace
+
+void Run_inject() {
+    playedStep = {};
+    startInjection();
+}
+
+void trelvanix::RunStepInject(int step, int steps) {
+    playedStep = {step, steps};
+    startInjection();
 }
 
 void RecordAndStimulate() {
@@ -311,8 +345,21 @@ void StimulusEndChecks() {
     }
 }
 
-void StartRecordedStimulus() {
-    if (!startOutput()) disarmRecording();
+bool StartRecordedStimulus() {
+    if (startOutput()) return true;
+    disarmRecording();
+    return false;
+}
+
+void AbandonRecordedStimulus(const std::string& what, const std::string& reason) {
+    if (Injection != 1 || Save_inject != 1) return;
+    disarmRecording();
+    endFailedStimulus(what, reason);
+}
+
+void EndRecordedStimulusOnRunFailure(const std::string& driverError) {
+    AbandonRecordedStimulus("could not be recorded: acquisition stopped on a driver error.",
+                            driverError);
 }
 
 void FinishStimulusAfterAcquisition() {
@@ -330,6 +377,7 @@ void StopStimulusOnExit() {
 
 void ResetInjectionState() {
     Old_channel = 0;
+    playedStep = {};
     prepared() = PreparedStimulus{};
 }
 

@@ -8,6 +8,7 @@
 #include "platform/ui/file_system.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
+#include "recording/data_file.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
 #include "state/shared_state.h"
@@ -185,6 +186,21 @@ TEST_F(Recording, DateAndTimeOfAFileStartedAtMidnightBelongTogether) {
     EXPECT_EQ(
         std::vector<int>({info.year, info.month, info.day, info.hour, info.minute, info.second}),
         std::vector<int>({2026, 1, 31, 23, 59, 59}));
+}
+
+// A file created in the slot of one still open (interval saving started over a recorded
+// stimulus's file) finalises that one first: its header counts what it holds.
+TEST_F(Recording, AFileStillOpenWhereAnotherIsCreatedIsFinalisedFirst) {
+    acquire({0});
+    Saving_interval = 1.2;  // the header plans 1.2 s
+    ASSERT_EQ(open_this_file("stimulus.vnx", 0), 0);
+    saveStretch();  // fills the stretch; nothing is saving
+    ASSERT_GT(recording::writeStretch(recording::kFirstFile), 0);
+    ASSERT_EQ(open_this_file("interval.vnx", 0), 0);
+    close_this_file();
+    const vnx::FileInfo info = header(folder / "stimulus.vnx");
+    EXPECT_GT(info.samples, 0);
+    EXPECT_EQ(info.declaredSamples, info.samples);
 }
 
 TEST_F(Recording, ForbiddenCharactersOfTheSuffixBecomeUnderscores) {

@@ -196,6 +196,33 @@ TEST_F(InjectionRuntime, ARecordedStimulusRestartsAcquisitionAndSavesExactlyItsL
     EXPECT_NEAR(outputVolts(1), 0.0, 1e-3);
 }
 
+// While a recorded stimulus plays, Record and File > Save are dimmed (either would close its
+// file early), also after the restart: its one file is whole, and once it has ended both are
+// usable again.
+TEST_F(InjectionRuntime, RecordAndSaveAreDimmedWhileARecordedStimulusPlays) {
+    commit(INJECT_RECORD, 1);
+    ::testing::internal::CaptureStderr();
+    // After the stimulus, Save opens its dialog again (the script fails on a panel not shown).
+    useScript(
+        "press PANEL ACQUIRE\nwait 0.55\npress INJECT START\nwait 0.3\n"
+        "menu MENUBAR_FILE_SAVE\npress PANEL RECORD\nwait 2\n"
+        "menu MENUBAR_FILE_SAVE\npress INTERVAL CANCEL\npress PANEL STOP\n");
+    runFor(5.0);
+    EXPECT_EQ(endStatus().value_or(0), 0);
+    const std::string notes = ::testing::internal::GetCapturedStderr();
+    EXPECT_THAT(notes, HasSubstr("menu item MENUBAR_FILE_SAVE is dimmed"));
+    EXPECT_THAT(notes, HasSubstr("PANEL RECORD is dimmed"));
+    EXPECT_EQ(notes.rfind("MENUBAR_FILE_SAVE is dimmed"),
+              notes.find("MENUBAR_FILE_SAVE is dimmed"));
+    const auto files = dataFiles();
+    ASSERT_EQ(files.size(), 1u);
+    std::string error;
+    const auto info = vnx::readHeader(files[0].string(), &error);
+    ASSERT_TRUE(info) << error;
+    EXPECT_EQ(info->samples, 4800);
+    EXPECT_EQ(info->declaredSamples, 4800);
+}
+
 // Acquisition stopped while a stimulus plays leaves it to end after its length, as one
 // started while idle, instead of repeating on the output with nothing to end it.
 TEST_F(InjectionRuntime, AStimulusOutlivingAcquisitionStillEndsAfterItsLength) {
