@@ -1,5 +1,10 @@
 #include "daq/stretch_conversion.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "platform/analysis/vector_clones.h"
+
 namespace trelvanix {
 
 namespace {
@@ -12,27 +17,58 @@ double CountsPerVolt(double rangeSpan) {
     return kCountSpan / rangeSpan;
 }
 
-std::int16_t CountOf(double volts, double countsPerVolt) {
+namespace {
+
+// Without branches, so that a stretch converts in vector registers.
+inline std::int16_t countOf(double volts, double countsPerVolt) {
     const double count = volts * countsPerVolt;
-    if (count >= kHighestCount) return static_cast<std::int16_t>(kHighestCount);
-    if (count <= kLowestCount) return static_cast<std::int16_t>(kLowestCount);
-    if (count != count) return 0;  // NaN: a sample the board could not give holds no level
-    return static_cast<std::int16_t>(count);  // truncates toward zero
+    double held = count < kHighestCount ? count : kHighestCount;
+    held = held > kLowestCount ? held : kLowestCount;
+    // NaN: a sample the board could not give holds no level.
+    held = count == count ? held : 0.0;
+    return static_cast<std::int16_t>(static_cast<int>(held));  // truncates toward zero
 }
 
+}  // namespace
+
+std::int16_t CountOf(double volts, double countsPerVolt) {
+    return countOf(volts, countsPerVolt);
+}
+
+TRELVANIX_VECTOR_CLONES
 void ConvertStretch(const double* read, int samplesPerChannel, int channels,
                     const double* countsPerVoltByPosition, std::int16_t* interleaved,
                     std::int16_t* grouped) {
-    for (int i = 0; i < channels; ++i) {
-        const double k = countsPerVoltByPosition[i];
-        std::int16_t* channelCounts = grouped + static_cast<long>(i) * samplesPerChannel;
-        for (int j = 0; j < samplesPerChannel; ++j) {
-            const long at = static_cast<long>(j) * channels + i;
-            const std::int16_t count = CountOf(read[at], k);
-            interleaved[at] = count;
-            channelCounts[j] = count;
+    // A few scans at a time, channel by channel: the scans' samples stay in the first-level
+    // cache while each channel takes its every channels-th of them.
+    constexpr int kScansTogether = 64;
+    for (int first = 0; first < samplesPerChannel; first += kScansTogether) {
+        const int end = std::min(samplesPerChannel, first + kScansTogether);
+        for (int i = 0; i < channels; ++i) {
+            const double k = countsPerVoltByPosition[i];
+            std::int16_t* channelCounts = grouped + static_cast<long>(i) * samplesPerChannel;
+            for (int j = first; j < end; ++j) {
+                const long at = static_cast<long>(j) * channels + i;
+                const std::int16_t count = countOf(read[at], k);
+                interleaved[at] = count;
+                channelCounts[j] = count;
+            }
         }
     }
+}
+
+TRELVANIX_VECTOR_CLONES
+void DisplayStretch(const double* volts, int count, double offset, double gainFactor,
+                    double* shown) {
+    // Dividing by a power of two is multiplying by its reciprocal, exactly; the usual gain
+    // of 1 then costs no division per sample.
+    int exponent = 0;
+    if (std::frexp(gainFactor, &exponent) == 0.5 && std::isfinite(1.0 / gainFactor)) {
+        const double reciprocal = 1.0 / gainFactor;
+        for (int j = 0; j < count; ++j) shown[j] = (volts[j] + offset) * reciprocal;
+        return;
+    }
+    for (int j = 0; j < count; ++j) shown[j] = DisplayValue(volts[j], offset, gainFactor);
 }
 
 double VoltsPerCount(float boardGain) {

@@ -33,6 +33,10 @@ inline double DisplayValue(double volts, double offset, double gainFactor) {
     return (volts + offset) / gainFactor;
 }
 
+// shown[j] = DisplayValue(volts[j], offset, gainFactor) for j < count, the same values.
+void DisplayStretch(const double* volts, int count, double offset, double gainFactor,
+                    double* shown);
+
 // Whole half-stretches in `acquired` samples per channel, for stretches of `samplesPerChannel`.
 std::uint64_t HalfStretches(std::uint64_t acquired, int samplesPerChannel);
 

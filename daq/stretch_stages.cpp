@@ -95,7 +95,7 @@ void DisplayValuesStage::onRunStart(const RunLayout& layout) {
     FilterWork.assign(static_cast<std::size_t>(layout.channels),
                       std::vector<double>(n + kStartWindowSize, 0.0));
     for (int& size : WorkWindowSize) size = kStartWindowSize;
-    FilterOut.assign(n + 2 * kStartWindowSize - 1, 0.0);
+    FilterOut.assign(n, 0.0);
 }
 
 std::int32_t DisplayValuesStage::onStretch(StretchContext& stretch) {
@@ -116,23 +116,20 @@ void DisplayValuesStage::scalePosition(const StretchContext& stretch, int i) {
         FilterWork[i].resize(n + W);
         WorkWindowSize[i] = W;
     }
-    if (FilterOut.size() < n + 2 * W - 1) FilterOut.resize(n + 2 * W - 1);
+    if (FilterOut.size() < n) FilterOut.resize(n);
     double* work = FilterWork[i].data();
-    double* out = FilterOut.data();
 
     const std::int16_t* counts = stretch.counts + i * n;
-    for (std::size_t j = 0; j < n; ++j) {
-        const double volts = voltsPerCount * counts[j];
-        work[W + j] = volts;
-        out[W + j] = volts;
-    }
-    // Output W + j is the current sample and the W - 1 before it, weighted by the taps.
-    if (Filter_type[ch] != 0 && Coef[ch] != nullptr && Window_size[ch] >= 1)
-        Convolve(Coef[ch], W, work, static_cast<int>(n) + W, out);
+    for (std::size_t j = 0; j < n; ++j) work[W + j] = voltsPerCount * counts[j];
+    // Filtered, value j is the current sample and the W - 1 before it, weighted by the taps:
+    // value W + j of the full convolution of the taps with the history and the stretch.
+    const double* values = work + W;
+    if (Filter_type[ch] != 0 && Coef[ch] != nullptr && Window_size[ch] >= 1 &&
+        ConvolvePart(Coef[ch], W, work, static_cast<int>(n) + W, W, static_cast<int>(n),
+                     FilterOut.data()) == kAnalysisOk)
+        values = FilterOut.data();
 
-    double* shown = stretch.display[i];
-    for (std::size_t j = 0; j < n; ++j)
-        shown[j] = DisplayValue(out[W + j], Offset[ch], Gain_Factor[ch]);
+    DisplayStretch(values, static_cast<int>(n), Offset[ch], Gain_Factor[ch], stretch.display[i]);
     std::copy(work + n, work + n + W, work);
 }
 

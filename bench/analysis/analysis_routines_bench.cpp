@@ -1,6 +1,6 @@
-// Convolve at the display filter's load (8 channels x 50 kS/s = 400 000 samples per second of
-// data), the direct and FFT methods side by side to place the switch between them, and ReFFT
-// at the spectrum window's lengths.
+// Convolve and ConvolvePart at the display filters' load (8 channels x 50 kS/s = 400 000
+// samples per second of data), the direct and FFT methods side by side to place the switch
+// between them, and ReFFT at the spectrum window's lengths.
 
 #include <benchmark/benchmark.h>
 
@@ -27,17 +27,18 @@ constexpr int kSamplesPerSecond = 400000;
 constexpr int kChannels = 8;
 constexpr int kStretchesPerSecond = 10;  // 0.1 s stretches
 
-// One second of data as the acquisition loop feeds it: per 0.1 s stretch and channel, the
-// stretch of 5000 samples plus the filter's history, convolved with the taps.
+// One second of data as the display filters take it: per 0.1 s stretch and channel, the
+// 5000 outputs where the taps lie inside the stretch and its history.
 void BM_ConvolveOneSecondInStretches(benchmark::State& state) {
     const int taps = static_cast<int>(state.range(0));
-    const int perStretch = kSamplesPerSecond / kChannels / kStretchesPerSecond + taps;
-    const auto input = randomSignal(perStretch);
+    const int perStretch = kSamplesPerSecond / kChannels / kStretchesPerSecond;
+    const auto input = randomSignal(perStretch + taps);
     const auto coef = randomSignal(taps);
-    std::vector<double> out(perStretch + taps - 1);
+    std::vector<double> out(perStretch);
     for (auto _ : state) {
         for (int call = 0; call < kChannels * kStretchesPerSecond; ++call) {
-            Convolve(input.data(), perStretch, coef.data(), taps, out.data());
+            ConvolvePart(coef.data(), taps, input.data(), perStretch + taps, taps, perStretch,
+                         out.data());
         }
         benchmark::DoNotOptimize(out.data());
     }
@@ -63,35 +64,44 @@ void BM_ConvolveOneSecondWhole(benchmark::State& state) {
 }
 BENCHMARK(BM_ConvolveOneSecondWhole)->Arg(55)->Arg(255)->Unit(benchmark::kMillisecond);
 
-// The two methods by tap count (first argument) on a stretch of 100 or 5000 samples plus the
-// filter's history (second argument): where they cross sets kDirectConvolutionMaxTaps.
-void BM_ConvolveDirect(benchmark::State& state) {
+// The two methods by tap count (first argument) on a display filter's part of a stretch of 100
+// or 5000 samples (second argument) after the filter's history, and on the whole convolution
+// (third argument 1): where they cross sets kDirectConvolutionMaxTaps.
+template <bool kDirect>
+void convolveByMethod(benchmark::State& state) {
     const int taps = static_cast<int>(state.range(0));
-    const auto input = randomSignal(static_cast<int>(state.range(1)) + taps);
+    const int stretch = static_cast<int>(state.range(1));
+    const bool whole = state.range(2) != 0;
+    const auto input = randomSignal(stretch + taps);
     const auto coef = randomSignal(taps);
-    std::vector<double> out(input.size() + taps - 1);
+    const int first = whole ? 0 : taps;
+    const int count = whole ? stretch + 2 * taps - 1 : stretch;
+    std::vector<double> out(count);
     for (auto _ : state) {
-        convolveDirect(input.data(), static_cast<int>(input.size()), coef.data(), taps, out.data());
+        if constexpr (kDirect)
+            convolveDirect(coef.data(), taps, input.data(), stretch + taps, first, count,
+                           out.data());
+        else
+            convolveOverlapAdd(coef.data(), taps, input.data(), stretch + taps, first, count,
+                               out.data());
         benchmark::DoNotOptimize(out.data());
     }
+    // Multiply-adds of the defining sums, in thousands of millions per second.
+    state.counters["GMAC_per_second"] = benchmark::Counter(
+        1e-9 * double(state.iterations()) * double(count) * taps, benchmark::Counter::kIsRate);
 }
 
+void BM_ConvolveDirect(benchmark::State& state) {
+    convolveByMethod<true>(state);
+}
 void BM_ConvolveOverlapAdd(benchmark::State& state) {
-    const int taps = static_cast<int>(state.range(0));
-    const auto input = randomSignal(static_cast<int>(state.range(1)) + taps);
-    const auto coef = randomSignal(taps);
-    std::vector<double> out(input.size() + taps - 1);
-    for (auto _ : state) {
-        convolveOverlapAdd(input.data(), static_cast<int>(input.size()), coef.data(), taps,
-                           out.data());
-        benchmark::DoNotOptimize(out.data());
-    }
+    convolveByMethod<false>(state);
 }
 
 void crossoverTaps(benchmark::internal::Benchmark* b) {
-    for (int stretch : {100, 5000}) {
-        for (int taps : {4, 8, 12, 16, 20, 24, 32, 48, 64, 128, 256}) b->Args({taps, stretch});
-    }
+    for (int whole : {0, 1})
+        for (int stretch : {100, 5000})
+            for (int taps : {16, 32, 55, 64, 96, 128, 192, 256}) b->Args({taps, stretch, whole});
 }
 BENCHMARK(BM_ConvolveDirect)->Apply(crossoverTaps)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ConvolveOverlapAdd)->Apply(crossoverTaps)->Unit(benchmark::kMicrosecond);

@@ -1,6 +1,7 @@
 #pragma once
 // The analysis routines the program calls by their published names: windowed FIR design,
-// convolution, real FFT, waveform and noise generators, Butterworth filters.
+// convolution, real FFT, waveform and noise generators, Butterworth filters; and ConvolvePart,
+// a part of Convolve's result for the display filters.
 //
 // Every routine returns 0 on success or one of the negative AnalysisStatus values; on failure
 // the output arrays are left as they were. Arrays are caller-owned. Input and output arrays
@@ -44,6 +45,12 @@ int Wind_BSF(double samplingFreq, double lowCutoff, double highCutoff, int numCo
 
 // out[i] = sum over k of x[k] * y[i-k], for i = 0 .. nx+ny-2 (out holds nx+ny-1 values).
 int Convolve(const double x[], int nx, const double y[], int ny, double out[]);
+// Values first .. first+count-1 of that same result (equal to rounding) into out[0 .. count-1],
+// without computing the rest: a filter over a stretch whose history precedes it needs only the
+// values where the taps lie wholly inside the data. first >= 0, count >= 1, and
+// first + count <= nx + ny - 1, or kAnalysisBadSize.
+int ConvolvePart(const double x[], int nx, const double y[], int ny, int first, int count,
+                 double out[]);
 
 // Forward real FFT in place, n a power of two: x holds the real samples on entry (y's contents
 // are ignored); on return x and y hold the real and imaginary parts of all n unscaled bins,

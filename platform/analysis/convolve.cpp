@@ -1,5 +1,5 @@
-// Convolve: full linear convolution, by direct sums for short kernels and by FFT overlap-add
-// for long ones.
+// Convolve and ConvolvePart: linear convolution, by direct sums (convolve_direct.cpp) for short
+// kernels and by FFT overlap-add for long ones.
 
 #include <algorithm>
 #include <climits>
@@ -11,44 +11,6 @@
 #include "platform/analysis/real_fft_plan.h"
 
 namespace trelvanix::analysis_detail {
-
-namespace {
-
-// Output value i of a * b, summing only the terms inside both arrays.
-double convolutionAt(const double a[], int na, const double b[], int nb, int i) {
-    const int first = std::max(0, i - na + 1);
-    const int last = std::min(nb - 1, i);
-    double sum = 0.0;
-    for (int j = first; j <= last; ++j) sum += b[j] * a[i - j];
-    return sum;
-}
-
-}  // namespace
-
-void convolveDirect(const double a[], int na, const double b[], int nb, double out[]) {
-    if (nb > na) {
-        std::swap(a, b);
-        std::swap(na, nb);
-    }
-    const int total = na + nb - 1;
-    // Where b overlaps a completely, eight outputs are summed side by side: the inner loop
-    // then runs across independent accumulators, which the compiler turns into vector code.
-    constexpr int kBlock = 8;
-    const int fullFirst = nb - 1;
-    const int fullEnd = na;  // one past the last output with complete overlap
-    int i = 0;
-    for (; i < fullFirst; ++i) out[i] = convolutionAt(a, na, b, nb, i);
-    for (; i + kBlock <= fullEnd; i += kBlock) {
-        double acc[kBlock] = {};
-        for (int j = 0; j < nb; ++j) {
-            const double tap = b[j];
-            const double* samples = a + (i - j);
-            for (int t = 0; t < kBlock; ++t) acc[t] += tap * samples[t];
-        }
-        for (int t = 0; t < kBlock; ++t) out[i + t] = acc[t];
-    }
-    for (; i < total; ++i) out[i] = convolutionAt(a, na, b, nb, i);
-}
 
 namespace {
 
@@ -84,7 +46,8 @@ int overlapAddLength(int na, int nb) {
 
 }  // namespace
 
-bool convolveOverlapAdd(const double a[], int na, const double b[], int nb, double out[]) {
+bool convolveOverlapAdd(const double a[], int na, const double b[], int nb, int first, int count,
+                        double out[]) {
     if (nb > na) {
         std::swap(a, b);
         std::swap(na, nb);
@@ -104,31 +67,53 @@ bool convolveOverlapAdd(const double a[], int na, const double b[], int nb, doub
     // The inverse transform is unscaled, so the kernel carries the 1/n.
     for (int k = 0; k < bins; ++k) kernel[k] = spectrum[k] / static_cast<double>(n);
 
-    std::fill(out, out + (na + nb - 1), 0.0);
+    std::fill(out, out + count, 0.0);
+    const int end = first + count;
     const int blockLength = n - nb + 1;
-    for (int start = 0; start < na; start += blockLength) {
+    // Only the blocks of a whose outputs reach first .. end - 1 are transformed.
+    const int firstBlock = std::max(0, first - nb + 1) / blockLength;
+    for (int start = firstBlock * blockLength; start < std::min(na, end); start += blockLength) {
         const int length = std::min(blockLength, na - start);
         std::copy(a + start, a + start + length, samples);
         std::fill(samples + length, samples + n, 0.0);
         plan->forward();
         for (int k = 0; k < bins; ++k) spectrum[k] *= kernel[k];
         plan->inverse();
-        const int produced = length + nb - 1;
-        for (int i = 0; i < produced; ++i) out[start + i] += samples[i];
+        const int from = std::max(start, first), to = std::min(start + length + nb - 1, end);
+        for (int i = from; i < to; ++i) out[i - first] += samples[i - start];
     }
     return true;
 }
 
 }  // namespace trelvanix::analysis_detail
 
-int Convolve(const double x[], int nx, const double y[], int ny, double out[]) {
+namespace {
+
+// The method measured faster for the shorter array's length.
+int convolvePart(const double x[], int nx, const double y[], int ny, int first, int count,
+                 double out[]) {
     using namespace trelvanix::analysis_detail;
+    if (std::min(nx, ny) <= kDirectConvolutionMaxTaps) {
+        convolveDirect(x, nx, y, ny, first, count, out);
+        return kAnalysisOk;
+    }
+    return convolveOverlapAdd(x, nx, y, ny, first, count, out) ? kAnalysisOk : kAnalysisOutOfMemory;
+}
+
+}  // namespace
+
+int Convolve(const double x[], int nx, const double y[], int ny, double out[]) {
     if (x == nullptr || y == nullptr || out == nullptr) return kAnalysisNullPointer;
     if (nx < 1 || ny < 1) return kAnalysisBadSize;
     if (static_cast<long long>(nx) + ny - 1 > INT_MAX) return kAnalysisBadSize;
-    if (std::min(nx, ny) <= kDirectConvolutionMaxTaps) {
-        convolveDirect(x, nx, y, ny, out);
-        return kAnalysisOk;
-    }
-    return convolveOverlapAdd(x, nx, y, ny, out) ? kAnalysisOk : kAnalysisOutOfMemory;
+    return convolvePart(x, nx, y, ny, 0, nx + ny - 1, out);
+}
+
+int ConvolvePart(const double x[], int nx, const double y[], int ny, int first, int count,
+                 double out[]) {
+    if (x == nullptr || y == nullptr || out == nullptr) return kAnalysisNullPointer;
+    if (nx < 1 || ny < 1 || first < 0 || count < 1) return kAnalysisBadSize;
+    if (static_cast<long long>(first) + count > static_cast<long long>(nx) + ny - 1)
+        return kAnalysisBadSize;
+    return convolvePart(x, nx, y, ny, first, count, out);
 }

@@ -49,7 +49,7 @@ TEST(Convolve, BothMethodsAgreeWithTheDefiningSum) {
     const std::vector<std::pair<int, int>> sizes = {
         {1, 1},     {1, 9},     {9, 1},      {8, 8},      {17, 3},
         {3, 17},    {100, 55},  {55, 100},   {64, 64},    {5055, 55},
-        {1000, 16}, {1000, 17}, {5055, 255}, {300, 1000}, {4097, 2049}};
+        {1000, 64}, {1000, 65}, {5055, 255}, {300, 1000}, {4097, 2049}};
     unsigned seed = 1;
     for (auto [nx, ny] : sizes) {
         SCOPED_TRACE(std::to_string(nx) + " x " + std::to_string(ny));
@@ -62,11 +62,45 @@ TEST(Convolve, BothMethodsAgreeWithTheDefiningSum) {
         expectClose(out, expected, 1e-11);
 
         std::fill(out.begin(), out.end(), 99.0);
-        convolveDirect(x.data(), nx, y.data(), ny, out.data());
+        const int total = static_cast<int>(expected.size());
+        convolveDirect(x.data(), nx, y.data(), ny, 0, total, out.data());
         expectClose(out, expected, 1e-12);
 
         std::fill(out.begin(), out.end(), 99.0);
-        ASSERT_TRUE(convolveOverlapAdd(x.data(), nx, y.data(), ny, out.data()));
+        ASSERT_TRUE(convolveOverlapAdd(x.data(), nx, y.data(), ny, 0, total, out.data()));
+        expectClose(out, expected, 1e-11);
+    }
+}
+
+// A display filter's part (the outputs where the taps lie inside the data), parts reaching
+// into either end, and parts shorter and longer than the direct method's blocks of 32: each
+// method gives the same values as the whole convolution.
+TEST(Convolve, PartsAgreeWithTheWholeByEitherMethod) {
+    struct Case {
+        int nx, ny, first, count;
+    };
+    const Case cases[] = {{55, 5055, 55, 5000}, {55, 455, 55, 400},     {5055, 55, 0, 5109},
+                          {55, 5055, 3, 100},   {55, 5055, 5050, 59},   {17, 100, 16, 31},
+                          {17, 100, 16, 33},    {255, 5255, 255, 5000}, {9, 9, 4, 1}};
+    unsigned seed = 100;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.nx) + " x " + std::to_string(c.ny) + " from " +
+                     std::to_string(c.first) + " count " + std::to_string(c.count));
+        const auto x = randomSignal(c.nx, seed++);
+        const auto y = randomSignal(c.ny, seed++);
+        const auto whole = naiveConvolution(x, y);
+        const std::vector<double> expected(whole.begin() + c.first,
+                                           whole.begin() + c.first + c.count);
+        std::vector<double> out(c.count + 1, 99.0);
+        ASSERT_EQ(ConvolvePart(x.data(), c.nx, y.data(), c.ny, c.first, c.count, out.data()),
+                  kAnalysisOk);
+        EXPECT_EQ(out.back(), 99.0);  // nothing written past the part
+        out.pop_back();
+        expectClose(out, expected, 1e-11);
+        convolveDirect(x.data(), c.nx, y.data(), c.ny, c.first, c.count, out.data());
+        expectClose(out, expected, 1e-12);
+        ASSERT_TRUE(
+            convolveOverlapAdd(x.data(), c.nx, y.data(), c.ny, c.first, c.count, out.data()));
         expectClose(out, expected, 1e-11);
     }
 }
@@ -79,6 +113,10 @@ TEST(Convolve, RefusesBadArgumentsWithoutWriting) {
     EXPECT_EQ(Convolve(x, 2, x, 2, nullptr), kAnalysisNullPointer);
     EXPECT_EQ(Convolve(x, 0, x, 2, out), kAnalysisBadSize);
     EXPECT_EQ(Convolve(x, 2, x, -1, out), kAnalysisBadSize);
+    EXPECT_EQ(ConvolvePart(x, 2, x, 2, -1, 2, out), kAnalysisBadSize);
+    EXPECT_EQ(ConvolvePart(x, 2, x, 2, 0, 0, out), kAnalysisBadSize);
+    EXPECT_EQ(ConvolvePart(x, 2, x, 2, 1, 3, out), kAnalysisBadSize);
+    EXPECT_EQ(ConvolvePart(x, 2, x, 2, 0, 1, nullptr), kAnalysisNullPointer);
     EXPECT_EQ(std::vector<double>(out, out + 3), std::vector<double>(3, 5.0));
 }
 
