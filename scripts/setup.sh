@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 packages=(cmake g++ ninja-build pkg-config qt6-base-dev libqcustomplot-dev libfftw3-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
+          libgtest-dev libgmock-dev libbenchmark-dev libboost-dev xvfb xauth fonts-dejavu-core
           python3-numpy python3-neo python3-pytest clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do

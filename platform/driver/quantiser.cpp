@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/analysis/vector_clones.h"
+
 namespace trelvanix::driver {
 namespace {
 
@@ -28,13 +30,37 @@ Quantiser::Quantiser(RangePair range)
     const double zero = -range.low * perVolt_;
     zeroCode_ = std::llround(zero);
     zeroOnCode_ = std::abs(zero - double(zeroCode_)) < 1e-6;
+    // In most such ranges no code needs nudging; the per-sample check is then left out.
+    noNudges_ = zeroOnCode_;
+    for (long long code = 0; noNudges_ && code < static_cast<long long>(kCodes); ++code) {
+        const long long fromZero = code - zeroCode_;
+        noNudges_ = static_cast<long long>(double(fromZero) * step_ * perVolt_) == fromZero;
+    }
 }
 
+namespace {
+
+// The code nearest to `volts` in a range from `low`, clipped to 0 .. 65535.
+inline int codeIn(double volts, double low, double perVolt) {
+    double scaled = (volts - low) * perVolt;
+    scaled = scaled > 0.0 ? scaled : 0.0;  // also what a NaN reads as
+    scaled = scaled < kCodes - 1.0 ? scaled : kCodes - 1.0;
+    return static_cast<int>(scaled + 0.5);
+}
+
+// The volts of each sample's code, as whole steps from the code of 0 V.
+TRELVANIX_VECTOR_CLONES
+void toCodeVolts(double* samples, std::size_t count, double low, double perVolt, double step,
+                 double zeroCode) {
+    // Whole numbers: the difference is exact, the same steps from zero as quantise's.
+    for (std::size_t k = 0; k < count; ++k)
+        samples[k] = (double(codeIn(samples[k], low, perVolt)) - zeroCode) * step;
+}
+
+}  // namespace
+
 inline double Quantiser::quantise(double volts) const {
-    double scaled = (volts - low_) * perVolt_;
-    if (!(scaled > 0.0)) scaled = 0.0;  // also what a NaN reads as
-    if (scaled > kCodes - 1.0) scaled = kCodes - 1.0;
-    const long long code = static_cast<long long>(scaled + 0.5);
+    const int code = codeIn(volts, low_, perVolt_);
     if (!zeroOnCode_) return low_ + double(code) * step_;
     // Counted from 0 V the code is a whole number of steps; the volts are nudged so that
     // volts * 65536 / span truncates back to exactly that number, as callers convert it.
@@ -44,9 +70,12 @@ inline double Quantiser::quantise(double volts) const {
     return nudgedToCode(result, fromZero, perVolt_);
 }
 
-void Quantiser::convert(double* samples, std::size_t count, std::size_t stride) const {
-    // One inlined loop: the samples are independent, so the processor overlaps them.
-    for (std::size_t k = 0; k < count; ++k, samples += stride) *samples = quantise(*samples);
+void Quantiser::convert(double* samples, std::size_t count) const {
+    // Without branches where no code needs nudging, so that the compiler can convert several
+    // samples at once in vector registers; the range is passed by value, as the samples could
+    // otherwise overlap it for all the compiler knows.
+    if (noNudges_) return toCodeVolts(samples, count, low_, perVolt_, step_, double(zeroCode_));
+    for (std::size_t k = 0; k < count; ++k) samples[k] = quantise(samples[k]);
 }
 
 double Quantiser::operator()(double volts) const {

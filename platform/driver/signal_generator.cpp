@@ -7,20 +7,16 @@
 namespace trelvanix::driver {
 namespace {
 
-std::mt19937_64 seededEngine(std::uint64_t seed, int channel, std::uint32_t stream) {
+// Each input's noise and spike times have their own stream, from the seed and the channel.
+template <class Engine>
+Engine seededEngine(std::uint64_t seed, int channel, std::uint32_t stream) {
     std::seed_seq sequence{static_cast<std::uint32_t>(seed), static_cast<std::uint32_t>(seed >> 32),
                            static_cast<std::uint32_t>(channel), stream};
-    return std::mt19937_64(sequence);
+    return Engine(sequence);
 }
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr double kSpikeLength = 20.0;  // in widths: past this a spike has decayed to nothing
-
-// A uniform value in [0, 1) from one 64-bit draw, as std::generate_canonical<double, 53>.
-inline double canonical(std::mt19937_64& engine) {
-    const double value = double(engine()) / 18446744073709551616.0;  // 2^64: exact scaling
-    return value < 1.0 ? value : std::nextafter(1.0, 0.0);
-}
 
 // A sine stepped by rotation: each sample turns the last by one sample's phase, which costs
 // a few multiplications where std::sin costs many. Restarted from std::sin and std::cos every
@@ -47,27 +43,10 @@ constexpr std::uint64_t kRotorRun = 256;
 
 }  // namespace
 
-inline double SignalGenerator::Gaussian::operator()(std::mt19937_64& engine) {
-    if (hasSaved_) {
-        hasSaved_ = false;
-        return saved_;
-    }
-    double x, y, r2;
-    do {
-        x = 2.0 * canonical(engine) - 1.0;
-        y = 2.0 * canonical(engine) - 1.0;
-        r2 = x * x + y * y;
-    } while (r2 > 1.0 || r2 == 0.0);
-    const double mult = std::sqrt(-2 * std::log(r2) / r2);
-    saved_ = x * mult;
-    hasSaved_ = true;
-    return y * mult;
-}
-
 SignalGenerator::SignalGenerator(const InputSignal& signal, std::uint64_t seed, int physicalChannel)
     : signal_(signal),
-      noiseEngine_(seededEngine(seed, physicalChannel, 1)),
-      eventEngine_(seededEngine(seed, physicalChannel, 2)) {}
+      noiseEngine_(seededEngine<NoiseEngine>(seed, physicalChannel, 1)),
+      eventEngine_(seededEngine<std::mt19937_64>(seed, physicalChannel, 2)) {}
 
 void SignalGenerator::resume(double start, double rate, const OutputHistory& outputs) {
     start_ = start;
@@ -107,15 +86,14 @@ double SignalGenerator::spikeAt(double t) {
     return signal_.amplitude * x * std::exp(1.0 - x);  // rises to the amplitude at one width
 }
 
-void SignalGenerator::generate(std::size_t count, double* out, std::size_t stride,
-                               const OutputHistory& outputs) {
+void SignalGenerator::generate(std::size_t count, double* out, const OutputHistory& outputs) {
     const InputSignal& s = signal_;
     const std::uint64_t first = next_;
     double* sample = out;
     // One loop per source keeps the choice of source out of the per-sample work.
     switch (s.source) {
         case SignalSource::Cell:
-            for (std::uint64_t i = first; i < first + count; ++i, sample += stride) {
+            for (std::uint64_t i = first; i < first + count; ++i, ++sample) {
                 *sample = s.offset + s.rest + cellLevel_;
                 // Exact step of tau dV/dt = gain * u - V over one period with u held.
                 const double target = s.gain * outputs.levelAt(s.output, timeOf(i));
@@ -123,7 +101,7 @@ void SignalGenerator::generate(std::size_t count, double* out, std::size_t strid
             }
             break;
         case SignalSource::Readback:
-            for (std::uint64_t i = first; i < first + count; ++i, sample += stride)
+            for (std::uint64_t i = first; i < first + count; ++i, ++sample)
                 *sample = s.offset + outputs.levelAt(s.output, timeOf(i));
             break;
         case SignalSource::Sine: {
@@ -131,7 +109,7 @@ void SignalGenerator::generate(std::size_t count, double* out, std::size_t strid
             for (std::uint64_t i = first; i < first + count;) {
                 const std::uint64_t runEnd = std::min(first + count, i + kRotorRun);
                 Rotor wave(omega * timeOf(i), omega / rate_);
-                for (; i < runEnd; ++i, sample += stride, wave.advance())
+                for (; i < runEnd; ++i, ++sample, wave.advance())
                     *sample = s.offset + s.amplitude * wave.sine();
             }
             break;
@@ -143,29 +121,26 @@ void SignalGenerator::generate(std::size_t count, double* out, std::size_t strid
                 const std::uint64_t runEnd = std::min(first + count, i + kRotorRun);
                 const double phase = omega * timeOf(i);
                 Rotor mains(phase, omega / rate_), third(3.0 * phase, 3.0 * omega / rate_);
-                for (; i < runEnd; ++i, sample += stride, mains.advance(), third.advance())
+                for (; i < runEnd; ++i, ++sample, mains.advance(), third.advance())
                     *sample = s.offset + s.amplitude * (mains.sine() + 0.3 * third.sine());
             }
             break;
         }
         case SignalSource::Spikes:
-            for (std::uint64_t i = first; i < first + count; ++i, sample += stride)
+            for (std::uint64_t i = first; i < first + count; ++i, ++sample)
                 *sample = s.offset + spikeAt(timeOf(i));
             break;
         case SignalSource::Noise:
-            for (std::size_t k = 0; k < count; ++k, sample += stride) *sample = s.offset;
+            std::fill(out, out + count, s.offset);
             break;
         case SignalSource::Constant:
-            for (std::size_t k = 0; k < count; ++k, sample += stride) *sample = s.offset + s.value;
+            std::fill(out, out + count, s.offset + s.value);
             break;
     }
     next_ += count;
     if (count > 0) lastTime_ = timeOf(next_ - 1);
-    if (s.sigma > 0) {
-        sample = out;
-        for (std::size_t k = 0; k < count; ++k, sample += stride)
-            *sample += s.sigma * gauss_(noiseEngine_);
-    }
+    if (s.sigma > 0)
+        for (std::size_t k = 0; k < count; ++k) out[k] += s.sigma * gauss_(noiseEngine_);
 }
 
 }  // namespace trelvanix::driver

@@ -4,11 +4,13 @@
 // the phases where they are, as a real signal would. Given the seed, the times of the samples
 // and what the outputs did, the samples are always the same, read in whatever chunk sizes.
 
+#include <boost/random/normal_distribution.hpp>
 #include <cstddef>
 #include <cstdint>
 #include <random>
 
 #include "platform/driver/board_config.h"
+#include "platform/driver/noise_engine.h"
 #include "platform/driver/output_history.h"
 
 namespace trelvanix::driver {
@@ -19,29 +21,19 @@ class SignalGenerator {
 
     // Begins an acquisition whose sample 0 is taken at `start`, `rate` samples per second.
     void resume(double start, double rate, const OutputHistory& outputs);
-    // Writes the next `count` samples in volts to out[0], out[stride], out[2 * stride], ...
-    void generate(std::size_t count, double* out, std::size_t stride, const OutputHistory& outputs);
+    // Writes the next `count` samples in volts to out[0 .. count - 1].
+    void generate(std::size_t count, double* out, const OutputHistory& outputs);
 
   private:
-    // Standard normal values drawn by the polar method, as std::normal_distribution draws
-    // them from the same engine, so a seed gives the noise it always gave; inline, as the
-    // library's calls per value cost more than the values.
-    class Gaussian {
-      public:
-        double operator()(std::mt19937_64& engine);
-
-      private:
-        double saved_ = 0.0;
-        bool hasSaved_ = false;
-    };
-
     double spikeAt(double t);
     double timeOf(std::uint64_t index) const { return start_ + double(index) / rate_; }
 
     InputSignal signal_;
-    std::mt19937_64 noiseEngine_;
+    NoiseEngine noiseEngine_;
+    // Standard normal values by Boost's Ziggurat method: a few nanoseconds each, where the
+    // polar method costs several times that.
+    boost::random::normal_distribution<double> gauss_;
     std::mt19937_64 eventEngine_;  // spike times, apart from the noise
-    Gaussian gauss_;
     double start_ = 0.0;
     double rate_ = 1.0;
     std::uint64_t next_ = 0;  // index of the next sample

@@ -96,6 +96,9 @@ class SimulatedBoard final : public DriverBackend {
     ClockSource clock_;
     OutputHistory outputs_;
     std::vector<SignalGenerator> generators_;  // by physical input, running on across tasks
+    // One channel's samples of a read, in order, before they go to the caller's array: each
+    // channel is generated and quantised in one contiguous pass.
+    std::vector<double> channelSamples_;
     std::map<TaskId, Task> tasks_;
 };
 

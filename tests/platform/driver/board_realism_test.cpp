@@ -60,7 +60,7 @@ TEST(PeriodicSignals, FollowTheirWaveformsAnHourInWhateverTheChunks) {
         std::size_t done = 0;
         for (std::size_t chunk : {1, 300, 7000, 999}) {
             std::vector<double> samples(chunk);
-            generator.generate(chunk, samples.data(), 1, outputs);
+            generator.generate(chunk, samples.data(), outputs);
             // Far below the 0.3 mV of a code on the narrowest range that holds them.
             for (std::size_t k = 0; k < chunk; ++k)
                 ASSERT_NEAR(samples[k], expected(signal, done + k), 1e-6) << "sample " << done + k;
