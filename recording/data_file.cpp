@@ -5,8 +5,10 @@
 #include "recording/data_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "platform/clock/clock.h"
 #include "platform/ui/runtime_files.h"
@@ -25,7 +27,7 @@ std::int64_t valuesWritten[2] = {0, 0};
 // The channels of the file being created, for save_filters.
 std::vector<vnx::ChannelHeader> channelsBeingCreated;
 // One stretch of one file as bytes; kept so that saving allocates nothing per stretch.
-std::string stretchBytes;
+std::vector<char> stretchBytes;
 
 int positionOf(int physical) {
     for (int i = 0; i < NumChannels && i < 8; ++i)
@@ -162,15 +164,22 @@ int writeStretch(Slot slot) {
     if (handle <= 0 || !HalfBuffer || NumChannels <= 0) return 0;
     const int scans = BufferSize / NumChannels;
     const auto& positions = openFiles[slot].positions;
-    stretchBytes.clear();
-    for (int j = 0; j < scans; ++j)
-        for (int position : positions)
-            vnx::putInt16(stretchBytes, position >= 0 && position < NumChannels
-                                            ? HalfBuffer[j * NumChannels + position]
-                                            : 0);
-    if (stretchBytes.empty()) return 0;
-    const int status =
-        WriteFile(handle, stretchBytes.data(), static_cast<int>(stretchBytes.size()));
+    const std::size_t values = static_cast<std::size_t>(std::max(scans, 0)) * positions.size();
+    if (values == 0) return 0;
+    // Sized once (it grows only for a larger stretch) and packed in place, little-endian.
+    if (stretchBytes.size() < 2 * values) stretchBytes.resize(2 * values);
+    auto* bytes = reinterpret_cast<unsigned char*>(stretchBytes.data());
+    for (int j = 0; j < scans; ++j) {
+        const short* scan = HalfBuffer + static_cast<std::size_t>(j) * NumChannels;
+        for (int position : positions) {
+            const auto code = static_cast<std::uint16_t>(
+                position >= 0 && position < NumChannels ? scan[position] : 0);
+            bytes[0] = static_cast<unsigned char>(code);
+            bytes[1] = static_cast<unsigned char>(code >> 8);
+            bytes += 2;
+        }
+    }
+    const int status = WriteFile(handle, stretchBytes.data(), static_cast<int>(2 * values));
     if (status > 0) valuesWritten[slot] += status / 2;
     return status;
 }

@@ -2,6 +2,7 @@
 // - the pipeline (counts, saving, conversion, 55-tap display filters, scaling, plotting into
 //   the model) at 8 channels x 50 kS/s in 0.1 s stretches on simulated time, reported as a
 //   multiple of real time, and the same without and with a running spectrum of 65 536 values;
+// - what recording costs, in bytes written per processor second;
 // - the processor share taken by acquiring 1 channel at 4 kS/s on the real clock, headless
 //   and with the main panel in a (offscreen) Qt window.
 
@@ -151,6 +152,36 @@ BENCHMARK(BM_Pipeline8x50k)
     ->ArgsProduct({{0, 1}, {0, 1}})
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
+
+// What recording costs: the pipeline (constant inputs) run alternately without and with a
+// recording; the bytes written per processor second of the difference.
+void BM_RecordingBytesPerProcessorSecond(benchmark::State& state) {
+    constexpr double kSimulatedSeconds = 20.0;
+    ui::HeadlessFrontEnd frontEnd;
+    double extraProcessor = 0.0;
+    std::uintmax_t bytes = 0;
+    for (auto _ : state) {
+        for (bool saving : {false, true}) {
+            state.PauseTiming();
+            startProgram(&frontEnd, true);
+            useConstantInputs();
+            eightFilteredChannelsAt50k(saving);
+            state.ResumeTiming();
+            const double cpu = processorSeconds();
+            acquireFor(kSimulatedSeconds);
+            extraProcessor += saving ? processorSeconds() - cpu : cpu - processorSeconds();
+        }
+        state.PauseTiming();
+        for (const auto& file : std::filesystem::directory_iterator(scratchFolder()))
+            bytes += file.file_size();
+        std::filesystem::remove_all(scratchFolder());
+        std::filesystem::create_directories(scratchFolder());
+        state.ResumeTiming();
+    }
+    state.counters["GB_per_processor_second"] = 1e-9 * double(bytes) / extraProcessor;
+    ui::Model::instance().setFrontEnd(nullptr);
+}
+BENCHMARK(BM_RecordingBytesPerProcessorSecond)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 // The same pipeline (display only, the board's signals) without and with a spectrum of
 // 65 536 values of ai3 collected and drawn all along.
