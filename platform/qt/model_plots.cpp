@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/qt/colours.h"
+#include "platform/qt/sample_summary.h"
 
 namespace trelvanix::qt {
 
@@ -15,29 +16,6 @@ constexpr double kFarOutside = 1e5;
 // How many of the latest waveform ends a new waveform may continue: one per channel of a
 // sweep is plenty, and the search stays short however many plots the graph holds.
 constexpr std::size_t kOpenEndsSearched = 32;
-
-// Lowest and highest of y[begin, end), end > begin. Later NaN samples are passed over; a NaN
-// at `begin` gives a NaN result, which callers skip.
-void minMax(const double* y, std::size_t begin, std::size_t end, double& lo, double& hi) {
-    // Four independent running extremes: the loop is bound by throughput, not by the latency
-    // of one long chain of comparisons, and the compiler can pair them up in vector registers.
-    double a[4] = {y[begin], y[begin], y[begin], y[begin]};
-    double b[4] = {y[begin], y[begin], y[begin], y[begin]};
-    std::size_t i = begin + 1;
-    for (; i + 4 <= end; i += 4) {
-        for (int k = 0; k < 4; ++k) {
-            const double v = y[i + k];
-            a[k] = v < a[k] ? v : a[k];
-            b[k] = v > b[k] ? v : b[k];
-        }
-    }
-    for (; i < end; ++i) {
-        a[0] = y[i] < a[0] ? y[i] : a[0];
-        b[0] = y[i] > b[0] ? y[i] : b[0];
-    }
-    lo = std::min({a[0], a[1], a[2], a[3]});
-    hi = std::max({b[0], b[1], b[2], b[3]});
-}
 
 }  // namespace
 
@@ -53,7 +31,27 @@ struct ModelPlots::Mapping {
         return std::clamp(valuePixel0 + (value - valueLower) * valueScale, -kFarOutside,
                           kFarOutside);
     }
+    bool operator==(const Mapping&) const = default;
 };
+
+// What is kept of one plot between repaints: the summary of its samples, and its envelope
+// as last drawn, valid while the mapping and the value it was joined to are the same.
+struct ModelPlots::PlotCache {
+    int handle = 0;
+    const double* samples = nullptr;
+    std::size_t count = 0;
+    SampleSummary summary;
+    bool envelopeDrawn = false;
+    bool joined = false;
+    double joinedTo = 0.0;
+    std::vector<QLineF> envelope;
+
+    bool holds(const ui::Plot& plot) const {
+        return handle == plot.handle && samples == plot.y.data() && count == plot.y.size();
+    }
+};
+
+ModelPlots::~ModelPlots() = default;
 
 ModelPlots::ModelPlots(QCPAxis* keyAxis, QCPAxis* valueAxis,
                        std::function<const ui::Graph*()> graph)
@@ -79,14 +77,39 @@ void ModelPlots::draw(QCPPainter* painter) {
     map.clip = clipRect();
 
     applyDefaultAntialiasingHint(painter);
+    syncCaches(*graph);
+    // Envelopes drawn with other axes or another size are drawn anew.
+    if (!lastMapping_ || !(*lastMapping_ == map)) {
+        for (PlotCache& cache : caches_) cache.envelopeDrawn = false;
+        lastMapping_ = std::make_unique<Mapping>(map);
+    }
     openEnds_.clear();
-    for (const ui::Plot& plot : graph->plots) {
+    for (std::size_t k = 0; k < graph->plots.size(); ++k) {
+        const ui::Plot& plot = graph->plots[k];
         if (plot.y.empty()) continue;
         painter->setPen(QPen(toQColor(plot.color), 0));
         if (plot.isWaveform)
-            drawWaveform(painter, plot, map, joinValue(plot));
+            drawWaveform(painter, plot, caches_[k], map, joinValue(plot));
         else
             drawPairs(painter, plot, map);
+    }
+}
+
+void ModelPlots::syncCaches(const ui::Graph& graph) const {
+    // Plots are added at the end and rarely deleted one by one: the caches are kept up to
+    // the first plot that changed.
+    std::size_t same = 0;
+    while (same < caches_.size() && same < graph.plots.size() &&
+           caches_[same].holds(graph.plots[same]))
+        ++same;
+    caches_.resize(same);
+    for (std::size_t k = same; k < graph.plots.size(); ++k) {
+        const ui::Plot& plot = graph.plots[k];
+        PlotCache& cache = caches_.emplace_back();
+        cache.handle = plot.handle;
+        cache.samples = plot.y.data();
+        cache.count = plot.y.size();
+        cache.summary = SampleSummary(plot.y.data(), plot.y.size());
     }
 }
 
@@ -110,13 +133,20 @@ const double* ModelPlots::joinValue(const ui::Plot& plot) {
     return nullptr;
 }
 
-void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
-                              const double* join) {
+void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, PlotCache& cache,
+                              const Mapping& map, const double* join) {
     const double firstPixel = map.keyPixel0 + (plot.initialX - map.keyLower) * map.keyScale;
     const double pixelsPerSample = plot.xIncrement * map.keyScale;
     const auto n = static_cast<std::ptrdiff_t>(plot.y.size());
     if (pixelsPerSample > 0 && pixelsPerSample * kEnvelopeThreshold < 1.0) {
-        drawEnvelope(painter, plot, map, firstPixel, pixelsPerSample, join);
+        if (!cache.envelopeDrawn || cache.joined != (join != nullptr) ||
+            (join && !(cache.joinedTo == *join))) {
+            envelopeOf(plot, cache, map, firstPixel, pixelsPerSample, join);
+            cache.envelopeDrawn = true;
+            cache.joined = join != nullptr;
+            cache.joinedTo = join ? *join : 0.0;
+        }
+        painter->drawLines(cache.envelope.data(), int(cache.envelope.size()));
         return;
     }
     // Few samples per pixel: the samples themselves, only those in view (plus one each side
@@ -147,8 +177,10 @@ void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, const M
     }
 }
 
-void ModelPlots::drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
-                              double firstPixel, double pixelsPerSample, const double* join) {
+void ModelPlots::envelopeOf(const ui::Plot& plot, PlotCache& cache, const Mapping& map,
+                            double firstPixel, double pixelsPerSample, const double* join) {
+    std::vector<QLineF>& lines = cache.envelope;
+    lines.clear();
     const auto n = static_cast<std::ptrdiff_t>(plot.y.size());
     const double lastPixel = firstPixel + double(n - 1) * pixelsPerSample;
     const int fromColumn = std::max(map.clip.left(), int(std::floor(firstPixel)));
@@ -160,7 +192,6 @@ void ModelPlots::drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const M
         return std::clamp<std::ptrdiff_t>(std::ptrdiff_t(i), 0, n);
     };
     const double* y = plot.y.data();
-    lines_.clear();
     std::ptrdiff_t begin = firstIndexOf(fromColumn);
     // Each column also reaches the last sample of the one before, so the trace has no gaps.
     // The first column reaches the waveform this one continues, when drawn from its start.
@@ -170,7 +201,7 @@ void ModelPlots::drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const M
         const std::ptrdiff_t end = firstIndexOf(column + 1);
         if (end <= begin) continue;
         double lo, hi;
-        minMax(y, std::size_t(begin), std::size_t(end), lo, hi);
+        cache.summary.extremes(y, std::size_t(begin), std::size_t(end), lo, hi);
         if (haveBefore) {
             lo = std::min(lo, before);
             hi = std::max(hi, before);
@@ -180,9 +211,8 @@ void ModelPlots::drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const M
         begin = end;
         if (!std::isfinite(lo) || !std::isfinite(hi)) continue;
         const double x = column + 0.5;
-        lines_.emplace_back(x, map.y(lo), x, map.y(hi));
+        lines.emplace_back(x, map.y(lo), x, map.y(hi));
     }
-    painter->drawLines(lines_.data(), int(lines_.size()));
 }
 
 void ModelPlots::drawPairs(QCPPainter* painter, const ui::Plot& plot, const Mapping& map) {
@@ -220,12 +250,11 @@ QCPRange ModelPlots::getKeyRange(bool& foundRange, QCP::SignDomain) const {
 QCPRange ModelPlots::getValueRange(bool& foundRange, QCP::SignDomain, const QCPRange&) const {
     double lo = INFINITY, hi = -INFINITY;
     if (const ui::Graph* graph = graph_()) {
-        for (const ui::Plot& p : graph->plots) {
-            if (p.y.empty()) continue;
-            double a, b;
-            minMax(p.y.data(), 0, p.y.size(), a, b);
-            lo = std::min(lo, a);
-            hi = std::max(hi, b);
+        syncCaches(*graph);
+        for (std::size_t k = 0; k < graph->plots.size(); ++k) {
+            if (graph->plots[k].y.empty()) continue;
+            lo = std::min(lo, caches_[k].summary.lowest());
+            hi = std::max(hi, caches_[k].summary.highest());
         }
     }
     foundRange = lo <= hi;

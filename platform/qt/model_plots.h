@@ -4,11 +4,14 @@
 // plot has more than two samples per pixel it is drawn as one vertical min/max line per pixel
 // column, so the cost follows the width of the graph, not the number of samples. A waveform
 // that continues another one of its colour (it starts one sample after the other ends, as
-// the stretches of a sweep do) is joined to it, so a step between them keeps its edge.
+// the stretches of a sweep do) is joined to it, so a step between them keeps its edge. Each
+// plot's envelope is kept while the axes and the size stay, and its samples are summarised
+// in blocks, so a repaint during a sweep computes only the new plots' envelopes.
 
 #include <qcustomplot.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/ui/model.h"
@@ -19,6 +22,7 @@ class ModelPlots final : public QCPAbstractPlottable {
   public:
     // `graph` returns the model graph to draw, or null when it is gone.
     ModelPlots(QCPAxis* keyAxis, QCPAxis* valueAxis, std::function<const ui::Graph*()> graph);
+    ~ModelPlots() override;
 
     double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
     QCPRange getKeyRange(bool& foundRange, QCP::SignDomain domain) const override;
@@ -36,6 +40,7 @@ class ModelPlots final : public QCPAbstractPlottable {
 
   private:
     struct Mapping;  // model coordinates to pixels
+    struct PlotCache;
     // Where a waveform ends, for the one that may continue it.
     struct OpenEnd {
         int color;
@@ -43,15 +48,21 @@ class ModelPlots final : public QCPAbstractPlottable {
     };
     // The last value of the waveform that `plot` continues, if any; records `plot`'s end.
     const double* joinValue(const ui::Plot& plot);
-    void drawWaveform(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
-                      const double* join);
-    void drawEnvelope(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
-                      double firstPixel, double pixelsPerSample, const double* join);
+    // One cache per plot of the graph, in the same order; new plots are summarised.
+    void syncCaches(const ui::Graph& graph) const;
+    void drawWaveform(QCPPainter* painter, const ui::Plot& plot, PlotCache& cache,
+                      const Mapping& map, const double* join);
+    // The plot's min/max line per pixel column, into its cache.
+    void envelopeOf(const ui::Plot& plot, PlotCache& cache, const Mapping& map, double firstPixel,
+                    double pixelsPerSample, const double* join);
     void drawPairs(QCPPainter* painter, const ui::Plot& plot, const Mapping& map);
 
     std::function<const ui::Graph*()> graph_;
+    // Kept from one repaint to the next: a repaint with the same axes and size draws the
+    // envelopes it drew before, and computes only those of new plots.
+    mutable std::vector<PlotCache> caches_;
+    std::unique_ptr<Mapping> lastMapping_;
     // Reused from one repaint to the next, so drawing allocates only while it grows.
-    std::vector<QLineF> lines_;
     QPolygonF polyline_;
     std::vector<OpenEnd> openEnds_;
     double joined_ = 0.0;

@@ -87,8 +87,9 @@ int PlotWaveform(int panel, int control, const double* y, int count, double yGai
     plot.initialX = initialX;
     plot.xIncrement = xIncrement;
     plot.y = takeBuffer(*c->graph);
-    plot.y.resize(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) plot.y[i] = y[i] * yGain + yOffset;
+    // Copied, then scaled in place: a new buffer is not zero-filled first.
+    plot.y.assign(y, y + count);
+    for (double& value : plot.y) value = value * yGain + yOffset;
     return addPlot(panel, control, std::move(plot));
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/qt/division_ticker.h"
+#include "platform/qt/sample_summary.h"
 #include "platform/ui/toolkit.h"
 #include "qt_test_panel.h"
 
@@ -68,6 +69,71 @@ TEST(QtGraph, EnvelopeKeepsASingleSpikeAmongManySamples) {
     EXPECT_TRUE(found) << "the spike must reach the top of its pixel column";
     // Far from the spike, nothing is drawn near the top.
     EXPECT_NE(image.pixel(area.left() + 20, topY) & 0xFFFFFF, unsigned(VAL_RED));
+}
+
+// The block summaries give the extremes of a plain pass over the samples, NaN and infinite
+// samples included, for runs inside one block, across several and at either end.
+TEST(QtGraph, SampleSummaryGivesTheExtremesOfAPlainPass) {
+    std::vector<double> y(1000);
+    for (std::size_t i = 0; i < y.size(); ++i) y[i] = std::sin(0.37 * double(i)) * double(i % 17);
+    for (std::size_t i = 200; i < 240; ++i) y[i] = NAN;  // whole blocks of NaN
+    y[5] = NAN;
+    y[333] = INFINITY;
+    y[777] = -INFINITY;
+    const SampleSummary summary(y.data(), y.size());
+    auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    for (std::size_t begin : {0, 1, 5, 15, 16, 17, 190, 199, 200, 239, 333, 500, 990})
+        for (std::size_t length : {1, 2, 15, 16, 17, 33, 64, 100, 1000}) {
+            const std::size_t end = std::min(y.size(), begin + length);
+            double lo, hi, summaryLo, summaryHi;
+            minMax(y.data(), begin, end, lo, hi);
+            summary.extremes(y.data(), begin, end, summaryLo, summaryHi);
+            EXPECT_TRUE(same(lo, summaryLo) && same(hi, summaryHi)) << begin << " to " << end;
+        }
+    double lo, hi;
+    minMax(y.data(), 0, y.size(), lo, hi);
+    EXPECT_EQ(summary.lowest(), lo);
+    EXPECT_EQ(summary.highest(), hi);
+}
+
+// A sweep drawn stretch by stretch, each repaint reusing the envelopes drawn before, gives
+// the picture of the same sweep drawn at once; and so after the axes change.
+TEST(QtGraph, EnvelopesKeptBetweenRepaintsDrawTheSamePicture) {
+    auto drawSweep = [](Session& s, bool repaintEachStretch) {
+        std::vector<double> y(5000);
+        for (int stretch = 0; stretch < 8; ++stretch) {
+            for (int channel = 0; channel < 2; ++channel) {
+                for (std::size_t i = 0; i < y.size(); ++i)
+                    y[i] = channel * 2 - 1 + std::sin(0.003 * double(stretch * 5000 + i)) +
+                           (i % 7 == 0 ? 0.5 : 0.0) + (stretch == 3 && i == 0 ? 3.0 : 0.0);
+                PlotWaveform(s.panel, kGraph, y.data(), int(y.size()), 1.0, 0.0, stretch * 1.0,
+                             1.0 / 5000, channel == 0 ? VAL_YELLOW : VAL_GREEN);
+            }
+            if (repaintEachStretch) s.frontEnd->flush();
+        }
+    };
+    auto picture = [](Session& s) {
+        s.frontEnd->flush();
+        return s.widget(kGraph)->grab().toImage();
+    };
+    QImage stepByStep, stepByStepRescaled, atOnce, atOnceRescaled;
+    {
+        Session s;
+        drawSweep(s, true);
+        stepByStep = picture(s);
+        SetAxisScalingMode(s.panel, kGraph, VAL_LEFT_YAXIS, VAL_MANUAL, -3.0, 4.0);
+        stepByStepRescaled = picture(s);
+    }
+    {
+        Session s;
+        drawSweep(s, false);
+        atOnce = picture(s);
+        SetAxisScalingMode(s.panel, kGraph, VAL_LEFT_YAXIS, VAL_MANUAL, -3.0, 4.0);
+        atOnceRescaled = picture(s);
+    }
+    EXPECT_EQ(stepByStep, atOnce);
+    EXPECT_EQ(stepByStepRescaled, atOnceRescaled);
+    EXPECT_NE(stepByStep, stepByStepRescaled);
 }
 
 // Whether `rgb` is drawn within a pixel of the point (x, y) in model coordinates.
