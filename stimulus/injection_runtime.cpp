@@ -137,11 +137,11 @@ bool zeroOutput(int channel) {
 // still refuses may hold the stimulus's last value, and the operator is told so.
 void zeroOutputOrWarn(int channel) {
     if (zeroOutput(channel) || zeroOutput(channel)) return;
-    const std::string message = "Output ao" + std::to_string(channel) +
+    const std::string warning = "Output ao" + std::to_string(channel) +
                                 " could not be set to 0 V: it may still hold the stimulus's "
-                                "last value.\n" +
-                                trelvanix::AnalogOutputError();
-    MessagePopup("Error!", message.c_str());
+                                "last value.";
+    ErrorPrintf("%s", warning.c_str());
+    MessagePopup("Error!", (warning + "\n" + trelvanix::AnalogOutputError()).c_str());
 }
 
 // However the process ends through exit (Quit, the end of a script), no output is left

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -43,6 +44,20 @@ std::string readProblem(const std::string& path) {
     return why;
 }
 
+constexpr int kPeriodValue = 1000;  // the header's period in ms follows the 1000 samples
+
+// Why the period the file gives cannot be played, or empty text: below 1 ms it plays nothing,
+// and beyond the period control's range it does not fit the stimulus's whole milliseconds.
+std::string periodProblem(int cellPanel, double period, int line) {
+    int longest = 0;
+    GetCtrlAttribute(cellPanel, CELL_DUR, ATTR_MAX_VALUE, &longest);
+    if (period >= 1.0 && period <= longest) return {};
+    char value[32];
+    const auto written = std::to_chars(value, value + sizeof value, period);
+    return "line " + std::to_string(line) + ": the period " + std::string(value, written.ptr) +
+           " ms is outside 1 to " + std::to_string(longest) + " ms";
+}
+
 // The header values of a waveform file on the cell sub-panel.
 void showHeader(int cellPanel, const double* values) {
     SetCtrlVal(cellPanel, CELL_DUR, static_cast<int>(values[1000]));
@@ -74,10 +89,13 @@ LoadResult loadWaveformFile() {
     std::snprintf(WF_filename, sizeof WF_filename, "%s", chosen);
 
     auto values = std::make_unique<double[]>(kWaveformFileValues);
+    int lines[kWaveformFileValues] = {};
     // A folder, a device, a pipe or a huge file is refused before it is opened.
     std::string problem = files::fileProblem(WF_filename, files::OperatorFile::Waveform);
-    if (problem.empty() && FileToArray(WF_filename, values.get(), kWaveformFileValues) < 0)
+    if (problem.empty() && FileToArray(WF_filename, values.get(), kWaveformFileValues, lines) < 0)
         problem = readProblem(WF_filename);
+    if (problem.empty())
+        problem = periodProblem(cellPanel, values[kPeriodValue], lines[kPeriodValue]);
     if (!problem.empty()) {
         std::printf("There is a problem with your waveform file!\n");
         std::fflush(stdout);

@@ -86,7 +86,7 @@ int GetDirText(char* buffer, std::size_t size) {
     return 0;
 }
 
-int FileToArray(const char* path, double* array, int count) {
+int FileToArray(const char* path, double* array, int count, int* lines) {
     if (!path || (!array && count > 0) || count < 0)
         return failure(FILE_BadArgument, "bad arguments to FileToArray");
     std::string error;
@@ -116,6 +116,7 @@ int FileToArray(const char* path, double* array, int count) {
             return failure(FILE_BadNumber, std::string(path) + ":" + std::to_string(line) +
                                                ": not a number: " + text.substr(pos, end - pos));
         array[i] = value;
+        if (lines) lines[i] = line;
         pos = end;
     }
     return 0;

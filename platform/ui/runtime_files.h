@@ -42,7 +42,8 @@ int GetDir(char (&buffer)[N]) {
 
 // Reads `count` decimal numbers, written one per line (blanks around them are allowed), into
 // array. Numbers read before a failure stay in the array. Returns 0 or a negative status.
-int FileToArray(const char* path, double* array, int count);
+// With `lines`, lines[i] receives the line (from 1) that number i stands on.
+int FileToArray(const char* path, double* array, int count, int* lines = nullptr);
 
 // --- Byte buffers ---
 // Index in buffer of pattern within buffer[start, start + count) (count -1: up to the

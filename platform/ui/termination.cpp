@@ -9,6 +9,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <vector>
 
 #include "platform/clock/clock.h"
 
@@ -21,6 +22,24 @@ int wakePipe[2] = {-1, -1};
 std::function<void()>& finishing() {
     static std::function<void()> finish;
     return finish;
+}
+
+// Signals from outside that end the process unless handled: each finishes the program's work
+// first. Not here: SIGKILL and SIGSTOP cannot be caught; SIGSEGV, SIGBUS, SIGILL, SIGFPE,
+// SIGABRT, SIGTRAP and SIGSYS come from a fault of the program itself, after which its state
+// cannot be trusted to write anything; SIGPIPE and SIGXFSZ are ignored (the write fails and is
+// reported instead).
+std::vector<int> endingSignals() {
+    std::vector<int> signals = {SIGTERM, SIGINT,    SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
+                                SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU, SIGIO};
+#ifdef SIGPWR
+    signals.push_back(SIGPWR);
+#endif
+#ifdef SIGSTKFLT
+    signals.push_back(SIGSTKFLT);
+#endif
+    for (int realTime = SIGRTMIN; realTime <= SIGRTMAX; ++realTime) signals.push_back(realTime);
+    return signals;
 }
 
 extern "C" void noteTermination(int signal) {
@@ -41,9 +60,9 @@ void installTerminationHandlers(std::function<void()> finish) {
     struct sigaction action = {};
     action.sa_handler = noteTermination;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    for (int signal : endingSignals()) sigaction(signal, &action, nullptr);
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 int pendingTerminationSignal() {

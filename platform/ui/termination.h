@@ -1,9 +1,11 @@
 #pragma once
-// Ending the program on SIGTERM and SIGINT (Ctrl+C) without losing a recording. The signal
-// handler only notes the signal and writes a byte to a pipe; the event loop, which watches
-// the pipe while it waits, runs the program's finishing work on its own thread and then lets
-// the signal end the process. A file-size limit (SIGXFSZ) is ignored instead, so that a write
-// past it fails with EFBIG and is reported like a full disk.
+// Ending the program on SIGTERM, SIGINT (Ctrl+C), SIGHUP (a closed terminal or ssh session)
+// and every other signal from outside that would end it, without losing a recording or
+// leaving an output live. The signal handler only notes the signal and writes a byte to a
+// pipe; the event loop, which watches the pipe while it waits, runs the program's finishing
+// work on its own thread and then lets the signal end the process. A file-size limit
+// (SIGXFSZ) and a closed pipe (SIGPIPE) are ignored instead, so that the write fails (EFBIG,
+// EPIPE) and is reported like a full disk.
 
 #include <functional>
 

@@ -52,31 +52,35 @@ TEST(RecordingEnding, AScriptEndingDuringARecordingFinalisesItsFile) {
     fs::remove_all(folder);
 }
 
-TEST(RecordingEnding, SigtermDuringARecordingFinalisesItsFile) {
-    const fs::path folder = dataFolder() / "sigterm";
-    fs::create_directories(folder);
-    useDataFolder(folder);
-    std::ofstream(folder / "run.txt") << "press PANEL ACQUIRE\n"
-                                         "wait 0.2\n"
-                                         "press PANEL RECORD\n"
-                                         "wait 60\n";
-    // The real clock: the program sleeps between stretches as it would in the lab.
-    const RunningProgram program =
-        startProgram({"--headless", "--script", (folder / "run.txt").string()});
-    ASSERT_GT(program.pid, 0);
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    fs::path file;
-    while (std::chrono::steady_clock::now() < giveUp) {
-        file = onlyDataFile(folder);
-        if (!file.empty() && fs::file_size(file) > 20000) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+// SIGTERM, a closed terminal (SIGHUP) and the other signals from outside that would end the
+// process: each finalises the recording first, then ends the program by that signal.
+TEST(RecordingEnding, ASignalFromOutsideDuringARecordingFinalisesItsFile) {
+    for (const int signal : {SIGTERM, SIGHUP, SIGUSR1, SIGRTMIN}) {
+        const fs::path folder = dataFolder() / ("signal_" + std::to_string(signal));
+        fs::create_directories(folder);
+        useDataFolder(folder);
+        std::ofstream(folder / "run.txt") << "press PANEL ACQUIRE\n"
+                                             "wait 0.2\n"
+                                             "press PANEL RECORD\n"
+                                             "wait 60\n";
+        // The real clock: the program sleeps between stretches as it would in the lab.
+        const RunningProgram program =
+            startProgram({"--headless", "--script", (folder / "run.txt").string()});
+        ASSERT_GT(program.pid, 0);
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        fs::path file;
+        while (std::chrono::steady_clock::now() < giveUp) {
+            file = onlyDataFile(folder);
+            if (!file.empty() && fs::file_size(file) > 10000) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ::kill(program.pid, signal);
+        const ProgramRun run = finishProgram(program);
+        EXPECT_EQ(run.signal, signal) << run.err;
+        ASSERT_FALSE(file.empty());
+        expectFinalised(file);
+        fs::remove_all(folder);
     }
-    ::kill(program.pid, SIGTERM);
-    const ProgramRun run = finishProgram(program);
-    EXPECT_EQ(run.signal, SIGTERM) << run.err;
-    ASSERT_FALSE(file.empty());
-    expectFinalised(file);
-    fs::remove_all(folder);
 }
 
 // A file-size limit does not kill the program: the write past it fails and is reported like a

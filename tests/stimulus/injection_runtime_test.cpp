@@ -354,8 +354,12 @@ TEST_F(InjectionRuntime, ARefusedReturnTo0VIsTriedAgainThenReported) {
 
     ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogScalarF64", 1, -200000, &error));
     ASSERT_TRUE(driver::injectDriverFault("DAQmxWriteAnalogScalarF64", 2, -200000, &error));
+    std::string messages;
+    ui::setErrorOutputListener([&](const std::string& text) { messages += text; });
     pressStart();
+    ui::setErrorOutputListener(nullptr);
     EXPECT_THAT(printed(), HasSubstr("popup \"Error!\" \"Output ao1 could not be set to 0 V"));
+    EXPECT_THAT(messages, HasSubstr("Output ao1 could not be set to 0 V: it may still hold"));
     EXPECT_EQ(valueOf(InjectHandle, INJECT_LED), 0);
 }
 

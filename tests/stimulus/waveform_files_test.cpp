@@ -136,12 +136,31 @@ TEST_F(WaveformFiles, AnUnreadableOrShortFileKeepsTheLoadedWaveform) {
     }
     const std::string shortFile = (folder / "short.wfm").string();
     std::ofstream(shortFile) << "1\n2\n3\n";
+    // Periods the stimulus cannot play: too long for an int of milliseconds, zero, negative.
+    const std::vector<std::string> periods = {"2147483648", "0", "-5"};
+    std::vector<std::string> periodFiles;
+    for (const std::string& period : periods) {
+        const std::string path = writeFile("period" + period + ".wfm", ramp, {});
+        std::vector<std::string> lines;
+        std::ifstream in(path);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        lines[1000] = period;  // line 1001
+        std::ofstream out(path);
+        for (const std::string& line : lines) out << line << "\n";
+        periodFiles.push_back(path);
+    }
 
     ::testing::internal::CaptureStdout();
     press(Load_file, bad);
     press(Load_file, shortFile);
+    for (const std::string& path : periodFiles) press(Load_file, path);
     press(Load_file, "cancel");
     const std::string out = ::testing::internal::GetCapturedStdout();
+    for (const std::string& period : periods)
+        EXPECT_THAT(out, HasSubstr("file period" + period +
+                                   ".wfm cannot be used (line 1001: the "
+                                   "period " +
+                                   period + " ms is outside 1 to 3600000 ms)"));
     EXPECT_THAT(out, HasSubstr("There is a problem with your waveform file!\n"));
     EXPECT_THAT(out, HasSubstr("popup \"Error!\" \"The waveform file bad.wfm cannot be used "
                                "(line 7: not a number: 1,5). The waveform loaded before is "
