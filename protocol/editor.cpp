@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
+#include "protocol/parameter_range.h"
 #include "protocol/protocol.h"
 #include "protocol/protocol_file.h"
 #include "protocol/vocabulary.h"
@@ -40,6 +42,29 @@ void writeProtocolFile(const std::string& path, const std::string& text) {
         const std::string message = "Error writing the protocol file: " + lastFileError();
         MessagePopup("Error!", message.c_str());
     }
+}
+
+// Whether the whole word is a number ("2O0" is not).
+bool isNumber(const std::string& word) {
+    char* end = nullptr;
+    std::strtod(word.c_str(), &end);
+    return end != word.c_str() && *end == '\0';
+}
+
+// Why the values text cannot be saved for the parameter: a word that is no number, or a value
+// its control cannot take (a whole number beyond an int included); empty when it can.
+std::string valuesProblem(const std::string& name, int index, const std::string& valuesText) {
+    const std::vector<std::string> words = blankWords(valuesText);
+    const int count = static_cast<int>(words.size());
+    for (int i = 0; i < count; ++i)
+        if (!isNumber(words[i]))
+            return "Value " + std::to_string(i + 1) + " of " + std::to_string(count) + ", " +
+                   words[i] + ", is not a number.";
+    const bool whole = std::string(Data_type) == "INTEGER";
+    const ParameterRange range = ControlRange(PanelOfParameter(name), ControlId[index], whole);
+    if (const auto bad = firstValueOutOfRange(words, count, whole, range.low, range.high))
+        return OutOfRangeText(*bad, count, name, range);
+    return std::string();
 }
 
 }  // namespace
@@ -137,8 +162,21 @@ void save_prt() {
         MessagePopup("Error!!!", "Parameter or parameter values cannot be null.");
         return;
     }
-    if (FindControlName(name.c_str()) < 0) {
+    const int index = FindControlName(name.c_str());
+    if (index < 0) {
         MessagePopup("Error", "Control name not found. Contact programmer.");
+        return;
+    }
+    // A file the runner would refuse is not written.
+    if (Data_type[0] == '\0') {
+        MessagePopup("Error!!!",
+                     ("The value type of " + name +
+                      " is not known yet: change its value on its stimulus sub-panel first.")
+                         .c_str());
+        return;
+    }
+    if (const std::string problem = valuesProblem(name, index, values); !problem.empty()) {
+        MessagePopup("Error!!!", (problem + " The protocol file was not saved.").c_str());
         return;
     }
     std::string path;

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace trelvanix::protocol {
@@ -52,7 +53,8 @@ ProtocolWords readProtocolWords(std::string_view text) {
     file.parameterCount = wholeNumberOf(word(0)).value_or(0);
     file.name = word(1);
     file.type = word(2);
-    file.stepCount = wholeNumberOf(word(3));
+    file.stepCountWord = word(3);
+    file.stepCount = wholeNumberOf(file.stepCountWord);
     if (words.size() > 4) file.values.assign(words.begin() + 4, words.end());
     return file;
 }
@@ -76,6 +78,51 @@ int realValues(const ProtocolWords& file, int count, std::vector<double>* values
 
 int wholeValues(const ProtocolWords& file, int count, std::vector<int>* values) {
     return readValues(file, count, values, wholeNumberOf);
+}
+
+namespace {
+
+// The value "%d" or a real-number read gives a word: 0 for no number; for a whole number too
+// large for an int, its sign times infinity, so that every range refuses it.
+double valueOf(const std::string& word, bool whole) {
+    const char* start = word.c_str();
+    char* end = nullptr;
+    if (whole) {
+        errno = 0;
+        const long long value = std::strtoll(start, &end, 10);
+        if (end == start) return 0.0;
+        if (errno == ERANGE || value < INT_MIN || value > INT_MAX)
+            return value < 0 ? -HUGE_VAL : HUGE_VAL;
+        return static_cast<double>(value);
+    }
+    const double value = std::strtod(start, &end);
+    return end == start ? 0.0 : value;
+}
+
+std::string numberText(double value) {
+    char text[32];
+    if (std::fabs(value) < 1e15 && value == std::floor(value))
+        std::snprintf(text, sizeof text, "%.0f", value);
+    else
+        std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+}  // namespace
+
+std::optional<ValueOutOfRange> firstValueOutOfRange(const std::vector<std::string>& words,
+                                                    int count, bool whole, double low,
+                                                    double high) {
+    for (int i = 0; i < count; ++i) {
+        const std::string word = i < static_cast<int>(words.size()) ? words[i] : std::string();
+        const double value = valueOf(word, whole);
+        if (!(value >= low && value <= high)) return ValueOutOfRange{i, word};
+    }
+    return std::nullopt;
+}
+
+std::string rangeText(double low, double high) {
+    return numberText(low) + " to " + numberText(high);
 }
 
 std::string parameterNameProblem(const std::string& name) {

@@ -28,6 +28,7 @@ std::optional<double> realNumberOf(const std::string& word);
 struct ProtocolWords {
     int parameterCount = 0;           // 0 when the first word is no whole number
     std::string name, type;           // empty when the file ends before them
+    std::string stepCountWord;        // the step count as written
     std::optional<int> stepCount;     // none when the word is no whole number
     std::vector<std::string> values;  // the words after the step count
 };
@@ -38,6 +39,20 @@ ProtocolWords readProtocolWords(std::string_view text);
 // Returns how many were missing.
 int realValues(const ProtocolWords& file, int count, std::vector<double>* values);
 int wholeValues(const ProtocolWords& file, int count, std::vector<int>* values);
+
+// A value that a control of the range [low, high] cannot take: its index among the values
+// and its word as written ("" when the file ended before it).
+struct ValueOutOfRange {
+    int index = 0;
+    std::string word;
+};
+// The first of the first `count` values outside [low, high]: read as whole numbers as "%d"
+// reads them (a number too large for an int is outside) or as real numbers; a word that is no
+// number, or a value missing, counts as 0. None when every value fits.
+std::optional<ValueOutOfRange> firstValueOutOfRange(const std::vector<std::string>& words,
+                                                    int count, bool whole, double low, double high);
+// "1 to 100000", "-1e+06 to 1e+06": a range as the messages name it.
+std::string rangeText(double low, double high);
 
 // Why a parameter name cannot be used (too long, no panel part before an underscore); empty
 // when it can.

@@ -8,6 +8,7 @@
 #include "platform/files/operator_files.h"
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
+#include "protocol/parameter_range.h"
 #include "protocol/protocol.h"
 #include "protocol/protocol_file.h"
 #include "protocol/runner_internal.h"
@@ -85,6 +86,10 @@ void load_file() {
         MessagePopup("Error!", "Error opening the protocol file");
         return;
     }
+    if (blankWords(*text).empty()) {
+        MessagePopup("Error!", ("The protocol file " + path + " is empty.").c_str());
+        return;
+    }
     const ProtocolWords file = readProtocolWords(*text);
     Num_parameters = file.parameterCount;
     const std::string& name = file.name;
@@ -113,9 +118,28 @@ void load_file() {
     }
     const int count = file.stepCount.value_or(0);
     if (count < 1 || count > kMaxSteps) {
-        MessagePopup("Error!",
-                     "The protocol file does not give its number of values (1 to 1000000).");
+        const std::string message =
+            realNumberOf(file.stepCountWord) || file.stepCount
+                ? "The number of values in the protocol file, " + file.stepCountWord +
+                      ", is out of range (1 to 1000000)."
+                : std::string(
+                      "The protocol file does not give its number of values (1 to "
+                      "1000000).");
+        MessagePopup("Error!", message.c_str());
         return;
+    }
+    // Values the parameter's control cannot take are refused, not changed to fit.
+    const bool whole = file.type == "INTEGER";
+    const int index = FindControlName(name.c_str());
+    if (index >= 0) {
+        const ParameterRange range = ControlRange(Handle[Waveform], ControlId[index], whole);
+        if (const auto bad =
+                firstValueOutOfRange(file.values, count, whole, range.low, range.high)) {
+            const std::string message =
+                OutOfRangeText(*bad, count, name, range) + " Nothing was loaded.";
+            MessagePopup("Error!", message.c_str());
+            return;
+        }
     }
     copyWord(Load_data_type, file.type);
     Num_lines = count;
@@ -131,7 +155,6 @@ void load_file() {
         MessagePopup("Warning!", message);
     }
 
-    const int index = FindControlName(name.c_str());
     if (index < 0) {
         showRunAndSkip(1);
         MessagePopup("Error", "Control name not found. Contact programmer.");
@@ -143,6 +166,8 @@ void load_file() {
     showRunAndSkip(0);
     SetCtrlAttribute(InjectHandle, INJECT_CONTINUOUS, ATTR_DIMMED, 1);
     SetCtrlVal(InjectHandle, INJECT_CONTINUOUS, 0);
+    // The box's own callback turns continuous injection off, so that a step can end.
+    callbacks::continuous_inject(InjectHandle, INJECT_CONTINUOUS, EVENT_COMMIT, nullptr, 0, 0);
 }
 
 int Run(int i) {
@@ -231,6 +256,17 @@ int run_protocol(int panel, int control, int event, void*, int, int) {
         SetCtrlVal(InjectHandle, INJECT_STEP, 0);
     }
     ApplyStepAndPlay();
+    return 0;
+}
+
+// The operator types the step to run next; it counts at once, as a skip does.
+int set_step(int panel, int control, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    GetCtrlVal(InjectHandle, INJECT_STEP, &Line);
+    if (Line > Num_lines) {
+        Line = Num_lines;
+        SetCtrlVal(InjectHandle, INJECT_STEP, Line);
+    }
     return 0;
 }
 

@@ -96,6 +96,23 @@ vnx::StimulusSettings currentStimulus() {
     return s;
 }
 
+// A comment longer than the header holds keeps its first lines; the operator is told which
+// were left out.
+void reportCutComment(const std::string& path, const std::vector<std::string>& lines) {
+    const std::size_t kept = vnx::commentBytes(lines).size();
+    std::string leftOut;
+    std::size_t at = 0;  // where the line starts in the comment as a whole
+    for (const std::string& line : lines) {
+        const std::size_t end = at + line.size() + 1;
+        if (end > kept) leftOut += (at < kept ? line.substr(kept - 1 - at) : line) + '\n';
+        at = end;
+    }
+    if (leftOut.empty()) return;
+    ErrorPrintf("The comment is longer than the %d bytes the header of %s holds; left out:\n%s",
+                vnx::kMaxTextBytes, std::filesystem::path(path).filename().string().c_str(),
+                leftOut.c_str());
+}
+
 vnx::HeaderContent headerFor(const std::vector<int>& physical) {
     vnx::HeaderContent h;
     const int nch = static_cast<int>(physical.size());
@@ -256,7 +273,11 @@ int open_this_file(const char* name, int kind) {
     if (status == 0) status = save_filters(handle, static_cast<int>(physical.size()));
     if (status == 0) status = writeAll(handle, header.bytes.substr(padding));
     // A header that cannot be written leaves no file behind; lastFileError() keeps the reason.
-    if (status < 0) discardDataFile(slot);
+    if (status < 0) {
+        discardDataFile(slot);
+        return status;
+    }
+    reportCutComment(name, content.commentLines);
     return status;
 }
 

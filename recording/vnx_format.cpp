@@ -101,8 +101,13 @@ std::vector<std::int32_t> stimulusValues(const StimulusSettings& s) {
 
 std::string commentBytes(const std::vector<std::string>& lines) {
     std::string text;
-    for (const std::string& line : lines) text += line + '\n';
-    if (text.size() > kMaxTextBytes) text.resize(kMaxTextBytes);
+    for (const std::string& line : lines) {
+        if (text.size() + line.size() + 1 > kMaxTextBytes) {
+            if (text.empty()) text = line.substr(0, kMaxTextBytes - 1) + '\n';
+            break;
+        }
+        text += line + '\n';
+    }
     return text;
 }
 

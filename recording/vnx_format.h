@@ -104,7 +104,8 @@ struct EncodedHeader {
     std::string bytes;  // the whole header, a multiple of 1024 bytes
 };
 
-// The comment as stored: each line followed by a line feed, cut to kMaxTextBytes in all.
+// The comment as stored: each line followed by a line feed, as many whole lines as fit in
+// kMaxTextBytes (a first line longer than that alone is cut to fit).
 std::string commentBytes(const std::vector<std::string>& lines);
 // A label as stored: cut to kMaxTextBytes.
 std::string labelBytes(const std::string& label);

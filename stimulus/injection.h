@@ -29,7 +29,8 @@ void Post_WF();
 // Ends the stimulus: output task cleared, the output that played (and the panel's) at 0 V,
 // output lamp off, Start enabled.
 void Stop_inject();
-// Writes the stimulus description into the main panel's comment box.
+// Writes the stimulus description into the main panel's comment box, setting the operator's
+// comment aside until the stimulus ends.
 void Set_wf_comments();
 
 namespace trelvanix {
@@ -54,7 +55,12 @@ void EndRecordedStimulusOnRunFailure(const std::string& driverError);
 void FinishStimulusAfterAcquisition();
 // Leaving the program: a stimulus that plays is stopped and continuous injection ended.
 void StopStimulusOnExit();
-// The run-time's own state as at start: no stimulus prepared, Old_channel 0.
+// Puts the operator's comment back into the main panel's comment box once a recorded
+// stimulus's description has gone into its file (unless the operator has edited the box since).
+void RestoreOperatorComment();
+// Forgets a comment set aside.
+void ForgetOperatorComment();
+// The run-time's own state as at start: no stimulus prepared, Old_channel 0, no comment aside.
 void ResetInjectionState();
 
 }  // namespace trelvanix

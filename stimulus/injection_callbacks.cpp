@@ -49,7 +49,8 @@ int Set_waveform(int panel, int control, int event, void* callbackData, int even
     if (Continuous_inject == 1) SetCtrlAttribute(panel, INJECT_STOP, ATTR_DIMMED, 0);
     if (Waveform != kNoStimulus) {
         DisplayPanel(Handle[Waveform]);
-        SetCtrlAttribute(panel, INJECT_START, ATTR_DIMMED, 0);
+        // While a stimulus plays, Start stays dimmed until it ends.
+        SetCtrlAttribute(panel, INJECT_START, ATTR_DIMMED, Injection == 1 ? 1 : 0);
         UpdateParameters();
         InitializeGlobals();
     } else {

@@ -29,6 +29,30 @@ void addStepLines(std::vector<std::string>& lines, const double* durations, cons
         lines.push_back(formatted("DUR %d = %.1f;  AMP %d = %.1f ", k, durations[k], k, amps[k]));
 }
 
+std::vector<std::string> commentBoxLines() {
+    int count = 0;
+    GetNumTextBoxLines(panelHandle, PANEL_COMMENT, &count);
+    std::vector<std::string> lines(std::max(count, 0));
+    for (int i = 0; i < count; ++i) GetTextBoxLine(panelHandle, PANEL_COMMENT, i, &lines[i]);
+    return lines;
+}
+
+void showCommentLines(const std::vector<std::string>& lines) {
+    ResetTextBox(panelHandle, PANEL_COMMENT, "");
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        InsertTextBoxLine(panelHandle, PANEL_COMMENT, static_cast<int>(i), lines[i].c_str());
+}
+
+// The operator's own comment, put aside while a recorded stimulus's description is in the box.
+struct SetAsideComment {
+    bool held = false;
+    std::vector<std::string> operatorLines, description;
+};
+SetAsideComment& setAside() {
+    static SetAsideComment comment;
+    return comment;
+}
+
 }  // namespace
 
 namespace trelvanix::callbacks {
@@ -97,7 +121,25 @@ void Set_wf_comments() {
         default:
             break;
     }
-    ResetTextBox(panelHandle, PANEL_COMMENT, "");
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        InsertTextBoxLine(panelHandle, PANEL_COMMENT, static_cast<int>(i), lines[i].c_str());
+    SetAsideComment& aside = setAside();
+    if (!aside.held) aside.operatorLines = commentBoxLines();
+    aside.held = true;
+    aside.description = lines;
+    showCommentLines(lines);
 }
+
+namespace trelvanix {
+
+void RestoreOperatorComment() {
+    SetAsideComment& aside = setAside();
+    if (!aside.held) return;
+    aside.held = false;
+    // Lines the operator typed into the box meanwhile are theirs: they stay.
+    if (commentBoxLines() == aside.description) showCommentLines(aside.operatorLines);
+}
+
+void ForgetOperatorComment() {
+    setAside() = SetAsideComment{};
+}
+
+}  // namespace trelvanix

@@ -311,6 +311,7 @@ void Stop_inject() {
     if (Channel_name[0] != '\0' && std::atoi(Channel_name) != shown)
         zeroOutputOrWarn(std::atoi(Channel_name));
     setStartDimmed(0);
+    trelvanix::RestoreOperatorComment();
 }
 
 namespace trelvanix::callbacks {
@@ -379,6 +380,7 @@ void ResetInjectionState() {
     Old_channel = 0;
     playedStep = {};
     prepared() = PreparedStimulus{};
+    ForgetOperatorComment();
 }
 
 }  // namespace trelvanix

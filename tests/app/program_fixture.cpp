@@ -44,6 +44,7 @@ void ProgramTest::useScript(const std::string& text) {
     ASSERT_TRUE(std::holds_alternative<ui::Script>(parsed))
         << std::get<ui::ScriptError>(parsed).message;
     script_ = std::make_unique<ui::ScriptRunner>(std::move(std::get<ui::Script>(parsed)));
+    endStatus_.reset();  // a new script is a new run
     script_->setEnding([this](int status) { endStatus_ = status; });
     ui::Model::instance().setScript(script_.get());
 }

@@ -21,7 +21,7 @@ class ProgramTest : public ::testing::Test {
     void TearDown() override;
 
     // Installs a script (its answers and actions); a failed or ended run is recorded in
-    // endStatus() instead of ending the process.
+    // endStatus() instead of ending the process, from the end of the script installed last.
     void useScript(const std::string& text);
     // Replaces the default simulated board with one described by board-file text.
     void installBoard(const std::string& boardText);

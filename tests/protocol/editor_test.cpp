@@ -98,19 +98,39 @@ TEST_F(ProtocolEditor, SavingIsRefusedWithoutANameValuesOrAKnownName) {
     press(CreatePrtHandle, PRT_SAVE, Save_protocol);
     EXPECT_EQ(popups(), "popup \"Error\" \"Control name not found. Contact programmer.\"\n");
 
-    ResetTextBox(CreatePrtHandle, PRT_NAME, "PULSE_MV1");
+    pick(kPulse, PULSE_MV1);
     useScript("answer file \"" + (folder / "no" / "such" / "dir.prt").string() + "\"\n");
     press(CreatePrtHandle, PRT_SAVE, Save_protocol);
     EXPECT_EQ(popups(), "popup \"Error!\" \"Error opening the protocol file\"\n");
 }
 
-TEST_F(ProtocolEditor, ANameTypedBeforeAnyPickSavesNoTypeAndTheRunnerRefusesIt) {
+// Files the runner would refuse are not written: no value type yet, a word that is no number,
+// a value the control cannot take.
+TEST_F(ProtocolEditor, AFileTheRunnerWouldRefuseIsNotSaved) {
     ResetTextBox(CreatePrtHandle, PRT_NAME, "PULSE_MV1");
     generate(-60, -20, 10);
-    EXPECT_EQ(save("typed.prt"), "1 PULSE_MV1  5 \n-60 -50 -40 -30 -20");
-    chooseKind(kPulse);
-    loadProtocol((folder / "typed.prt").string());
-    EXPECT_EQ(popups(), "popup \"Error!\" \"Data type not defined. Contact programmer.\"\n");
+    EXPECT_EQ(save("typed.prt"), "");
+    EXPECT_EQ(popups(),
+              "popup \"Error!!!\" \"The value type of PULSE_MV1 is not known yet: change "
+              "its value on its stimulus sub-panel first.\"\n");
+
+    pick(kPulse, PULSE_REPEATS);
+    EXPECT_EQ(generate(1000000000, -1000000000, 1000000000), "1000000000 2000000000 3000000000");
+    EXPECT_EQ(save("repeats.prt"), "");
+    EXPECT_EQ(popups(),
+              "popup \"Error!!!\" \"Value 1 of 3 in the protocol file, 1000000000, is "
+              "outside the range of PULSE_REPEATS, 1 to 100000. The protocol file was "
+              "not saved.\"\n");
+    pick(kSine, SINE_DURATION);
+    ResetTextBox(CreatePrtHandle, PRT_VALUES, "100 0");
+    EXPECT_EQ(save("duration.prt"), "");
+    EXPECT_THAT(popups(), HasSubstr("Value 2 of 2 in the protocol file, 0, is outside the range of "
+                                    "SINE_DURATION, 1 to 3600000."));
+    ResetTextBox(CreatePrtHandle, PRT_VALUES, "100 2O0");
+    EXPECT_EQ(save("typo.prt"), "");
+    EXPECT_THAT(popups(), HasSubstr("Value 2 of 2, 2O0, is not a number."));
+    ResetTextBox(CreatePrtHandle, PRT_VALUES, "100 200");
+    EXPECT_EQ(save("good.prt"), "1 SINE_DURATION INTEGER 2 \n100 200");
 }
 
 TEST_F(ProtocolEditor, CommittingAParameterOnItsPanelPicksItAndRebuildsTheStimulus) {

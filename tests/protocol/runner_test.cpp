@@ -193,7 +193,8 @@ TEST_F(ProtocolRunner, HandWrittenFractionsAreReadAsRealNumbers) {
     EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MV2), 0.001);
 
     // Whole-number protocols read as before; a word that is no number counts as 0.
-    loadProtocol(writeFile("whole.prt", "1 PULSE_NUM_BURSTS INTEGER 3 \n2 x 4"));
+    chooseKind(kCell);
+    loadProtocol(writeFile("whole.prt", "1 CELL_DUR INTEGER 3 \n2 x 4"));
     EXPECT_THAT(Int_values, ElementsAre(2, 0, 4));
 }
 
@@ -206,13 +207,87 @@ TEST_F(ProtocolRunner, NamesAndTypeWordsThatDoNotFitAreRefusedAndChangeNothing) 
     EXPECT_THAT(popups(), HasSubstr("no parameter of the form PANEL_CONTROL (found PULSEMV1)"));
     loadProtocol(writeFile("c.prt", "1 PULSE_MV1 DOUBLEDOUBLE 1 \n5"));
     EXPECT_THAT(popups(), HasSubstr("longer than 9 characters"));
-    loadProtocol(writeFile("d.prt", "1 PULSE_MV1 DOUBLE -3 \n5"));
+    loadProtocol(writeFile("d.prt", "1 PULSE_MV1 DOUBLE x \n5"));
     EXPECT_THAT(popups(), HasSubstr("does not give its number of values"));
 
     EXPECT_STREQ(Load_data_type, "DOUBLE");
     EXPECT_EQ(Num_lines, 3);
     EXPECT_THAT(Double_values, ElementsAre(-60.0, -40.0, -20.0));
     EXPECT_FALSE(dimmed(ProtocolHandle, PROTOCOL_RUN));
+}
+
+// Values the control would change are refused by name with its range, and nothing is loaded;
+// counts out of range and empty files say so.
+TEST_F(ProtocolRunner, ValuesTheControlCannotTakeAreRefusedAndNothingIsLoaded) {
+    loadPulseAmplitudes();
+    chooseKind(kSine);
+    loadProtocol(writeFile("dur.prt", "1 SINE_DURATION INTEGER 3 \n100 0 200"));
+    EXPECT_EQ(popups(),
+              "popup \"Error!\" \"Value 2 of 3 in the protocol file, 0, is outside the range of "
+              "SINE_DURATION, 1 to 3600000. Nothing was loaded.\"\n");
+    loadProtocol(writeFile("reps.prt", "1 SINE_REPEATS INTEGER 2 \n5 3000000000"));
+    EXPECT_THAT(popups(), HasSubstr("Value 2 of 2 in the protocol file, 3000000000, is outside the "
+                                    "range of SINE_REPEATS, 1 to 100000."));
+    loadProtocol(writeFile("short.prt", "1 SINE_DURATION INTEGER 3 \n100 200"));
+    EXPECT_THAT(popups(), HasSubstr("Value 3 of 3 in the protocol file, missing (0), is outside"));
+    loadProtocol(writeFile("amp.prt", "1 SINE_AMPLITUDE DOUBLE 1 \n2e6"));
+    EXPECT_THAT(popups(), HasSubstr("2e6, is outside the range of SINE_AMPLITUDE, -1000000 to "
+                                    "1000000."));
+    loadProtocol(writeFile("many.prt", "1 SINE_PHASE DOUBLE 1000001 \n0"));
+    EXPECT_EQ(popups(),
+              "popup \"Error!\" \"The number of values in the protocol file, 1000001, is "
+              "out of range (1 to 1000000).\"\n");
+    const std::string empty = writeFile("empty.prt", " \n");
+    loadProtocol(empty);
+    EXPECT_EQ(popups(), "popup \"Error!\" \"The protocol file " + empty + " is empty.\"\n");
+    // The pulse protocol loaded first is still the one loaded.
+    EXPECT_EQ(Control_id, PULSE_MV1);
+    EXPECT_THAT(Double_values, ElementsAre(-60.0, -40.0, -20.0));
+    EXPECT_EQ(Num_lines, 3);
+}
+
+// Loading a protocol turns continuous injection off through its box, so the steps can end;
+// the operator types the step to run next.
+TEST_F(ProtocolRunner, LoadingTurnsContinuousOffAndTheTypedStepIsTheNextToRun) {
+    chooseKind(kPulse);
+    useScript("set INJECT CONTINUOUS 1\nset INJECT STEP 2\n");
+    runFor(0.1);
+    ASSERT_EQ(Continuous_inject, 1);
+    loadProtocol(writeFile("amp.prt", "1 PULSE_MV1 DOUBLE 4 \n-60 -40 -20 0"));
+    EXPECT_EQ(Continuous_inject, 0);
+    EXPECT_FALSE(dimmed(InjectHandle, INJECT_RECORD));
+    EXPECT_FALSE(dimmed(InjectHandle, INJECT_PRE_TIME));
+    EXPECT_TRUE(dimmed(InjectHandle, INJECT_CONTINUOUS));
+
+    SetCtrlVal(InjectHandle, INJECT_CONVERSION, 1000.0);
+    useScript("set INJECT STEP 1\npress PROTOCOL SKIP\npress PROTOCOL RUN\n");
+    runFor(5.0);
+    EXPECT_EQ(popups(), "");
+    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MV1), -20.0);  // step 1, skipped to 2, played
+    EXPECT_EQ(Line, 3);
+    EXPECT_EQ(Injection, 0);  // the step ended after its length
+    useScript("set INJECT STEP 9\n");
+    runFor(0.1);
+    EXPECT_EQ(Line, 4);  // no further than the count
+    EXPECT_EQ(intOf(InjectHandle, INJECT_STEP), 4);
+}
+
+// The last step too: one whose output the driver refuses is still to do, and Run plays it.
+TEST_F(ProtocolRunner, ARefusedLastStepIsPlayedByTheNextRun) {
+    installBoard("fault DAQmxWriteAnalogF64 1 -200077\n");
+    loadPulseAmplitudes();
+    SetCtrlVal(InjectHandle, INJECT_CONVERSION, 1000.0);
+    SetCtrlVal(InjectHandle, INJECT_STEP, 2);
+    press(ProtocolHandle, PROTOCOL_RUN, run_protocol);
+    EXPECT_THAT(popups(), HasSubstr("could not be started on output ao0."));
+    EXPECT_EQ(Protocol, 0);
+    EXPECT_EQ(Line, 2);
+    EXPECT_EQ(intOf(InjectHandle, INJECT_STEP), 2);
+    SetCtrlVal(Handle[kPulse], PULSE_MV1, 5.0);
+    press(ProtocolHandle, PROTOCOL_RUN, run_protocol);
+    EXPECT_EQ(popups(), "");
+    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MV1), -20.0);
+    EXPECT_EQ(Line, 3);
 }
 
 TEST_F(ProtocolRunner, ChangingTheKindWhileAProtocolRunsStopsIt) {

@@ -88,11 +88,15 @@ TEST(VnxHeader, CommentLinesEndInLineFeeds) {
 }
 
 TEST(VnxHeader, OverlongTextIsCutToTheFormatLimitWithMatchingLengths) {
+    // A comment keeps the whole lines that fit; a first line too long alone is cut to fit.
     HeaderContent h = oneChannel();
     h.commentLines = {std::string(150, 'a'), std::string(150, 'b')};
+    EXPECT_EQ(encodeHeader(h).table[kCommentLength], 151);
+    h.commentLines = {std::string(300, 'a')};
     h.channels[0].label = std::string(300, 'l');
     const EncodedHeader e = encodeHeader(h);
     EXPECT_EQ(e.table[kCommentLength], 199);
+    EXPECT_EQ(e.bytes.substr(224, 199), std::string(198, 'a') + "\n");
     EXPECT_EQ(e.table[kFirstLabelLength], 199);
     EXPECT_EQ(e.table[kUnitsPosition], 224 + 199 + 199 + 1);
     EXPECT_EQ(e.bytes.substr(224 + 199, 199), std::string(199, 'l'));

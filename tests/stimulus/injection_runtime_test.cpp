@@ -280,6 +280,45 @@ TEST_F(InjectionRuntime, TheDefaultPulseIsDescribedInSevenCommentLines) {
     EXPECT_EQ(first, std::string(51, 'x'));
 }
 
+// The description goes into the recorded file's header, cut at a line end when the header
+// cannot hold it all, and the operator is told what was left out; the operator's own comment
+// is back in the box once the stimulus has ended.
+TEST_F(InjectionRuntime, ARecordedStimulusGivesTheOperatorsCommentBackAndSaysWhatWasCut) {
+    commit(INJECT_RECORD, 1);
+    ResetTextBox(panelHandle, PANEL_COMMENT, "my notes\ncell 3, -65 mV");
+    ResetTextBox(InjectHandle, INJECT_COMMENT, std::string(51, 's').c_str());
+    ::testing::internal::CaptureStderr();
+    useScript("press PANEL ACQUIRE\nwait 0.5\npress INJECT START\nwait 2\npress PANEL STOP\n");
+    runFor(10.0);
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    const auto files = dataFiles();
+    ASSERT_EQ(files.size(), 1u);
+    std::string error;
+    const auto info = vnx::readHeader(files[0].string(), &error);
+    ASSERT_TRUE(info) << error;
+    EXPECT_EQ(info->comment, std::string(51, 's') +
+                                 "\nBaseline = 0.0 \nDUR 0 = 100.0;  AMP 0 = 1000.0 \n"
+                                 "DUR 1 = 100.0;  AMP 1 = 0.0 \nDUR 2 = 0.0;  AMP 2 = 0.0 \n"
+                                 "DUR 3 = 0.0;  AMP 3 = 0.0 \n");
+    EXPECT_THAT(errors, HasSubstr("The comment is longer than the 199 bytes the header of " +
+                                  files[0].filename().string() +
+                                  " holds; left out:\nDUR 4 = 0.0;  AMP 4 = 0.0 \n"));
+    EXPECT_EQ(Injection, 0);
+    EXPECT_EQ(trelvanix::testing::textOf(panelHandle, PANEL_COMMENT), "my notes\ncell 3, -65 mV");
+}
+
+// Choosing another kind while a stimulus plays does not offer a second Start.
+TEST_F(InjectionRuntime, StartStaysDimmedWhileAStimulusPlaysWhateverKindIsChosen) {
+    commit(INJECT_CONTINUOUS, 1);
+    pressStart();
+    ASSERT_EQ(Injection, 1);
+    SetCtrlVal(InjectHandle, INJECT_WAVEFORM, kSine);
+    Set_waveform(InjectHandle, INJECT_WAVEFORM, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(dimmed(InjectHandle, INJECT_START), 1);
+    StopInject(InjectHandle, INJECT_STOP, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(dimmed(InjectHandle, INJECT_START), 0);
+}
+
 TEST_F(InjectionRuntime, TheOperatorsStopZeroesTheOutputThatPlayedNotOnlyThePanels) {
     SetCtrlVal(InjectHandle, INJECT_CHANNEL, 1);
     useScript("press INJECT START\nwait 0.55\nset INJECT CHANNEL 0\npress INJECT STOP\n");
