@@ -41,6 +41,20 @@ double OutputHistory::levelAt(int output, double t) const {
     return std::prev(after)->valueAt(t);
 }
 
+bool OutputHistory::holdsAt(int output, double t, double* level, double* until) const {
+    const auto& timeline = segments_[output];
+    auto after = std::upper_bound(timeline.begin(), timeline.end(), t,
+                                  [](double time, const Segment& s) { return time < s.from; });
+    *until = after == timeline.end() ? HUGE_VAL : after->from;
+    if (after == timeline.begin()) {
+        *level = 0.0;
+        return true;
+    }
+    const Segment& segment = *std::prev(after);
+    *level = segment.valueAt(t);
+    return !segment.samples;
+}
+
 void OutputHistory::forgetBefore(double oldestNeeded) {
     for (auto& timeline : segments_) {
         // Keep the segment in force at oldestNeeded and everything after it.

@@ -20,6 +20,9 @@ class OutputHistory {
               double rate);
     // The level at time t; 0 V before anything was put out.
     double levelAt(int output, double t) const;
+    // *level = levelAt(output, t). Returns whether the output holds that level (plays no
+    // waveform) for every time from t to before *until (infinity when nothing follows yet).
+    bool holdsAt(int output, double t, double* level, double* until) const;
     // Drops what no one can ask about any more: everything before `oldestNeeded`.
     void forgetBefore(double oldestNeeded);
 

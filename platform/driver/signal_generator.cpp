@@ -93,16 +93,29 @@ void SignalGenerator::generate(std::size_t count, double* out, const OutputHisto
     // One loop per source keeps the choice of source out of the per-sample work.
     switch (s.source) {
         case SignalSource::Cell:
-            for (std::uint64_t i = first; i < first + count; ++i, ++sample) {
-                *sample = s.offset + s.rest + cellLevel_;
-                // Exact step of tau dV/dt = gain * u - V over one period with u held.
-                const double target = s.gain * outputs.levelAt(s.output, timeOf(i));
-                cellLevel_ = target + (cellLevel_ - target) * cellDecay_;
+            for (std::uint64_t i = first; i < first + count;) {
+                // While the output holds one level, the samples up to its next change take it
+                // without looking it up again.
+                double level = 0.0, until = 0.0;
+                const bool holds = outputs.holdsAt(s.output, timeOf(i), &level, &until);
+                const double target = s.gain * level;
+                do {
+                    *sample++ = s.offset + s.rest + cellLevel_;
+                    // Exact step of tau dV/dt = gain * u - V over one period with u held.
+                    cellLevel_ = target + (cellLevel_ - target) * cellDecay_;
+                    ++i;
+                } while (holds && i < first + count && timeOf(i) < until);
             }
             break;
         case SignalSource::Readback:
-            for (std::uint64_t i = first; i < first + count; ++i, ++sample)
-                *sample = s.offset + outputs.levelAt(s.output, timeOf(i));
+            for (std::uint64_t i = first; i < first + count;) {
+                double level = 0.0, until = 0.0;
+                const bool holds = outputs.holdsAt(s.output, timeOf(i), &level, &until);
+                do {
+                    *sample++ = s.offset + level;
+                    ++i;
+                } while (holds && i < first + count && timeOf(i) < until);
+            }
             break;
         case SignalSource::Sine: {
             const double omega = kTwoPi * s.frequency;

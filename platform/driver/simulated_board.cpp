@@ -30,6 +30,7 @@ SimulatedBoard::SimulatedBoard(BoardConfig config, ClockSource clock)
     : config_(std::move(config)), clock_(clock) {
     for (int ch = 0; ch < kSimulatedInputs; ++ch)
         generators_.emplace_back(config_.inputs[ch], config_.seed, ch);
+    quantisers_.resize(config_.ranges.size());
 }
 
 Outcome SimulatedBoard::findTask(TaskId id, Task** task) {
@@ -99,7 +100,9 @@ Outcome SimulatedBoard::addInputChannel(TaskId id, std::string_view physicalChan
                                     "Dev1/ai" + std::to_string(channels[i]) +
                                         " is already in task \"" + task->name + "\"");
     }
-    for (int ch : channels) task->inputs.push_back({ch, Quantiser(*chosen)});
+    std::optional<Quantiser>& quantiser = quantisers_[chosen - config_.ranges.data()];
+    if (!quantiser) quantiser.emplace(*chosen);
+    for (int ch : channels) task->inputs.push_back({ch, *quantiser});
     task->kind = Kind::Input;
     return Outcome::success();
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,9 @@ class SimulatedBoard final : public DriverBackend {
     // One channel's samples of a read, in order, before they go to the caller's array: each
     // channel is generated and quantised in one contiguous pass.
     std::vector<double> channelSamples_;
+    // The converter of each input range, made when a channel first uses the range: making
+    // one checks every code of the range once.
+    std::vector<std::optional<Quantiser>> quantisers_;
     std::map<TaskId, Task> tasks_;
 };
 
