@@ -186,6 +186,8 @@ std::unique_ptr<ControlView> makeControlView(const PanelContext& context,
             return makeDecorationView(context, control, canvas);
         case K::Graph:
             return makeGraphView(context, control, canvas);
+        case K::Table:
+            return makeTableView(context, control, canvas);
         case K::Timer:
             return nullptr;
     }

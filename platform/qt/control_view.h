@@ -101,5 +101,6 @@ std::unique_ptr<ControlView> makeLampView(const PanelContext&, const ui::Control
 std::unique_ptr<ControlView> makeColourView(const PanelContext&, const ui::Control&, QWidget*);
 std::unique_ptr<ControlView> makeDecorationView(const PanelContext&, const ui::Control&, QWidget*);
 std::unique_ptr<ControlView> makeGraphView(const PanelContext&, const ui::Control&, QWidget*);
+std::unique_ptr<ControlView> makeTableView(const PanelContext&, const ui::Control&, QWidget*);
 
 }  // namespace trelvanix::qt

@@ -219,7 +219,15 @@ void ModelPlots::drawPairs(QCPPainter* painter, const ui::Plot& plot, const Mapp
     const std::size_t n = std::min(plot.x.size(), plot.y.size());
     polyline_.resize(qsizetype(n));
     for (std::size_t i = 0; i < n; ++i) polyline_[i] = QPointF(map.x(plot.x[i]), map.y(plot.y[i]));
-    painter->drawPolyline(polyline_.constData(), int(n));
+    if (plot.style != VAL_SCATTER) painter->drawPolyline(polyline_.constData(), int(n));
+    if (plot.style == VAL_THIN_LINE) return;
+    // Points are discs a few pixels wide, drawn smooth whatever the graph's hint.
+    const bool smooth = painter->testRenderHint(QPainter::Antialiasing);
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setBrush(painter->pen().color());
+    for (const QPointF& point : polyline_) painter->drawEllipse(point, 3.5, 3.5);
+    painter->setBrush(Qt::NoBrush);
+    painter->setRenderHint(QPainter::Antialiasing, smooth);
 }
 
 void ModelPlots::drawLegendIcon(QCPPainter* painter, const QRectF& rect) const {

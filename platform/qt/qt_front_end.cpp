@@ -1,6 +1,7 @@
 #include "platform/qt/qt_front_end.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -111,6 +112,10 @@ int QtFrontEnd::printPanel(int panel, std::string* where) {
     if (!w) return UIE_BadPanelHandle;
     w->flush();
     return printWidget(w, where);
+}
+
+void QtFrontEnd::putOnClipboard(const std::string& text) {
+    QApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
 int QtFrontEnd::screenshot(int panel, const std::string& path, std::string* error) {

@@ -34,6 +34,7 @@ class QtFrontEnd final : public ui::FrontEnd {
     int directorySelectPopup(const ui::DirectoryRequest& request, std::string* path) override;
     int printPanel(int panel, std::string* where) override;
     int screenshot(int panel, const std::string& path, std::string* error) override;
+    void putOnClipboard(const std::string& text) override;
 
     void pollInput() override;
     void waitForInput(double until) override;

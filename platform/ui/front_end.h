@@ -46,6 +46,8 @@ class FrontEnd {
     virtual int directorySelectPopup(const DirectoryRequest& request, std::string* path) = 0;
     // Prints the panel; returns 0 or a negative status. `where` tells where the output went.
     virtual int printPanel(int panel, std::string* where) = 0;
+    // Puts text on the system's clipboard, where the front end has one.
+    virtual void putOnClipboard(const std::string& text) {}
     // Saves a picture of the panel as PNG; returns 0 or a negative status with `error` set.
     virtual int screenshot(int panel, const std::string& path, std::string* error) = 0;
 

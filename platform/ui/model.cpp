@@ -51,6 +51,7 @@ void Model::reset() {
     nextMenuBarHandle_ = 1;
     quitRequested = false;
     quitCode = 0;
+    clipboard.clear();
 }
 
 Panel* Model::panel(int handle) {
@@ -186,6 +187,9 @@ bool Model::dispatchOne(int* panelOut, int* controlOut, int* typeOut) {
             }
             break;
         }
+        case Event::Target::Deferred:
+            if (e.deferred) e.deferred(e.deferredData);
+            break;
     }
     return true;
 }

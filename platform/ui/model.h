@@ -30,6 +30,7 @@ enum class ControlKind {
     Decoration,  // frame that groups controls
     Graph,
     Timer,  // invisible, ticks on the clock
+    Table,  // rows of text cells under column headings; the program fills it
 };
 
 // A control value: int (also colours and flags), double, or text.
@@ -60,6 +61,7 @@ struct Plot {
     int handle = 0;
     int color = VAL_BLACK;
     bool isWaveform = true;
+    int style = VAL_THIN_LINE;  // VAL_THIN_LINE, VAL_SCATTER or VAL_CONNECTED_POINTS
     double initialX = 0.0, xIncrement = 1.0;
     std::vector<double> x;  // empty for waveforms
     std::vector<double> y;
@@ -109,13 +111,15 @@ struct Control {
     int onColor = VAL_RED;
     int offColor = VAL_GRAY;
     bool blink = false;
-    std::vector<ListItem> items;     // rings and list boxes
-    int index = -1;                  // selected item, -1 when there is none
-    std::vector<std::string> lines;  // text boxes
-    std::optional<Graph> graph;      // graphs only
-    double interval = 1.0;           // timers
-    bool enabled = false;            // timers
-    double nextTick = 0.0;           // timers: clock time of the next tick
+    std::vector<ListItem> items;                  // rings and list boxes
+    int index = -1;                               // selected item, -1 when there is none
+    std::vector<std::string> lines;               // text boxes
+    std::vector<std::string> columns;             // tables: the column headings
+    std::vector<std::vector<std::string>> cells;  // tables: one entry per row, one per column
+    std::optional<Graph> graph;                   // graphs only
+    double interval = 1.0;                        // timers
+    bool enabled = false;                         // timers
+    double nextTick = 0.0;                        // timers: clock time of the next tick
     std::string callbackName;
     int sourceLine = 0;  // line in the resource file, for load errors
     CtrlCallbackPtr callback = nullptr;
@@ -175,11 +179,13 @@ struct Panel {
 
 // What happened, queued until dispatched.
 struct Event {
-    enum class Target { Control, Panel, Menu } target = Target::Control;
+    enum class Target { Control, Panel, Menu, Deferred } target = Target::Control;
     int panel = 0;
     int control = 0;  // control id, or menu item for menu events
     int type = EVENT_NONE;
     int data1 = 0, data2 = 0;
+    DeferredCallbackPtr deferred = nullptr;  // Target::Deferred: the call and its data
+    void* deferredData = nullptr;
 };
 
 class FrontEnd;
@@ -226,6 +232,10 @@ class Model {
     void plotsChanged(int panel, int control);
     void panelChanged(int panel);
     void menuChanged(int menuBar);
+
+    // The text the program put on the clipboard last (the front end also puts it on the
+    // system's clipboard).
+    std::string clipboard;
 
     bool quitRequested = false;
     int quitCode = 0;

@@ -223,6 +223,7 @@ class Parser {
             case ControlKind::String:
             case ControlKind::TextBox:
             case ControlKind::TextMsg:
+            case ControlKind::Table:
                 setDataTypeUnchecked(control, VAL_STRING);
                 break;
             default:
@@ -234,6 +235,8 @@ class Parser {
             control.graph.emplace();
         } else if (control.kind == ControlKind::TextBox) {
             control.rect = Rect{0, 0, 200, 60};
+        } else if (control.kind == ControlKind::Table) {
+            control.rect = Rect{0, 0, 400, 200};
         }
     }
 
@@ -278,7 +281,8 @@ class Parser {
     void applyKindKeys(Control& control, Keys& keys) {
         const ControlKind kind = control.kind;
         const bool holdsValue = kind != ControlKind::Graph && kind != ControlKind::Decoration &&
-                                kind != ControlKind::Timer && kind != ControlKind::Button;
+                                kind != ControlKind::Timer && kind != ControlKind::Button &&
+                                kind != ControlKind::Table;
         if (holdsValue && kind != ControlKind::TextMsg) {
             if (auto v = keys.take("indicator")) control.indicator = parseFlag("indicator", *v);
         }
@@ -303,6 +307,9 @@ class Parser {
             if (auto v = keys.take("enabled")) control.enabled = parseFlag("enabled", *v);
         }
         if (kind == ControlKind::Graph) applyGraphKeys(*control.graph, keys);
+        if (kind == ControlKind::Table) {
+            if (auto v = keys.take("columns")) control.columns = splitColumns(*v);
+        }
         if (holdsValue) {
             if (auto v = keys.take("default")) applyDefault(control, *v);
         }
@@ -356,6 +363,16 @@ class Parser {
             if (number < control.minValue || number > control.maxValue)
                 fail("default " + text + " is outside min..max");
         }
+    }
+
+    // "Row|File|Step": the column headings of a table.
+    static std::vector<std::string> splitColumns(const std::string& text) {
+        std::vector<std::string> columns;
+        std::size_t start = 0;
+        for (std::size_t bar; (bar = text.find('|', start)) != std::string::npos; start = bar + 1)
+            columns.push_back(text.substr(start, bar - start));
+        columns.push_back(text.substr(start));
+        return columns;
     }
 
     // "Low:1|High:2": labels with values of the control's type; a label alone takes its

@@ -124,6 +124,7 @@ const std::map<std::string, ControlKind>& kindNames() {
         {"lamp", ControlKind::Lamp},       {"color", ControlKind::ColorNum},
         {"textmsg", ControlKind::TextMsg}, {"decoration", ControlKind::Decoration},
         {"graph", ControlKind::Graph},     {"timer", ControlKind::Timer},
+        {"table", ControlKind::Table},
     };
     return names;
 }

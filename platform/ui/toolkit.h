@@ -13,6 +13,7 @@ using CtrlCallbackPtr = int (*)(int panel, int control, int event, void* callbac
 using PanelCallbackPtr = int (*)(int panel, int event, void* callbackData, int eventData1,
                                  int eventData2);
 using MenuCallbackPtr = void (*)(int menuBar, int menuItem, void* callbackData, int panel);
+using DeferredCallbackPtr = void (*)(void* callbackData);
 
 // Events delivered to callbacks.
 enum {
@@ -24,6 +25,7 @@ enum {
     EVENT_CLOSE = 5,       // panel callbacks only
     EVENT_PANEL_SIZE = 6,  // panel callbacks only
     EVENT_MENU = 7,        // what GetUserEvent reports after running a menu callback
+    EVENT_DEFERRED = 8,    // what GetUserEvent reports after running a deferred call
 };
 
 // Data types of control values and list items.
@@ -81,12 +83,16 @@ enum {
     // Menu-item attributes.
     ATTR_CHECKED,
     ATTR_ITEM_NAME,
+    // Plot attributes (SetPlotAttribute).
+    ATTR_PLOT_STYLE,
 };
 
 // Graph axes and scaling modes.
 enum { VAL_XAXIS = 0, VAL_LEFT_YAXIS = 1 };
 enum { VAL_MANUAL = 0, VAL_AUTOSCALE = 1 };
 enum { VAL_IMMEDIATE_DRAW = 1, VAL_DELAYED_DRAW = 0 };
+// Plot styles: a line through the points, the points alone, or both.
+enum { VAL_THIN_LINE = 0, VAL_SCATTER = 1, VAL_CONNECTED_POINTS = 2 };
 
 // File and directory pop-up results and buttons.
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
@@ -186,6 +192,8 @@ int PlotWaveform(int panel, int control, const double* y, int count, double yGai
                  double initialX, double xIncrement, int color);
 int PlotXY(int panel, int control, const double* x, const double* y, int count, int color);
 int PlotY(int panel, int control, const double* y, int count, int color);
+// Attributes of one plot (ATTR_PLOT_STYLE).
+int SetPlotAttribute(int panel, int control, int plotHandle, int attribute, int value);
 // plotHandle -1 deletes every plot.
 int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh);
 int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, double max);
@@ -193,6 +201,17 @@ int GetAxisScalingMode(int panel, int control, int axis, int* mode, double* min,
 // The last mouse position over the control, in pixels from its top-left corner.
 int GetRelativeMouseState(int panel, int control, int* x, int* y, int* leftDown, int* rightDown,
                           int* modifiers);
+
+// --- Tables --- (rows and columns from 0; the value of a table as text is its headings and
+// rows, one line each, cells separated by tabs)
+// Sets the column headings; rows keep their cells, cut or padded to the new columns.
+int SetTableColumns(int panel, int control, const std::vector<std::string>& headings);
+// Inserts a row of cells (cut or padded to the columns) at index; -1 appends.
+int InsertTableRow(int panel, int control, int index, const std::vector<std::string>& cells);
+// Deletes count rows from index; count -1 deletes to the end.
+int DeleteTableRows(int panel, int control, int index, int count);
+int GetNumTableRows(int panel, int control, int* rows);
+int GetTableCellVal(int panel, int control, int column, int row, std::string* text);
 
 // --- Looking closely at a graph ---
 // While inspection is on, the graph's view (the part of its axes shown) can be zoomed and
@@ -230,6 +249,9 @@ int GetUserEvent(int waitMode, int* panel, int* control);
 int GetUserEventUntil(double deadline, int* panel, int* control);
 // Runs all events pending now (for tests and redraws).
 int ProcessSystemEvents();
+// Queues a call of function(callbackData) as an event: it runs when the event loop dispatches
+// it, after what the caller is doing now (between two stretches of acquisition, say).
+int PostDeferredCall(DeferredCallbackPtr function, void* callbackData);
 
 // --- Pop-ups ---
 int MessagePopup(const char* title, const char* message);
@@ -261,6 +283,11 @@ int DirSelectPopup(const char* defaultDirectory, const char* title, int allowCan
     return DirSelectPopupText(defaultDirectory, title, allowCancel, allowMakeDirectory, pathName,
                               N);
 }
+
+// --- Clipboard ---
+int ClipboardPutText(const char* text);
+// The text the program put on the clipboard last.
+int ClipboardGetText(std::string* text);
 
 // --- Printing ---
 enum { VAL_FULL_PANEL = 1, VAL_VISIBLE_AREA = 0 };

@@ -29,6 +29,18 @@ std::string joinLines(const std::vector<std::string>& lines) {
     return text;
 }
 
+// A table as text: the headings, then each row, cells separated by tabs.
+std::string tableText(const Control& c) {
+    auto line = [](const std::vector<std::string>& cells) {
+        std::string text;
+        for (std::size_t k = 0; k < cells.size(); ++k) text += (k ? "\t" : "") + cells[k];
+        return text;
+    };
+    std::vector<std::string> lines = {line(c.columns)};
+    for (const auto& row : c.cells) lines.push_back(line(row));
+    return joinLines(lines);
+}
+
 // Text boxes grow by appending: text continues the last line and each newline starts one.
 void appendText(Control& c, const std::string& text) {
     if (c.lines.empty()) c.lines.emplace_back();
@@ -64,6 +76,7 @@ int setValue(int panel, int control, const Value& value) {
         case ControlKind::Graph:
         case ControlKind::Timer:
         case ControlKind::Decoration:
+        case ControlKind::Table:
             return UIE_NotSupported;
         default:
             c->value = coerce(*c, value);
@@ -82,6 +95,8 @@ int currentValue(int panel, int control, Value* out) {
         *out = c->items[c->index].value;
     } else if (c->kind == ControlKind::TextBox) {
         *out = joinLines(c->lines);
+    } else if (c->kind == ControlKind::Table) {
+        *out = tableText(*c);
     } else {
         *out = c->value;
     }

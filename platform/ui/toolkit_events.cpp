@@ -79,6 +79,17 @@ int ProcessSystemEvents() {
     return 0;
 }
 
+int PostDeferredCall(DeferredCallbackPtr function, void* callbackData) {
+    if (!function) return UIE_BadArgument;
+    Event event;
+    event.target = Event::Target::Deferred;
+    event.type = EVENT_DEFERRED;
+    event.deferred = function;
+    event.deferredData = callbackData;
+    model().post(event);
+    return UIE_NoError;
+}
+
 int RunUserInterface() {
     Model& m = model();
     m.quitRequested = false;

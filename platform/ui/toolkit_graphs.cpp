@@ -112,6 +112,22 @@ int PlotY(int panel, int control, const double* y, int count, int color) {
     return PlotWaveform(panel, control, y, count, 1.0, 0.0, 0.0, 1.0, color);
 }
 
+int SetPlotAttribute(int panel, int control, int plotHandle, int attribute, int value) {
+    int status = 0;
+    Control* c = graphControl(panel, control, &status);
+    if (!c) return status;
+    auto it = std::find_if(c->graph->plots.begin(), c->graph->plots.end(),
+                           [plotHandle](const Plot& p) { return p.handle == plotHandle; });
+    if (it == c->graph->plots.end()) return UIE_BadArgument;
+    if (attribute != ATTR_PLOT_STYLE) return UIE_BadAttribute;
+    if (value != VAL_THIN_LINE && value != VAL_SCATTER && value != VAL_CONNECTED_POINTS)
+        return UIE_BadAttributeValue;
+    it->style = value;
+    ++c->graph->revision;
+    model().plotsChanged(panel, control);
+    return UIE_NoError;
+}
+
 int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh) {
     int status = 0;
     Control* c = graphControl(panel, control, &status);

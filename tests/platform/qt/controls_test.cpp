@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -12,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QtTest/QTest>
 #include <array>
 #include <utility>
@@ -243,6 +246,25 @@ TEST(QtControls, LampShowsItsOnAndOffColour) {
     EXPECT_GT(on.green(), 200);
     EXPECT_LT(on.red(), 120);
     EXPECT_LT(off.green(), 100);
+}
+
+TEST(QtControls, TableShowsTheProgramsRowsAndTheClipboardItsText) {
+    Session s;
+    auto* table = qobject_cast<QTableWidget*>(s.widget(kTable));
+    ASSERT_NE(table, nullptr);
+    InsertTableRow(s.panel, kTable, -1, {"1", "a.vnx"});
+    InsertTableRow(s.panel, kTable, -1, {"2", "b.vnx"});
+    SetTableColumns(s.panel, kTable, {"Row", "File", "Vss (mV)"});
+    ASSERT_EQ(table->rowCount(), 2);
+    ASSERT_EQ(table->columnCount(), 3);
+    EXPECT_EQ(table->horizontalHeaderItem(2)->text(), "Vss (mV)");
+    EXPECT_EQ(table->item(1, 1)->text(), "b.vnx");
+    EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+    DeleteTableRows(s.panel, kTable, 0, -1);
+    EXPECT_EQ(table->rowCount(), 0);
+
+    ClipboardPutText("Row\tFile\n");
+    EXPECT_EQ(QApplication::clipboard()->text(), "Row\tFile\n");
 }
 
 TEST(QtControls, MenuCheckMarksFollowTheModelNotTheClick) {

@@ -120,6 +120,10 @@ ui::Panel testPanel() {
     p.controls.push_back(box);
     ui::Control below = control(kBelow, K::Button, "Below", {430, 440, 100, 30});
     p.controls.push_back(below);
+    ui::Control table = control(kTable, K::Table, "Rows", {550, 440, 340, 110});
+    table.dataType = VAL_STRING;
+    table.columns = {"Row", "File"};
+    p.controls.push_back(table);
     ui::Control timer = control(kTimer, K::Timer, "", {});
     p.controls.push_back(timer);
     return p;

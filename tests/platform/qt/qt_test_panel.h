@@ -30,6 +30,7 @@ enum Id {
     kFrame,
     kTimer,
     kBelow,
+    kTable,
 };
 enum MenuId { kMenuFile = 1, kItemSave, kItemRateSlow, kItemRateFast };
 

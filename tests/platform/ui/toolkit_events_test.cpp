@@ -79,6 +79,23 @@ TEST_F(ToolkitEvents, PendingEventsDispatchOneAtATimeInOrder) {
     EXPECT_EQ(GetUserEvent(0, &p, &c), EVENT_NONE);
 }
 
+TEST_F(ToolkitEvents, DeferredCallsRunInTurnWithTheOtherEvents) {
+    static int calls = 0;
+    calls = 0;
+    Model::instance().post(commit(panel, kButton));
+    EXPECT_EQ(PostDeferredCall([](void* data) { calls += *static_cast<int*>(data); },
+                               new int(1)),  // leaked on purpose: a test's few bytes
+              0);
+    EXPECT_EQ(PostDeferredCall(nullptr, nullptr), UIE_BadArgument);
+    EXPECT_EQ(GetUserEvent(0, nullptr, nullptr), EVENT_COMMIT);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(GetUserEvent(0, nullptr, nullptr), EVENT_DEFERRED);
+    EXPECT_EQ(calls, 1);
+    // The event loop counts a deferred call as an event: it goes on waiting afterwards.
+    PostDeferredCall([](void*) { QuitUserInterface(4); }, nullptr);
+    EXPECT_EQ(RunUserInterface(), 4);
+}
+
 TEST_F(ToolkitEvents, CallbackThatPollsRunsTheNextEventInside) {
     Model::instance().control(panel, kNumber)->callback = pollWhileRunning;
     Model::instance().post(commit(panel, kNumber));

@@ -40,6 +40,12 @@ TEST_F(ToolkitGraphs, WaveformsAreStoredWithTheirXPlacementAndGain) {
     EXPECT_GT(PlotXY(panel, kGraph, x.data(), y.data(), 2, VAL_BLUE), handle);
     EXPECT_EQ(plots(), 2);
     EXPECT_FALSE(graph().plots[1].isWaveform);
+    EXPECT_EQ(graph().plots[1].style, VAL_THIN_LINE);
+    EXPECT_EQ(SetPlotAttribute(panel, kGraph, handle + 1, ATTR_PLOT_STYLE, VAL_SCATTER), 0);
+    EXPECT_EQ(graph().plots[1].style, VAL_SCATTER);
+    EXPECT_EQ(SetPlotAttribute(panel, kGraph, handle + 1, ATTR_PLOT_STYLE, 7),
+              UIE_BadAttributeValue);
+    EXPECT_EQ(SetPlotAttribute(panel, kGraph, 99, ATTR_PLOT_STYLE, VAL_SCATTER), UIE_BadArgument);
     EXPECT_EQ(PlotWaveform(panel, kGraph, y.data(), 0, 1, 0, 0, 1, 0), UIE_BadArgument);
     EXPECT_EQ(PlotWaveform(panel, kButton, y.data(), 3, 1, 0, 0, 1, 0), UIE_NotSupported);
 }
