@@ -5,6 +5,7 @@
 // constants in "resources/trelvanix_uir.h"; the functions below are the ones the panels' callbacks
 // and the acquisition loop's protocol step share.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,3 +39,17 @@ void StartStepStimulus();
 void ResetProtocolState();
 
 }  // namespace trelvanix
+
+namespace trelvanix::protocol {
+
+struct PlayedStep {
+    int number = 0;         // from 1: the first step is 1
+    std::string parameter;  // "PULSE_MV1"
+    double value = 0.0;
+};
+
+// The step whose stimulus is the last one started, when that stimulus was a protocol step's
+// (not the operator's Start); what a recording finalised now belongs to.
+std::optional<PlayedStep> StepOfLastStimulus();
+
+}  // namespace trelvanix::protocol

@@ -16,6 +16,8 @@ char Data_type[10] = "";
 namespace trelvanix {
 
 int ProtocolKind = kNoStimulus;
+std::string LoadedParameter;
+StartedStep LastStartedStep;
 
 void ResetProtocolState() {
     Num_parameters = 0;
@@ -25,6 +27,8 @@ void ResetProtocolState() {
     Double_values.clear();
     Control_id = 0;
     ProtocolKind = kNoStimulus;
+    LoadedParameter.clear();
+    LastStartedStep = StartedStep{};
     CreatePrtHandle = -1;
     Data_type[0] = '\0';
 }

@@ -15,6 +15,7 @@
 #include "protocol/vocabulary.h"
 #include "resources/trelvanix_uir.h"
 #include "state/shared_state.h"
+#include "stimulus/injection.h"
 
 using namespace trelvanix;
 using namespace trelvanix::protocol;
@@ -162,6 +163,7 @@ void load_file() {
     }
     Control_id = ControlId[index];
     ProtocolKind = Waveform;
+    LoadedParameter = name;
     SetCtrlVal(InjectHandle, INJECT_NUM_STEPS, Num_lines);
     showRunAndSkip(0);
     SetCtrlAttribute(InjectHandle, INJECT_CONTINUOUS, ATTR_DIMMED, 1);
@@ -203,15 +205,31 @@ bool StopIfKindChanged() {
 }
 
 void ApplyStepAndPlay() {
+    const int step = Line;
     const int r = Run(Line);
     ++Line;
     if (r == 0) {
         Injection = 1;
+        const int before = StimuliStarted();
         StartStepStimulus();
+        if (StimuliStarted() != before) LastStartedStep = {step, StimuliStarted()};
     }
 }
 
 }  // namespace trelvanix
+
+namespace trelvanix::protocol {
+
+std::optional<PlayedStep> StepOfLastStimulus() {
+    const int i = LastStartedStep.index;
+    if (i < 0 || LastStartedStep.stimulus != StimuliStarted()) return std::nullopt;
+    const bool isInteger = std::strcmp(Load_data_type, "INTEGER") == 0;
+    const std::size_t listed = isInteger ? Int_values.size() : Double_values.size();
+    if (std::size_t(i) >= listed) return std::nullopt;
+    return PlayedStep{i + 1, LoadedParameter, isInteger ? double(Int_values[i]) : Double_values[i]};
+}
+
+}  // namespace trelvanix::protocol
 
 namespace trelvanix::callbacks {
 
@@ -234,6 +252,7 @@ int CloseProtocol(int panel, int control, int event, void*, int, int) {
 int load_protocol(int panel, int control, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
     load_file();
+    LastStartedStep = StartedStep{};
     Protocol = 0;
     SetCtrlVal(InjectHandle, INJECT_STEP, 0);
     Line = 0;

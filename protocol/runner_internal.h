@@ -1,6 +1,8 @@
 #pragma once
 // What the runner's callbacks share with its loop stage.
 
+#include <string>
+
 #include "stimulus/assembly.h"
 
 namespace trelvanix {
@@ -8,6 +10,15 @@ namespace trelvanix {
 // The stimulus kind whose panel the loaded protocol's control lives on; kNoStimulus before
 // the first successful load.
 extern int ProtocolKind;
+// The loaded protocol's parameter name ("PULSE_MV1"); empty before the first successful load.
+extern std::string LoadedParameter;
+// The step whose stimulus started last and the stimulus count it started as; forgotten at
+// every load.
+struct StartedStep {
+    int index = -1;
+    int stimulus = -1;
+};
+extern StartedStep LastStartedStep;
 
 // A running protocol whose kind is no longer the selected one stops, and the operator is
 // told, rather than writing its values into another kind's controls. True when it stopped.

@@ -260,9 +260,8 @@ int open_this_file(const char* name, int kind) {
 
     const int handle = OpenFile(name, VAL_READ_WRITE, VAL_TRUNCATE, VAL_BINARY);
     if (handle < 0) return handle;
-    openFiles[slot] =
-        OpenDataFile{name, positions, header.table, static_cast<int>(header.bytes.size())};
-    openFiles[slot].handle = FileHandle(handle);
+    openFiles[slot] = OpenDataFile{name, positions, physical, header.table,
+                                   static_cast<int>(header.bytes.size()), FileHandle(handle)};
     handleOf(slot) = handle;
     valuesWritten[slot] = 0;
 
@@ -292,11 +291,14 @@ void close_this_file() {
     trelvanix::events::Event finished{trelvanix::events::Kind::RecordingFinished, {}};
     for (Slot slot : {kFirstFile, kSecondFile}) {
         const std::string path = dataFile(slot).path;
+        const std::vector<int> inputs = dataFile(slot).physical;
         if (handleOf(slot) <= 0) continue;
-        if (finaliseAndClose(slot) < 0)
+        if (finaliseAndClose(slot) < 0) {
             ErrorPrintf("Closing %s failed: %s", path.c_str(), lastFileError().c_str());
-        else
+        } else {
             finished.paths.push_back(path);
+            finished.inputs.push_back(inputs);
+        }
     }
     if (!finished.paths.empty()) trelvanix::events::Publish(finished);
 }

@@ -17,6 +17,7 @@ enum Slot { kFirstFile = 0, kSecondFile = 1 };  // the files of Fd and Ft
 struct OpenDataFile {
     std::string path;
     std::vector<int> positions;  // position in ChannelList of each channel of the file
+    std::vector<int> physical;   // the physical input of each channel of the file
     vnx::FixedTable table{};
     int headerBytes = 0;
     FileHandle handle;

@@ -15,6 +15,7 @@
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
 #include "state/panel_states.h"
+#include "state/program_events.h"
 #include "state/shared_state.h"
 
 using namespace trelvanix::recording;
@@ -184,15 +185,24 @@ void record_stop() {
         setSaveItem(ATTR_CHECKED, 0);
     // Files made for a recorded stimulus that never got a stretch: as if none were made.
     trelvanix::recording::DiscardPreparedFiles();
+    // The files a timed recording or an interval-saving period leaves are told of, as those
+    // closed at the end of a period or of a recorded stimulus are.
+    trelvanix::events::Event finished{trelvanix::events::Kind::RecordingFinished, {}};
     for (Slot slot : {kFirstFile, kSecondFile}) {
         const std::string path = dataFile(slot).path;
+        const std::vector<int> inputs = dataFile(slot).physical;
+        const bool open = handleOf(slot) > 0;
         if (finaliseAndClose(slot) < 0) {
             const std::string message = "The header of the data file " + path +
                                         " could not be completed (" + lastFileError() + ").";
             MessagePopup("Error!", message.c_str());
+        } else if (open) {
+            finished.paths.push_back(path);
+            finished.inputs.push_back(inputs);
         }
     }
     Real_time = 0.0;
+    if (!finished.paths.empty()) trelvanix::events::Publish(finished);
 }
 
 void SaveStop() {

@@ -16,6 +16,8 @@ enum class Kind {
 struct Event {
     Kind kind;
     std::vector<std::string> paths;
+    // RecordingFinished: for each file, the physical inputs (0..7) of its channels in order.
+    std::vector<std::vector<int>> inputs = {};
 };
 
 using Listener = std::function<void(const Event&)>;

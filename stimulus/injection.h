@@ -53,6 +53,9 @@ void EndRecordedStimulusOnRunFailure(const std::string& driverError);
 // After acquisition has stopped: a stimulus still playing is timed to its end here, as one
 // started while idle, since the loop that would have ended it no longer runs.
 void FinishStimulusAfterAcquisition();
+// How many stimuli have started since the program began: each Start and each protocol step
+// whose stimulus was not refused.
+int StimuliStarted();
 // Leaving the program: a stimulus that plays is stopped and continuous injection ended.
 void StopStimulusOnExit();
 // Puts the operator's comment back into the main panel's comment box once a recorded

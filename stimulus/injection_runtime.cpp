@@ -23,6 +23,7 @@ int Old_channel = 0;
 namespace {
 
 int stimulusWaits = 0;  // Post_WF calls on the stack
+int stimuliStarted = 0;
 
 constexpr double kOutputLimit = 10.0;  // volts either side of 0 that the outputs can give
 constexpr int kOutputs = 2;
@@ -252,6 +253,7 @@ void trelvanix::RunStepInject(int step, int steps) {
 
 void RecordAndStimulate() {
     if (Pre_WF() < 0) return;
+    ++stimuliStarted;
     In_WF();
     if (Acquiring == 0 && Save_status == 0) Post_WF();
 }
@@ -376,9 +378,14 @@ void StopStimulusOnExit() {
     Continuous_inject = 0;
 }
 
+int StimuliStarted() {
+    return stimuliStarted;
+}
+
 void ResetInjectionState() {
     Old_channel = 0;
     playedStep = {};
+    stimuliStarted = 0;
     prepared() = PreparedStimulus{};
     ForgetOperatorComment();
 }
