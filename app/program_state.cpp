@@ -14,6 +14,7 @@
 #include "platform/ui/runtime_files.h"
 #include "protocol/protocol.h"
 #include "recording/recording.h"
+#include "results/results.h"
 #include "state/program_events.h"
 #include "state/shared_state.h"
 #include "stimulus/injection.h"
@@ -31,6 +32,7 @@ void ResetProgramState() {
     ResetSpectrumWindow();
     ResetSharedState();
     ResetProtocolState();
+    results::ResetResultsState();
     events::ResetProgramEvents();
 
     TimerSetHandle = -1;

@@ -11,7 +11,9 @@
 #include "protocol/protocol_step_stage.h"
 #include "recording/recording.h"
 #include "recording/saving_stage.h"
+#include "results/results.h"
 #include "state/panel_states.h"
+#include "state/program_events.h"
 #include "stimulus/injection.h"
 #include "stimulus/stimulus_end_stage.h"
 
@@ -66,6 +68,8 @@ void WireProgram() {
     recording::SetRecordedStimulusStop(Stop_inject);
     SetAfterAcquisition(FinishStimulusAfterAcquisition);
     SetRunFailed(EndRecordedStimulusOnRunFailure);
+    // Every finalised recording is measured once, after its files are closed.
+    events::Subscribe(results::MeasureFinishedRecording);
 }
 
 }  // namespace trelvanix

@@ -25,6 +25,7 @@ const std::vector<std::vector<std::string>> kFloors = {
     {"analysis", "stimulus"},
     {"recording"},
     {"protocol"},
+    {"results"},
     {"params"},
     {"app"},
 };
