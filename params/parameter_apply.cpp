@@ -15,6 +15,7 @@
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "results/results.h"
 #include "state/main_panel_display.h"
 #include "state/menu_groups.h"
 #include "state/shared_state.h"
@@ -225,6 +226,13 @@ void ApplyParameters(const ParameterSet& set) {
     SetCtrlVal(panelHandle, PANEL_SWEEP, Stretches * Sec_per_stretch);
     scale_change();
     channelCheck();
+
+    // Checked when the file was read, so they are put in force as they are.
+    if (!set.measurements.empty()) {
+        std::vector<results::Measurement> measurements;
+        for (const auto& [number, m] : set.measurements) measurements.push_back(m);
+        results::ReplaceMeasurements(measurements);
+    }
 }
 
 }  // namespace trelvanix::params

@@ -18,6 +18,7 @@
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "results/results.h"
 #include "state/main_panel_display.h"
 #include "state/shared_state.h"
 #include "stimulus/stimulus.h"
@@ -152,6 +153,9 @@ ParameterSet CurrentParameters() {
     GetCtrlVal(InjectHandle, INJECT_CHANNEL, &set.injectChannel);
     set.waveform = Waveform;
     getInjectparameters(set);
+    const std::vector<results::Measurement> measurements = results::DefinedMeasurements();
+    for (std::size_t k = 0; k < measurements.size(); ++k)
+        set.measurements[int(k) + 1] = measurements[k];
     return set;
 }
 

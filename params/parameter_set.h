@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "results/measurement.h"
+
 namespace trelvanix::params {
 
 struct ChannelSettings {
@@ -65,6 +67,9 @@ struct ParameterSet {
     int waveform = -1;
     StimulusSettings stimulus;
     StimulusExtras stimulusExtras;
+    // The Results window's measurements by their number in the file (1, 2, ...); none when the
+    // file has none, which leaves the window's as they are.
+    std::map<int, results::Measurement> measurements;
     // Trailer lines whose key no reader knows (a newer program's settings): line and key.
     std::vector<std::pair<int, std::string>> unknownKeys;
     bool operator==(const ParameterSet&) const = default;

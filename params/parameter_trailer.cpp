@@ -22,13 +22,14 @@ std::string_view trimmed(std::string_view text) {
 using LineReader = LineRead (*)(const TrailerLine&, const ParameterLimits&, ParameterSet*,
                                 ReadFailure*);
 // The readers of trailer lines, each asked in turn until one knows the key.
-constexpr LineReader kLineReaders[] = {ReadStimulusLine};
+constexpr LineReader kLineReaders[] = {ReadStimulusLine, ReadMeasurementLine};
 
 }  // namespace
 
 std::string FormatTrailer(const ParameterSet& set) {
     std::string lines;
     WriteStimulusLines(set, lines);
+    WriteMeasurementLines(set, lines);
     if (lines.empty()) return lines;
     return std::string("\n") + kTrailerHeading + "\n" + lines;
 }

@@ -57,4 +57,11 @@ void WriteStimulusLines(const ParameterSet& set, std::string& out);
 LineRead ReadStimulusLine(const TrailerLine& line, const ParameterLimits& limits, ParameterSet* set,
                           ReadFailure* failure);
 
+// --- The Results window's measurements (measurement_trailer.cpp) ---
+
+extern const char kMeasurementKey[];
+void WriteMeasurementLines(const ParameterSet& set, std::string& out);
+LineRead ReadMeasurementLine(const TrailerLine& line, const ParameterLimits& limits,
+                             ParameterSet* set, ReadFailure* failure);
+
 }  // namespace trelvanix::params

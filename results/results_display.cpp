@@ -78,10 +78,12 @@ void ShowMeasurementList() {
     ClearListCtrl(s.panel, RESULTS_MEASURES);
     ClearListCtrl(s.panel, RESULTS_PLOT);
     for (const MeasuredColumn& c : s.columns) {
-        InsertListItem(s.panel, RESULTS_MEASURES, -1, description(c.measurement).c_str(), c.id);
-        InsertListItem(s.panel, RESULTS_PLOT, -1, c.measurement.name.c_str(), c.id);
+        const char* name = c.measurement.name.c_str();
+        InsertListItem(s.panel, RESULTS_MEASURES, -1, description(c.measurement).c_str(), name);
+        InsertListItem(s.panel, RESULTS_PLOT, -1, name, name);
     }
-    if (s.plotted) SetCtrlVal(s.panel, RESULTS_PLOT, s.plotted);
+    if (const MeasuredColumn* plotted = columnWithId(s.plotted))
+        SetCtrlVal(s.panel, RESULTS_PLOT, plotted->measurement.name);
 }
 
 void ShowWholeTable() {

@@ -67,13 +67,13 @@ void showDefinition(const Measurement& m) {
     showDimming();
 }
 
-// The measurement chosen in the list, as a position among the columns; -1 when none is.
-int chosenPosition() {
-    int id = 0;
-    if (GetCtrlVal(panel(), RESULTS_MEASURES, &id) < 0) return -1;
+// The position among the columns of the measurement a list or ring names; -1 when none.
+int chosenPosition(int control) {
+    std::string name;
+    if (GetCtrlVal(panel(), control, &name) < 0) return -1;
     const auto& columns = state().columns;
     for (std::size_t k = 0; k < columns.size(); ++k)
-        if (columns[k].id == id) return int(k);
+        if (columns[k].measurement.name == name) return int(k);
     return -1;
 }
 
@@ -177,7 +177,7 @@ int ResultsWindowClose(int, int event, void*, int, int) {
 
 int ChooseMeasurement(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
-    const int k = chosenPosition();
+    const int k = chosenPosition(RESULTS_MEASURES);
     if (k >= 0) showDefinition(state().columns[k].measurement);
     return 0;
 }
@@ -217,7 +217,7 @@ int AddMeasurement(int, int, int event, void*, int, int) {
 
 int ChangeMeasurement(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
-    const int k = chosenPosition();
+    const int k = chosenPosition(RESULTS_MEASURES);
     if (k < 0) {
         MessagePopup("Error!", "Choose the measurement to change in the list first.");
         return 0;
@@ -232,7 +232,7 @@ int ChangeMeasurement(int, int, int event, void*, int, int) {
 
 int RemoveMeasurement(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
-    const int k = chosenPosition();
+    const int k = chosenPosition(RESULTS_MEASURES);
     if (k < 0) {
         MessagePopup("Error!", "Choose the measurement to remove in the list first.");
         return 0;
@@ -245,7 +245,8 @@ int RemoveMeasurement(int, int, int event, void*, int, int) {
 
 int ResultsPlot(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
-    state().plotted = whole(RESULTS_PLOT);
+    const int k = chosenPosition(RESULTS_PLOT);
+    if (k >= 0) state().plotted = state().columns[k].id;
     ShowPlot();
     return 0;
 }

@@ -250,6 +250,38 @@ TEST(ParameterText, SettingsBeyondTheFixedLayoutTravelInTheTrailer) {
     EXPECT_EQ(parsed(FormatParameters(set)), set);
 }
 
+TEST(ParameterText, TheResultsMeasurementsTravelInTheTrailer) {
+    using trelvanix::results::MeasureKind;
+    using trelvanix::results::Region;
+    ParameterSet set = initialSettings();
+    set.waveform = 0;
+    set.measurements[1] = {"Vss", 0, MeasureKind::Mean, {770, 800}, Region{400, 490.5}, 0};
+    set.measurements[2] = {"Spikes", 4, MeasureKind::SpikeCount, {0, 1900}, std::nullopt, 1.5};
+    const std::string text = FormatParameters(set);
+    EXPECT_THAT(text, HasSubstr("\nMEASUREMENT_1 Vss 0 mean 770 800 400 490.5 0\n"
+                                "MEASUREMENT_2 Spikes 4 spike-count 0 1900 - - 1.5\n"));
+    EXPECT_EQ(parsed(text), set);
+
+    const auto refusal = [&](const std::string& replacement) {
+        return refused(
+            withLine(text, "MEASUREMENT_2 Spikes 4 spike-count 0 1900 - - 1.5", replacement));
+    };
+    EXPECT_EQ(refusal("MEASUREMENT_2 Spikes 4 spikes 0 1900 - - 1.5").what,
+              "\"spikes\" is not a kind: mean, minimum, maximum, peak, peak-to-peak, "
+              "time-of-peak, slope, spike-count");
+    EXPECT_EQ(refusal("MEASUREMENT_2 Vss 4 mean 0 1900 - - 1.5").what,
+              "the name Vss is given to measurement 1 too");
+    EXPECT_EQ(refusal("MEASUREMENT_2 Late 4 mean 10 20 15 30 0").what,
+              "The measurement Late: the baseline region (15 to 30 ms) must end before the "
+              "measurement region starts (10 ms).");
+    EXPECT_EQ(refusal("MEASUREMENT_17 Spikes 4 mean 0 1900 - - 1.5").what,
+              "measurements are numbered 1 to 16");
+    const ReadFailure short_ = refusal("MEASUREMENT_2 Spikes 4 mean 0 1900");
+    EXPECT_EQ(short_.key, "MEASUREMENT_2");
+    EXPECT_EQ(short_.what,
+              "expected NAME CHANNEL KIND START END BASE_START BASE_END THRESHOLD, not 5 words");
+}
+
 // Every value is checked against what its control accepts; the first that does not fit
 // refuses the file with its line, key, value and the accepted range.
 TEST(ParameterText, AValueItsControlDoesNotAcceptRefusesTheFile) {

@@ -137,12 +137,8 @@ TEST_F(ResultsWindow, RowsExportCopyChangeRemoveAndClear) {
 
     // A changed measurement starts a new column (in the channel's unit now until a row measures
     // it); the unchanged one keeps its values.
-    const int meanId = results::state().columns[0].id;
-    const int spikesId = results::state().columns[1].id;
-    run("set RESULTS MEASURES " + std::to_string(meanId) +
-        "\nset RESULTS END 9\npress RESULTS CHANGE\n"
-        "set RESULTS MEASURES " +
-        std::to_string(spikesId) + "\npress RESULTS REMOVE\n");
+    run("set RESULTS MEASURES Mean\nset RESULTS END 9\npress RESULTS CHANGE\n"
+        "set RESULTS MEASURES Spikes\npress RESULTS REMOVE\n");
     EXPECT_EQ(rows(),
               "Row\tFile\tStep\tParameter\tValue\tMean (V)\n"
               "1\ta.vnx\t\t\t\t\n"
@@ -154,6 +150,21 @@ TEST_F(ResultsWindow, RowsExportCopyChangeRemoveAndClear) {
     EXPECT_EQ(rows(), "Row\tFile\tStep\tParameter\tValue\tMean (V)");
     finish("e.vnx");
     EXPECT_EQ(rows(), "Row\tFile\tStep\tParameter\tValue\tMean (u)\n1\te.vnx\t\t\t\t13");
+}
+
+TEST_F(ResultsWindow, MeasurementsTravelInTheParameterFile) {
+    const results::Measurement vss{
+        "Vss", 0, results::MeasureKind::Mean, {770, 800}, results::Region{400, 490}, 0};
+    ASSERT_EQ(results::ReplaceMeasurements({vss}), "");
+    const std::string par = (folder / "iv.par").string();
+    run("answer file \"" + par + "\"\nmenu MENUBAR_FILE_SAVE_PARAMS\n");
+    ASSERT_EQ(results::ReplaceMeasurements({}), "");
+    run("menu MENUBAR_ANALYSIS_RESULTS\nanswer file \"" + par +
+        "\"\nmenu MENUBAR_FILE_LOAD_PARAMS\n");
+    EXPECT_EQ(results::DefinedMeasurements(), std::vector<results::Measurement>{vss});
+    std::string shown;
+    GetLabelFromIndex(panel(), RESULTS_MEASURES, 0, &shown);
+    EXPECT_EQ(shown, "Vss: mean ai0, 770-800 ms, base 400-490");
 }
 
 }  // namespace
