@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "platform/analysis/analysis.h"
+#include "platform/analysis/real_fft_plan.h"
 
 namespace trelvanix::spectrum {
 
@@ -41,7 +42,6 @@ void SpectrumProcessor::configure(int length, int samplesPerSecond,
                                   const SpectrumOptions& options) {
     length_ = length;
     samplesPerSecond_ = samplesPerSecond;
-    imaginary_.assign(length, 0.0);
     frequencies_.assign(points(), 0.0);
     shown_.assign(points(), 0.0);
     fillFrequencies();
@@ -94,17 +94,25 @@ void SpectrumProcessor::clearAverage() {
     historyCount_ = 0;
 }
 
-int SpectrumProcessor::compute(double* values) {
+int SpectrumProcessor::compute(const double* values) {
     if (length_ < 4) return 0;
-    if (!window_.empty())
-        for (int i = 0; i < length_; ++i) values[i] *= window_[i];
-    ReFFT(values, imaginary_.data(), length_);
+    // ReFFT's transform, read straight from FFTW's bins: only the bins shown are needed, so
+    // the values are windowed into the plan's buffer and nothing is unpacked or mirrored.
+    analysis_detail::RealFftPlan* plan = analysis_detail::RealFftPlan::forLength(length_);
+    if (plan == nullptr) return 0;
+    double* samples = plan->samples();
+    if (window_.empty())
+        std::copy(values, values + length_, samples);
+    else
+        for (int i = 0; i < length_; ++i) samples[i] = values[i] * window_[i];
+    plan->forward();
+    const fftw_complex* bins = plan->spectrum();
 
     // Without averaging the power goes straight to what is shown.
     const bool averaging = options_.averaged > 1;
     std::vector<double>& newest = averaging ? history_[historyNext_] : shown_;
     for (int k = 1; k <= points(); ++k)
-        newest[k - 1] = values[k] * values[k] + imaginary_[k] * imaginary_[k];
+        newest[k - 1] = bins[k][0] * bins[k][0] + bins[k][1] * bins[k][1];
     if (averaging) {
         historyNext_ = (historyNext_ + 1) % options_.averaged;
         historyCount_ = std::min(historyCount_ + 1, options_.averaged);

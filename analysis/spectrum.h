@@ -47,10 +47,9 @@ class SpectrumProcessor {
     // A new sampling rate moves the frequency axis; the average starts over.
     void setSampleRate(int samplesPerSecond);
 
-    // The spectrum of `values` (length of them), averaged with the ones before it. The values
-    // are transformed in place, so they are lost: the caller refills them. Returns the number
-    // of points, length/2 - 1.
-    int compute(double* values);
+    // The spectrum of `values` (length of them), averaged with the ones before it. Returns
+    // the number of points, length/2 - 1, or 0 when no transform of that length can be made.
+    int compute(const double* values);
 
     int length() const { return length_; }
     int points() const { return length_ / 2 - 1; }
@@ -67,7 +66,6 @@ class SpectrumProcessor {
     int samplesPerSecond_ = 0;
     SpectrumOptions options_;
     std::vector<double> window_;                // Hann weights, empty without a window
-    std::vector<double> imaginary_;             // the transform's imaginary parts
     std::vector<double> frequencies_;           // by point
     std::vector<std::vector<double>> history_;  // the last `averaged` power spectra
     bool configured_ = false;                   // options applied since configure

@@ -55,7 +55,7 @@ bool convolveOverlapAdd(const double a[], int na, const double b[], int nb, int 
     const int n = overlapAddLength(na, nb);
     if (n == 0) return false;
     RealFftPlan* plan = RealFftPlan::forLength(n);
-    if (plan == nullptr) return false;
+    if (plan == nullptr || !plan->prepareInverse()) return false;
     const int bins = n / 2 + 1;
     double* samples = plan->samples();
     // fftw_complex is laid out as std::complex<double> (FFTW manual, "Complex numbers").

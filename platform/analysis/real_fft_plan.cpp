@@ -20,9 +20,14 @@ RealFftPlan* RealFftPlan::forLength(int n) {
     // for some lengths): a new length, such as a filter resized during acquisition, must not
     // stall the loop that runs on the user-interface thread.
     plan->forward_ = fftw_plan_dft_r2c_1d(n, plan->samples_, plan->spectrum_, FFTW_ESTIMATE);
-    plan->inverse_ = fftw_plan_dft_c2r_1d(n, plan->spectrum_, plan->samples_, FFTW_ESTIMATE);
-    if (plan->forward_ == nullptr || plan->inverse_ == nullptr) return nullptr;
+    if (plan->forward_ == nullptr) return nullptr;
     return cache.emplace(n, std::move(plan)).first->second.get();
+}
+
+bool RealFftPlan::prepareInverse() {
+    if (inverse_ == nullptr)
+        inverse_ = fftw_plan_dft_c2r_1d(n_, spectrum_, samples_, FFTW_ESTIMATE);
+    return inverse_ != nullptr;
 }
 
 RealFftPlan::~RealFftPlan() {

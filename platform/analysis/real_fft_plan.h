@@ -25,7 +25,11 @@ class RealFftPlan {
 
     // samples -> spectrum, unscaled.
     void forward() { fftw_execute(forward_); }
-    // spectrum -> samples, unscaled (n times the inverse); overwrites the spectrum.
+    // Makes the inverse plan, the first time only: a spectrum needs none, and planning costs
+    // as much as many transforms. False when FFTW cannot make it.
+    bool prepareInverse();
+    // spectrum -> samples, unscaled (n times the inverse); overwrites the spectrum. Needs
+    // prepareInverse() first.
     void inverse() { fftw_execute(inverse_); }
 
   private:
