@@ -5,6 +5,7 @@
 #include "recording/data_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -176,6 +177,21 @@ const OpenDataFile& dataFile(Slot slot) {
     return openFiles[slot];
 }
 
+namespace {
+
+// Whether the file takes every channel of the scan in the scan's order: its bytes are then
+// the stretch's own, as a little-endian processor holds them.
+bool takesWholeScans(const std::vector<int>& positions) {
+    if (std::endian::native != std::endian::little ||
+        positions.size() != static_cast<std::size_t>(NumChannels))
+        return false;
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        if (positions[i] != static_cast<int>(i)) return false;
+    return true;
+}
+
+}  // namespace
+
 int writeStretch(Slot slot) {
     const int handle = ownedHandle(slot).get();
     if (handle <= 0 || !HalfBuffer || NumChannels <= 0) return 0;
@@ -183,20 +199,24 @@ int writeStretch(Slot slot) {
     const auto& positions = openFiles[slot].positions;
     const std::size_t values = static_cast<std::size_t>(std::max(scans, 0)) * positions.size();
     if (values == 0) return 0;
-    // Sized once (it grows only for a larger stretch) and packed in place, little-endian.
-    if (stretchBytes.size() < 2 * values) stretchBytes.resize(2 * values);
-    auto* bytes = reinterpret_cast<unsigned char*>(stretchBytes.data());
-    for (int j = 0; j < scans; ++j) {
-        const short* scan = HalfBuffer + static_cast<std::size_t>(j) * NumChannels;
-        for (int position : positions) {
-            const auto code = static_cast<std::uint16_t>(
-                position >= 0 && position < NumChannels ? scan[position] : 0);
-            bytes[0] = static_cast<unsigned char>(code);
-            bytes[1] = static_cast<unsigned char>(code >> 8);
-            bytes += 2;
+    const char* bytes = reinterpret_cast<const char*>(HalfBuffer);
+    if (!takesWholeScans(positions)) {
+        // Sized once (it grows only for a larger stretch) and packed in place, little-endian.
+        if (stretchBytes.size() < 2 * values) stretchBytes.resize(2 * values);
+        auto* packed = reinterpret_cast<unsigned char*>(stretchBytes.data());
+        for (int j = 0; j < scans; ++j) {
+            const short* scan = HalfBuffer + static_cast<std::size_t>(j) * NumChannels;
+            for (int position : positions) {
+                const auto code = static_cast<std::uint16_t>(
+                    position >= 0 && position < NumChannels ? scan[position] : 0);
+                packed[0] = static_cast<unsigned char>(code);
+                packed[1] = static_cast<unsigned char>(code >> 8);
+                packed += 2;
+            }
         }
+        bytes = stretchBytes.data();
     }
-    const int status = WriteFile(handle, stretchBytes.data(), static_cast<int>(2 * values));
+    const int status = WriteFile(handle, bytes, static_cast<int>(2 * values));
     if (status > 0) valuesWritten[slot] += status / 2;
     return status;
 }
@@ -260,8 +280,12 @@ int open_this_file(const char* name, int kind) {
 
     const int handle = OpenFile(name, VAL_READ_WRITE, VAL_TRUNCATE, VAL_BINARY);
     if (handle < 0) return handle;
-    openFiles[slot] = OpenDataFile{name, positions, physical, header.table,
-                                   static_cast<int>(header.bytes.size()), FileHandle(handle)};
+    openFiles[slot] = OpenDataFile{name,
+                                   positions,
+                                   physical,
+                                   header.table,
+                                   static_cast<int>(header.bytes.size()),
+                                   FileHandle(handle)};
     handleOf(slot) = handle;
     valuesWritten[slot] = 0;
 
