@@ -1,7 +1,9 @@
 // Command buttons (a press commits), check boxes and on/off switches (value 0 or 1).
 
 #include <QCheckBox>
+#include <QKeySequence>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include "platform/qt/colours.h"
@@ -24,6 +26,14 @@ class CommandButtonView final : public ControlView {
         : ControlView(context, control, new QPushButton(canvas), LabelPlace::None) {
         QObject::connect(button(), &QPushButton::clicked, button(),
                          [this] { act(ui::pressControl); });
+        // The key works from every window of the program, as long as the button is shown and
+        // not dimmed.
+        if (!control.shortcut.empty()) {
+            auto* key = new QShortcut(QKeySequence(QString::fromStdString(control.shortcut)),
+                                      button(), nullptr, nullptr, Qt::ApplicationShortcut);
+            QObject::connect(key, &QShortcut::activated, button(),
+                             [this] { act(ui::pressControl); });
+        }
     }
 
   private:

@@ -66,9 +66,16 @@ ControlView::ControlView(const PanelContext& context, const ui::Control& control
                          LabelPlace labelPlace)
     : context_(context), id_(control.id), body_(body), labelPlace_(labelPlace) {
     body->setObjectName(QString::fromStdString(control.name));
+    // What the control means, with the key that presses it, when the pointer rests on it.
+    QString tip = QString::fromStdString(control.tooltip);
+    if (!control.shortcut.empty())
+        tip += (tip.isEmpty() ? "" : "\n") + QString("Key: ") +
+               QString::fromStdString(control.shortcut);
+    body->setToolTip(tip);
     if (labelPlace != LabelPlace::None) {
         label_ = new QLabel(body->parentWidget());
         label_->setObjectName(labelPlace == LabelPlace::TopEdge ? "groupTitle" : "controlLabel");
+        label_->setToolTip(tip);
     }
     auto* watcher = new ClickWatcher(this, body);
     body->installEventFilter(watcher);

@@ -1,6 +1,7 @@
 #include "platform/qt/menu_view.h"
 
 #include <QActionGroup>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QSignalBlocker>
 
@@ -11,8 +12,12 @@ MenuView::MenuView(int menuBar, OperatorInput& input, QWidget* parent)
     const ui::MenuBar* model = ui::Model::instance().menuBar(menuBar);
     if (!model) return;
     std::map<int, QMenu*> menus;
-    for (const ui::Menu& m : model->menus)
+    std::map<int, std::string> menuTips;
+    for (const ui::Menu& m : model->menus) {
         menus[m.id] = bar_->addMenu(QString::fromStdString(m.label));
+        menus[m.id]->setToolTipsVisible(true);
+        menuTips[m.id] = m.tooltip;
+    }
     std::map<std::string, QActionGroup*> groups;
     for (const ui::MenuItem& item : model->items) {
         auto menu = menus.find(item.menuId);
@@ -23,6 +28,12 @@ MenuView::MenuView(int menuBar, OperatorInput& input, QWidget* parent)
         }
         QAction* action = menu->second->addAction(QString::fromStdString(item.label));
         action->setCheckable(item.checkable);
+        action->setToolTip(
+            QString::fromStdString(item.tooltip.empty() ? menuTips[item.menuId] : item.tooltip));
+        if (!item.shortcut.empty()) {
+            action->setShortcut(QKeySequence(QString::fromStdString(item.shortcut)));
+            action->setShortcutContext(Qt::ApplicationShortcut);  // from every window
+        }
         if (item.checkable && !item.group.empty()) {
             // Drawn as radio items; at most one checked, and possibly none.
             QActionGroup*& group = groups[item.group];
@@ -55,6 +66,7 @@ void MenuView::sync() {
             QSignalBlocker quiet(a);
             a->setText(QString::fromStdString(item.label));
             a->setEnabled(!item.dimmed);
+            a->setVisible(item.visible);
             if (item.checkable) a->setChecked(item.checked);
         }
     }

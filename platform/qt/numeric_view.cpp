@@ -58,7 +58,9 @@ class NumericView final : public ControlView {
             QStringLiteral(
                 "QDoubleSpinBox { color: %1; } "
                 "QDoubleSpinBox:disabled { color: %2; background: %3; }")
-                .arg(toQColor(c.textColor).name(), dimmedText().name(), dimmedField().name());
+                .arg(readableOn(toQColor(c.textColor), box()->palette().color(QPalette::Base))
+                         .name(),
+                     dimmedText().name(), dimmedField().name());
         // Setting a style sheet repolishes the box even when it is the same: only on a change.
         if (box()->styleSheet() != sheet) box()->setStyleSheet(sheet);
         const double value = ui::numberOf(c.value);

@@ -96,6 +96,8 @@ struct Control {
     ControlKind kind = ControlKind::Numeric;
     int dataType = VAL_INTEGER;
     std::string label;
+    std::string tooltip;   // what the control means, shown when the pointer rests on it
+    std::string shortcut;  // buttons: the key that presses it from any window ("F5")
     Rect rect;
     Value value = 0;
     double minValue = -std::numeric_limits<double>::infinity();
@@ -132,10 +134,13 @@ struct MenuItem {
     std::string name;          // "SAVE"
     std::string constantName;  // menu-bar constant + "_" + name
     std::string label;
-    int menuId = 0;  // the menu it belongs to
+    int menuId = 0;        // the menu it belongs to
+    std::string shortcut;  // the key that chooses it from any window ("Ctrl+S")
+    std::string tooltip;
     bool checkable = false;
     bool checked = false;
     bool dimmed = false;
+    bool visible = true;
     bool separator = false;
     std::string group;  // items of one group behave as radio items for the program
     std::string callbackName;
@@ -147,6 +152,7 @@ struct Menu {
     int id = 0;
     std::string name;
     std::string label;
+    std::string tooltip = {};  // what its items choose, shown on each item without one
 };
 
 struct MenuBar {

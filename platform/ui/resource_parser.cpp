@@ -92,6 +92,7 @@ class Parser {
     std::vector<std::pair<std::string, int>> panelMenuBars_;  // by panel: name and its line
     std::vector<int> panelExplicitResource_;                  // 0 when assigned
     std::map<std::string, std::pair<std::string, int>> callbackRoles_;  // name: role, line
+    std::map<std::string, int> shortcuts_;  // key: the line that gave it first
     // Per menu bar: the menu name of each item, and the order menus (true) and items (false)
     // were declared in, which is the order identifiers are given out.
     std::vector<std::vector<std::string>> itemMenus_;
@@ -120,6 +121,17 @@ class Parser {
         if (!inserted && it->second.first != role)
             fail("callback " + name + " is a " + role + " callback here but a " + it->second.first +
                  " callback on line " + std::to_string(it->second.second));
+    }
+
+    // A key chooses one thing in the whole program: a second use would make it do nothing.
+    std::string takeShortcut(Keys& keys) {
+        const auto v = keys.take("shortcut");
+        if (!v) return {};
+        const std::string key = parseShortcut("shortcut", *v);
+        const auto [it, inserted] = shortcuts_.emplace(key, line_);
+        if (!inserted)
+            fail("shortcut " + key + " is already used on line " + std::to_string(it->second));
+        return key;
     }
 
     void expectWords(const std::vector<std::string>& words, std::size_t names,
@@ -262,6 +274,7 @@ class Parser {
 
     void applyCommonControlKeys(Control& control, Keys& keys) {
         if (auto v = keys.take("label")) control.label = *v;
+        if (auto v = keys.take("tooltip")) control.tooltip = *v;
         if (auto v = keys.take("left")) control.rect.left = parseInt("left", *v);
         if (auto v = keys.take("top")) control.rect.top = parseInt("top", *v);
         if (auto v = keys.take("width")) control.rect.width = parseSize("width", *v);
@@ -287,6 +300,7 @@ class Parser {
             if (auto v = keys.take("indicator")) control.indicator = parseFlag("indicator", *v);
         }
         if (kind == ControlKind::Numeric) applyNumericKeys(control, keys);
+        if (kind == ControlKind::Button) control.shortcut = takeShortcut(keys);
         if (kind == ControlKind::Lamp || kind == ControlKind::Toggle) {
             if (auto v = keys.take("oncolor")) control.onColor = parseColor("oncolor", *v);
             if (auto v = keys.take("offcolor")) control.offColor = parseColor("offcolor", *v);
@@ -477,6 +491,7 @@ class Parser {
         Keys keys(words, 3);
         menu.id = explicitMenuId(bar, keys);
         menu.label = keys.take("label").value_or(menu.name);
+        menu.tooltip = keys.take("tooltip").value_or("");
         keys.rejectRest("a menu");
         bar.menus.push_back(std::move(menu));
         menuOrder_[b].push_back(true);
@@ -505,10 +520,13 @@ class Parser {
         item.id = explicitMenuId(bar, keys);
         if (!separator) {
             item.label = keys.take("label").value_or(item.name);
+            item.shortcut = takeShortcut(keys);
+            item.tooltip = keys.take("tooltip").value_or("");
             if (auto v = keys.take("checkable")) item.checkable = parseFlag("checkable", *v);
             if (auto v = keys.take("checked")) item.checked = parseFlag("checked", *v);
             if (item.checked && !item.checkable) fail("checked=1 needs checkable=1");
             if (auto v = keys.take("dimmed")) item.dimmed = parseFlag("dimmed", *v);
+            if (auto v = keys.take("visible")) item.visible = parseFlag("visible", *v);
             if (auto v = keys.take("group")) {
                 requireIdentifier(*v, "group");
                 item.group = *v;

@@ -1,5 +1,6 @@
 #include "platform/ui/resource_words.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -105,6 +106,28 @@ int parseColor(const std::string& key, const std::string& text) {
         if (ec == std::errc() && end == text.data() + text.size()) return static_cast<int>(value);
     }
     fail("bad colour \"" + text + "\" for " + key + " (expected 0xRRGGBB)");
+}
+
+std::string parseShortcut(const std::string& key, const std::string& text) {
+    static const std::vector<std::string> named = {"Space",  "Enter",  "Esc",  "Tab",  "Backspace",
+                                                   "Delete", "Insert", "Home", "End",  "PgUp",
+                                                   "PgDown", "Up",     "Down", "Left", "Right"};
+    std::string rest = text;
+    for (const char* modifier : {"Ctrl+", "Shift+", "Alt+"})
+        if (rest.rfind(modifier, 0) == 0) rest.erase(0, std::string(modifier).size());
+    const bool letterOrDigit =
+        rest.size() == 1 && std::isalnum(static_cast<unsigned char>(rest[0]));
+    int function = 0;
+    const bool functionKey =
+        rest.size() >= 2 && rest.size() <= 3 && rest[0] == 'F' &&
+        std::from_chars(rest.data() + 1, rest.data() + rest.size(), function).ptr ==
+            rest.data() + rest.size() &&
+        function >= 1 && function <= 24;
+    const bool namedKey = std::find(named.begin(), named.end(), rest) != named.end();
+    if (!letterOrDigit && !functionKey && !namedKey)
+        fail("bad shortcut \"" + text + "\" for " + key +
+             " (expected Ctrl+, Shift+ or Alt+ before a letter, a digit, F1 to F24 or a key name)");
+    return text;
 }
 
 int parseDataType(const std::string& text) {

@@ -29,6 +29,8 @@ double parseDouble(const std::string& key, const std::string& text);
 bool parseFlag(const std::string& key, const std::string& text);
 int parseColor(const std::string& key, const std::string& text);
 int parseDataType(const std::string& text);
+// A key combination such as "F5", "Ctrl+S" or "Shift+F9", returned as written.
+std::string parseShortcut(const std::string& key, const std::string& text);
 // A value of the given data type written in the file.
 Value parseValue(const std::string& key, const std::string& text, int dataType);
 

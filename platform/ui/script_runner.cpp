@@ -262,9 +262,10 @@ void ScriptRunner::chooseMenuItem(const ScriptCommand& c) {
         if (!bar) continue;
         for (const MenuItem& item : bar->items) {
             if (item.separator || item.constantName != c.args[0]) continue;
-            if (item.dimmed) {
+            if (item.dimmed || !item.visible) {
                 note(script_.name + ":" + std::to_string(c.line),
-                     "menu item " + c.args[0] + " is dimmed; it is not chosen");
+                     "menu item " + c.args[0] + (item.dimmed ? " is dimmed" : " is hidden") +
+                         "; it is not chosen");
                 return;
             }
             model.post(Event{Event::Target::Menu, it->first, item.id, EVENT_MENU, 0, 0});
@@ -336,7 +337,8 @@ void ScriptRunner::messagePopup(const std::string& title, const std::string& mes
 bool ScriptRunner::confirmPopup(const std::string& title, const std::string& message) {
     takeDueAnswers();
     if (confirmAnswers_.empty()) {
-        fail(lastLine_, "the confirm pop-up " + quoteWord(title) + " has no answer");
+        fail(lastLine_,
+             "the confirm pop-up " + quoteWord(title) + " has no answer: " + quoteWord(message));
         return false;
     }
     const bool yes = confirmAnswers_.front();

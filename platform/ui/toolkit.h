@@ -235,8 +235,11 @@ int GetGraphValuesAt(int panel, int control, double x, std::vector<double>* valu
 
 // --- Menus ---
 int GetPanelMenuBar(int panel);
+// ATTR_CHECKED, ATTR_DIMMED and ATTR_VISIBLE as numbers; ATTR_ITEM_NAME (the label) as text.
 int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value);
+int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, const char* value);
 int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int* value);
+int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, std::string* value);
 
 // --- Events ---
 // Runs the event loop until QuitUserInterface.

@@ -131,9 +131,23 @@ int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value) {
         case ATTR_DIMMED:
             item->dimmed = value != 0;
             break;
+        case ATTR_VISIBLE:
+            item->visible = value != 0;
+            break;
         default:
             return UIE_BadAttribute;
     }
+    model().menuChanged(menuBar);
+    return UIE_NoError;
+}
+
+int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, const char* value) {
+    if (!model().menuBar(menuBar)) return UIE_BadMenuBar;
+    MenuItem* item = model().menuItem(menuBar, menuItem);
+    if (!item) return UIE_BadMenuItem;
+    if (attribute != ATTR_ITEM_NAME) return UIE_BadAttribute;
+    if (!value) return UIE_BadAttributeValue;
+    item->label = value;
     model().menuChanged(menuBar);
     return UIE_NoError;
 }
@@ -149,8 +163,20 @@ int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int* value) {
         case ATTR_DIMMED:
             *value = item->dimmed;
             break;
+        case ATTR_VISIBLE:
+            *value = item->visible;
+            break;
         default:
             return UIE_BadAttribute;
     }
+    return UIE_NoError;
+}
+
+int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, std::string* value) {
+    if (!model().menuBar(menuBar)) return UIE_BadMenuBar;
+    MenuItem* item = model().menuItem(menuBar, menuItem);
+    if (!item) return UIE_BadMenuItem;
+    if (attribute != ATTR_ITEM_NAME) return UIE_BadAttribute;
+    *value = item->label;
     return UIE_NoError;
 }

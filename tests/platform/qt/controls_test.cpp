@@ -19,6 +19,7 @@
 #include <array>
 #include <utility>
 
+#include "platform/qt/colours.h"
 #include "platform/ui/script_runner.h"
 #include "platform/ui/toolkit.h"
 #include "qt_test_panel.h"
@@ -232,6 +233,36 @@ TEST(QtControls, LabelsColoursAndTextMessagesFollowTheModel) {
     EXPECT_EQ(button->text(), "Start");
     SetCtrlAttribute(s.panel, kNumber, ATTR_TEXT_COLOR, VAL_RED);
     EXPECT_EQ(s.widget(kNumber)->palette().color(QPalette::Text), QColor(Qt::red));
+}
+
+// The keys work from any window of the program, as long as their button may be pressed.
+TEST(QtControls, KeysPressButtonsAndChooseMenuItemsFromAnyWindowAndTipsSayWhich) {
+    Session s;
+    EXPECT_EQ(s.widget(kButton)->toolTip(), "Starts acquiring\nKey: F5");
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QTest::keyClick(&other, Qt::Key_F5);
+    QTest::keyClick(&other, Qt::Key_S, Qt::ControlModifier);
+    s.dispatchAll();
+    EXPECT_EQ(eventsOf(kButton), (Events{EVENT_COMMIT}));
+    EXPECT_EQ(eventsOf(kItemSave), (Events{EVENT_MENU}));
+    SetCtrlAttribute(s.panel, kButton, ATTR_DIMMED, 1);
+    s.frontEnd->flush();
+    QTest::keyClick(&other, Qt::Key_F5);
+    s.dispatchAll();
+    EXPECT_EQ(eventsOf(kButton), (Events{EVENT_COMMIT})) << "a dimmed button ignores its key";
+}
+
+// A pale trace colour must not make a control look dimmed: its text is drawn darker.
+TEST(QtControls, APaleTextColourIsDrawnDarkEnoughToRead) {
+    Session s;
+    SetCtrlAttribute(s.panel, kText, ATTR_TEXT_COLOR, 0xA0A0A0);
+    s.frontEnd->flush();
+    const QPalette palette = s.widget(kText)->palette();
+    EXPECT_GE(contrastRatio(palette.color(QPalette::Text), palette.color(QPalette::Base)), 4.5);
+    EXPECT_EQ(palette.color(QPalette::Text).saturation(), 0) << "still grey";
 }
 
 TEST(QtControls, LampShowsItsOnAndOffColour) {

@@ -113,7 +113,10 @@ ui::Panel testPanel() {
     lamp.offColor = 0x404040;
     lamp.indicator = true;
     p.controls.push_back(lamp);
-    p.controls.push_back(control(kButton, K::Button, "Acquire", {630, 340, 110, 30}));
+    ui::Control button = control(kButton, K::Button, "Acquire", {630, 340, 110, 30});
+    button.shortcut = "F5";
+    button.tooltip = "Starts acquiring";
+    p.controls.push_back(button);
     ui::Control message = control(kMessage, K::TextMsg, "Unit: V", {760, 340, 110, 24});
     p.controls.push_back(message);
     ui::Control box = control(kTextBox, K::TextBox, "Comment", {10, 440, 400, 100});
@@ -147,6 +150,7 @@ ui::MenuBar testMenuBar() {
     };
     bar.items = {item(kItemSave, "Save", "", false), item(kItemRateSlow, "Slow", "RATE", true),
                  item(kItemRateFast, "Fast", "RATE", false)};
+    bar.items[0].shortcut = "Ctrl+S";
     return bar;
 }
 

@@ -47,7 +47,8 @@ std::vector<int> eventsOf(int control);
 void ensureApplication();
 
 // A 900 x 560 sizable panel: graph 600 x 400 at (10, 10) with 10 y divisions from -5 to 5,
-// controls to its right and below it, and a menu bar.
+// controls to its right and below it (the button pressed by F5), and a menu bar (Save chosen
+// by Ctrl+S).
 ui::Panel testPanel();
 ui::MenuBar testMenuBar();
 

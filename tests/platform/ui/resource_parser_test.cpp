@@ -102,6 +102,27 @@ TEST(ResourceParser, AssignedIdentifiersNeverCollideWithExplicitOnes) {
     EXPECT_EQ(file.panelByResourceId(1)->constantName, "R");
 }
 
+TEST(ResourceParser, TooltipsKeysAndHiddenItemsAreKeptForTheWindow) {
+    const ResourceFile file = parsed(kPanel +
+                                     "control P GO kind=button shortcut=F5 tooltip=\"Starts\"\n"
+                                     "control P GAIN kind=numeric tooltip=\"Units per division\"\n"
+                                     "menubar M\n"
+                                     "menu M F label=\"&File\" tooltip=\"Files\"\n"
+                                     "item M F SAVE label=\"&Save\" shortcut=Ctrl+S\n"
+                                     "item M F LAST visible=0 tooltip=\"The last one\"\n");
+    const Panel& panel = file.panels[0];
+    EXPECT_EQ(panel.controls[0].shortcut, "F5");
+    EXPECT_EQ(panel.controls[0].tooltip, "Starts");
+    EXPECT_EQ(panel.controls[1].tooltip, "Units per division");
+    const MenuBar& bar = file.menuBars[0];
+    EXPECT_EQ(bar.menus[0].label, "&File");
+    EXPECT_EQ(bar.menus[0].tooltip, "Files");
+    EXPECT_EQ(bar.items[0].shortcut, "Ctrl+S");
+    EXPECT_TRUE(bar.items[0].visible);
+    EXPECT_FALSE(bar.items[1].visible);
+    EXPECT_EQ(bar.items[1].tooltip, "The last one");
+}
+
 TEST(ResourceParser, ReportsTheFirstProblemWithItsLine) {
     struct Case {
         std::string text;
@@ -149,6 +170,12 @@ TEST(ResourceParser, ReportsTheFirstProblemWithItsLine) {
         {kPanel + "control P X kind=button callback=on__off\n", 2, "reserved in C++"},
         {kPanel + "control P X kind=button callback=\"a b\"\n", 2, "bad callback name \"a b\""},
         {"\npanel S title=\"two\\nlines\"\n", 2, "the title of panel S holds a line break"},
+        // A key that is no key, or one that would press two things.
+        {kPanel + "control P X kind=button shortcut=Ctrl+Fx\n", 2, "bad shortcut \"Ctrl+Fx\""},
+        {kPanel + "control P X kind=lamp shortcut=F5\n", 2, "unknown key \"shortcut\""},
+        {kPanel + "control P X kind=button shortcut=F5\nmenubar M\nmenu M F\n"
+                  "item M F A shortcut=F5\n",
+         5, "shortcut F5 is already used on line 2"},
     };
     for (const Case& c : cases) {
         const ResourceError error = problem(c.text);
