@@ -2,12 +2,15 @@
 // stretch length changes the shape of a stretch, so acquisition stops; a new number of
 // stretches per sweep only widens the display.
 
+#include <cstdio>
 #include <iterator>
+#include <string>
 
 #include "analysis/display_filters.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 #include "state/menu_groups.h"
+#include "state/notices.h"
 #include "state/panel_states.h"
 #include "state/shared_state.h"
 
@@ -19,6 +22,20 @@ int indexOf(const Ids& ids, int item) {
     for (int i = 0; i < static_cast<int>(std::size(ids)); ++i)
         if (ids[i] == item) return i;
     return -1;
+}
+
+// Stops acquisition for a new stretch shape, and tells the operator when it was running.
+void stopForNewSettings(const std::string& change) {
+    const bool acquiring = Acquiring == 1;
+    const bool recording = Record == 1 || Save_status == 1;
+    trelvanix::ShowSettingsChangedState(false);
+    if (acquiring) trelvanix::NotifyAcquisitionStopped(change, recording);
+}
+
+std::string withUnit(double value, const char* unit) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g %s", value, unit);
+    return text;
 }
 
 void showSweepLength() {
@@ -41,7 +58,7 @@ void trelvanix::callbacks::Set_SamplingRate(int menuBar, int menuItem, void* cal
         RedesignFilters();
     }
     // Even the rate already in force stops acquisition, as the operator asked for a restart.
-    trelvanix::ShowSettingsChangedState(false);
+    stopForNewSettings("the sampling rate is now " + withUnit(SampRateIDVal[i], "kS/s"));
 }
 
 void trelvanix::callbacks::Set_Dt_Per_Stretch(int menuBar, int menuItem, void* callbackData,
@@ -53,7 +70,7 @@ void trelvanix::callbacks::Set_Dt_Per_Stretch(int menuBar, int menuItem, void* c
         Sec_per_stretch = MSPerStretchIDVal[i];
         showSweepLength();
     }
-    trelvanix::ShowSettingsChangedState(false);
+    stopForNewSettings("the stretch is now " + withUnit(1000.0 * MSPerStretchIDVal[i], "ms"));
 }
 
 void trelvanix::callbacks::Set_Stretches(int menuBar, int menuItem, void* callbackData, int panel) {

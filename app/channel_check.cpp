@@ -6,7 +6,9 @@
 #include "app/display_controls.h"
 #include "daq/acquisition.h"
 #include "platform/ui/toolkit.h"
+#include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/notices.h"
 #include "state/shared_state.h"
 
 void channelChecked(int control) {
@@ -28,10 +30,14 @@ void channelChecked(int control) {
 int trelvanix::callbacks::CheckChs(int panel, int control, int event, void* callbackData,
                                    int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
+    const bool acquiring = Acquiring == 1;
+    const bool recording = Record == 1 || Save_status == 1;
     if (Acquiring == 1) {
         Acquiring = 0;
         SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 0);
     }
     channelChecked(control);
+    ShowChannelsToFiles();
+    if (acquiring) NotifyAcquisitionStopped("the channels changed", recording);
     return 0;
 }

@@ -28,7 +28,7 @@ void trelvanix::callbacks::SetDirectory(int menuBar, int menuItem, void* callbac
         else
             MessagePopup("Error!", ("Cannot make " + chosen + " the data directory.").c_str());
     }
-    SetDateAndTime();
+    trelvanix::ShowDateAndTimeOf(trelvanix::kFolderSetAt);
 }
 
 int trelvanix::callbacks::ResetTime(int panel, int control, int event, void* callbackData,

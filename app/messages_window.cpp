@@ -4,6 +4,7 @@
 
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/notices.h"
 
 namespace trelvanix {
 
@@ -11,19 +12,36 @@ namespace {
 
 int messagesHandle = -1;
 
+bool loadWindow() {
+    if (messagesHandle < 0) messagesHandle = LoadPanel(0, "trelvanix.uir", MESSAGES);
+    return messagesHandle >= 0;  // standard error has the text all the same
+}
+
+// Each message starts with the time of day; its further lines are indented under the text.
+void append(const std::string& text) {
+    const std::string time = TimeOfDay() + "  ";
+    const std::string indent(time.size(), ' ');
+    std::size_t start = 0;
+    bool first = true;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string line = (first ? time : indent) + text.substr(start, end - start);
+        InsertTextBoxLine(messagesHandle, MESSAGES_TEXT, -1, line.c_str());
+        first = false;
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
 void ShowMessages(const std::string& text) {
-    if (messagesHandle < 0) messagesHandle = LoadPanel(0, "trelvanix.uir", MESSAGES);
-    if (messagesHandle < 0) return;  // standard error has the text all the same
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        InsertTextBoxLine(messagesHandle, MESSAGES_TEXT, -1,
-                          text.substr(start, end - start).c_str());
-        start = end + 1;
-    }
+    if (!loadWindow()) return;
+    append(text);
     DisplayPanel(messagesHandle);
+}
+
+void KeepMessage(const std::string& text) {
+    if (loadWindow()) append(text);
 }
 
 int MessagesPanel() {
@@ -35,6 +53,11 @@ void ResetMessagesWindow() {
 }
 
 }  // namespace trelvanix
+
+void trelvanix::callbacks::ShowMessagesWindow(int menuBar, int menuItem, void* callbackData,
+                                              int panel) {
+    if (trelvanix::loadWindow()) DisplayPanel(trelvanix::messagesHandle);
+}
 
 int trelvanix::callbacks::ClearMessages(int panel, int control, int event, void* callbackData,
                                         int eventData1, int eventData2) {

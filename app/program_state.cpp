@@ -6,6 +6,7 @@
 #include "app/messages_window.h"
 #include "daq/acquisition.h"
 #include "daq/analog_output.h"
+#include "params/parameter_files.h"
 #include "platform/driver/fault_injection.h"
 #include "platform/driver/simulated_board.h"
 #include "platform/ui/error_output.h"
@@ -42,6 +43,7 @@ void ResetProgramState() {
     ResetMessagesWindow();
     ui::setErrorOutputListener(nullptr);
     ResetWaveformFileState();
+    ForgetRecentParameterFiles();
 
     ui::Model& model = ui::Model::instance();
     model.setScript(nullptr);

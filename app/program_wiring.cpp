@@ -8,6 +8,7 @@
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
 #include "platform/ui/error_output.h"
+#include "protocol/protocol.h"
 #include "protocol/protocol_step_stage.h"
 #include "recording/recording.h"
 #include "recording/saving_stage.h"
@@ -62,6 +63,10 @@ void WireProgram() {
     assembleAcquisitionStages();
     SetRecordingEnd(record_stop);
     ui::setErrorOutputListener(ShowMessages);
+    events::Subscribe([](const events::Event& event) {
+        if (event.kind == events::Kind::Notice) KeepMessage(event.text);
+    });
+    WatchStimulusEnds();
     // A recorded stimulus starts with the acquisition restart it asked for and stops when its
     // saving period ends.
     SetRecordedStimulusStart(startRecordedStimulusWithItsFiles);

@@ -107,6 +107,22 @@ std::string column(const std::string& text, std::size_t width) {
     return std::string(width > letters ? width - letters : 0, ' ') + text;
 }
 
+// The channel's label (the first line of its label box), or "ai3" when it has none; a label
+// too long for its column is cut, keeping whole UTF-8 letters.
+std::string channelName(int ch, std::size_t width) {
+    std::string label;
+    GetTextBoxLine(panelHandle, ChanID[ch], 0, &label);
+    const auto first = label.find_first_not_of(" \t");
+    if (first == std::string::npos) return "ai" + std::to_string(ch);
+    label = label.substr(first, label.find_last_not_of(" \t") - first + 1);
+    std::size_t letters = 0, end = 0;
+    for (; end < label.size(); ++end) {
+        const bool starts = (static_cast<unsigned char>(label[end]) & 0xC0) != 0x80;
+        if (starts && ++letters > width) break;
+    }
+    return label.substr(0, end);
+}
+
 // A table in a fixed font: a row per cursor and one for their difference, a column for the
 // time and one per channel of the sweep.
 void showReadout() {
@@ -117,7 +133,7 @@ void showReadout() {
     const std::vector<double> values[2] = {channelValuesAt(t[0]), channelValuesAt(t[1])};
     const double dt = t[1] - t[0];
     std::string text = std::string(kLabel, ' ') + column("time", kTime);
-    for (int ch : sweep.channels) text += column("ai" + std::to_string(ch), kChannel);
+    for (int ch : sweep.channels) text += column(channelName(ch, kChannel - 1), kChannel);
     const char* names[3] = {"Cursor 1", "Cursor 2", "2 - 1"};
     for (int row = 0; row < 3; ++row) {
         std::string line = names[row];

@@ -154,7 +154,7 @@ std::string EndRun(AcquisitionRun& run, int32 status) {
 }  // namespace trelvanix::daq
 
 void Preparations() {
-    SetDateAndTime();
+    trelvanix::ShowDateAndTimeOf(trelvanix::kStartedAt);
     Count = -1;
     BufferSize = trelvanix::SamplesPerChannel(NumScans, Sec_per_stretch) * NumChannels;
     delete[] HalfBuffer;
@@ -172,6 +172,7 @@ void Preparations() {
 void Acquire_With_no_trigger() {
     trelvanix::daq::AcquisitionRun run;
     int32 status = trelvanix::daq::StartRun(run);
+    const bool started = status >= 0;
     while (status >= 0) {
         status = trelvanix::daq::PollOnce(run);
         if (status >= 0 && Acquiring == 0) break;
@@ -182,8 +183,18 @@ void Acquire_With_no_trigger() {
     // recorded stimulus (armed or playing) ends with the run.
     if (status < 0) {
         AutoSave = 0;
+        const bool recording = Record == 1 || Save_status == 1;
         trelvanix::ShowRunFailedState();
         if (runFailed) runFailed(failure);
+        if (started)
+            ErrorPrintf(
+                "Acquisition has stopped because of this error%s. Press Acquire to start "
+                "again.",
+                recording ? "; the recording was ended and its files are complete" : "");
+        else
+            ErrorPrintf(
+                "Acquisition could not start because of this error. Press Acquire to try "
+                "again.");
     }
 }
 

@@ -3,6 +3,7 @@
 #include "daq/acquisition.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/notices.h"
 #include "state/panel_states.h"
 #include "state/shared_state.h"
 
@@ -21,7 +22,8 @@ void GetNumChs() {
         if (ticked) ChannelList[NumChannels++] = static_cast<short>(ch);
     }
     // At least one channel is always acquired.
-    if (NumChannels == 0) {
+    const bool noneTicked = NumChannels == 0;
+    if (noneTicked) {
         SetCtrlVal(panelHandle, CheckID[0], 1);
         SetCtrlAttribute(panelHandle, ChanID[0], ATTR_DIMMED, 0);
         ChannelList[0] = 0;
@@ -30,4 +32,6 @@ void GetNumChs() {
     }
     for (int position = NumChannels; position < 8; ++position) ChannelList[position] = -1;
     trelvanix::ShowSettingsChangedState(true);
+    if (noneTicked)
+        trelvanix::Notify("No channel was ticked: ai0 is acquired, as at least one always is.");
 }

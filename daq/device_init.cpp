@@ -33,11 +33,24 @@ std::string& DataFolder() {
 
 namespace {
 
+// The start-up question names the folder looked for. On Windows it keeps the program's own
+// wording, which names the usual drive.
+std::string missingFolderQuestion() {
+#ifdef _WIN32
+    return "C:\\data not found. Do you want to set a different directory?";
+#else
+    return trelvanix::DataFolder() + " not found. Do you want to set a different directory?";
+#endif
+}
+
 void chooseDataFolder() {
     if (SetDir(trelvanix::DataFolder().c_str()) == 0) return;
-    if (ConfirmPopup("Warning!", "C:\\data not found. Do you want to set a different directory?") !=
-        1)
-        return;
+    const std::string question = missingFolderQuestion();
+    // A window nobody sees (a virtual display) would wait for ever without a word: the
+    // terminal says what the program is waiting for.
+    std::fprintf(stderr, "trelvanix: %s (waiting for an answer)\n", question.c_str());
+    std::fflush(stderr);
+    if (ConfirmPopup("Warning!", question.c_str()) != 1) return;
     std::string folder;
     if (DirSelectPopup("", "Set directory", 0, 1, &folder) > 0) SetDir(folder.c_str());
 }
@@ -92,11 +105,16 @@ void SetDateAndTime() {
     SetCtrlVal(panelHandle, PANEL_TIME, text);
 }
 
+void trelvanix::ShowDateAndTimeOf(const char* moment) {
+    SetDateAndTime();
+    SetCtrlAttribute(panelHandle, PANEL_TIME, ATTR_LABEL_TEXT, moment);
+}
+
 void init_vi() {
     ResetTextBox(panelHandle, PANEL_COMMENT, "");
     for (int id : ChanID) ResetTextBox(panelHandle, id, "");
     chooseDataFolder();
-    SetDateAndTime();
+    trelvanix::ShowDateAndTimeOf(trelvanix::kOpenedAt);
     SetPanelAttribute(panelHandle, ATTR_SCALE_CONTENTS_ON_RESIZE, 1);
     GetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_PLOT_AREA_HEIGHT, &GraphHeight);
     FourierHandle = -1;

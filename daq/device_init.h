@@ -11,6 +11,16 @@ void init_vi();
 void SetDateAndTime();
 
 namespace trelvanix {
+// The moments the time display can show, named by its label.
+constexpr const char* kOpenedAt = "Opened at";
+constexpr const char* kStartedAt = "Started at";  // the start of acquisition
+constexpr const char* kHeldAt = "Held at";        // the sweep was held
+constexpr const char* kFolderSetAt = "Folder set at";
+// SetDateAndTime, with the time display labelled by the moment it shows.
+void ShowDateAndTimeOf(const char* moment);
+}  // namespace trelvanix
+
+namespace trelvanix {
 // The device the program drives.
 constexpr const char* kBoardDevice = "Dev1";
 

@@ -1,5 +1,6 @@
 #include "daq/driver_status.h"
 
+#include "platform/driver/driver_errors.h"
 #include "platform/ui/toolkit.h"
 
 namespace trelvanix::daq {
@@ -7,6 +8,8 @@ namespace trelvanix::daq {
 namespace {
 
 constexpr int kExtendedErrorSize = 2048;
+// The driver's status when a wait for an operation outlasts its timeout.
+constexpr int32 kErrorOperationTimedOut = -200474;
 const char* lastFailedOperation = "A driver operation";
 
 }  // namespace
@@ -23,9 +26,37 @@ std::string DriverErrorText(int32 status) {
            " (the driver gave no description of the error).";
 }
 
+std::string DriverAdvice(int32 status) {
+    using namespace trelvanix::driver;
+    switch (status) {
+        case kErrorSamplesNoLongerAvailable:
+            return "Advice: the program fell behind and the board overwrote samples before they "
+                   "were read. Acquire fewer channels, at a lower sampling rate or in longer "
+                   "stretches, or close other busy programs.";
+        case kErrorSamplesNotYetAvailable:
+        case kErrorOperationTimedOut:
+            return "Advice: the board delivered no samples in time. Check that it is connected "
+                   "and powered, and that its clock runs.";
+        case kErrorResourceReserved:
+            return "Advice: another task holds the board (a stimulus still playing, or another "
+                   "program such as the vendor's test panels). Stop or close it, then try again.";
+        case kErrorInvalidAttributeValue:
+            return "Advice: the board does not offer a value asked for (a sampling rate above "
+                   "its maximum for these channels, or an input range). Choose a lower rate, "
+                   "fewer channels or another board range.";
+        case kErrorAODataOutOfRange:
+            return "Advice: the stimulus asks the output for more than -10 V to +10 V. Lower its "
+                   "amplitude or raise the units per volt.";
+        default:
+            return {};
+    }
+}
+
 std::string ReportDriverError(int32 status) {
     std::string text = DriverErrorText(status);
     ErrorPrintf("%s", text.c_str());
+    if (const std::string advice = DriverAdvice(status); !advice.empty())
+        ErrorPrintf("%s", advice.c_str());
     return text;
 }
 

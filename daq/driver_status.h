@@ -14,7 +14,10 @@ int32 NoteDriverCall(const char* operation, int32 status);
 // The driver's description of the last error, or, when it cannot be fetched, a line naming the
 // failed operation and the status.
 std::string DriverErrorText(int32 status);
-// Writes DriverErrorText to the error output and returns it.
+// Writes DriverErrorText to the error output and returns it; for the statuses an operator
+// meets on a bench, a line of advice follows it there.
 std::string ReportDriverError(int32 status);
+// That line of advice ("Advice: ..."), or an empty text for other statuses.
+std::string DriverAdvice(int32 status);
 
 }  // namespace trelvanix::daq

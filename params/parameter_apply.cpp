@@ -19,6 +19,7 @@
 #include "state/main_panel_display.h"
 #include "state/menu_groups.h"
 #include "state/shared_state.h"
+#include "stimulus/output_range.h"
 #include "stimulus/stimulus.h"
 
 namespace trelvanix::params {
@@ -125,6 +126,7 @@ void showLoadedStimulus(const ParameterSet& set) {
     SetCtrlVal(InjectHandle, INJECT_WAVEFORM, Waveform);
     if (Waveform == kNoStimulus) {
         DeleteGraphPlot(InjectHandle, INJECT_GRAPH, -1, VAL_IMMEDIATE_DRAW);
+        ClearOutputRange();
         SetCtrlAttribute(InjectHandle, INJECT_START, ATTR_DIMMED, 1);
         return;
     }

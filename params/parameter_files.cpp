@@ -195,6 +195,7 @@ void SaveParameters() {
     if (FileSelectPopup("", "*.par", "*.*", "Select file for saving parameters.", VAL_SAVE_BUTTON,
                         0, 0, 1, 1, &path) <= 0)
         return;
+    path = WithParameterExtension(path);
     const std::string text = FormatParameters(CurrentParameters());
     const int file = OpenFile(path.c_str(), VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_ASCII);
     if (file < 0) {
@@ -209,6 +210,7 @@ void SaveParameters() {
                                    .c_str());
         return;
     }
+    RememberParameterFile(path);
     if (Waveform == trelvanix::kCell && LoadFile == 1 && NumPts > kMostFollowedValues)
         MessagePopup("Warning!",
                      ("The parameters were saved without the stimulus the cell waveform "
@@ -223,6 +225,10 @@ void LoadParameters() {
     if (FileSelectPopup("", "*.par", "*.*", "Select file for loading parameters.", VAL_LOAD_BUTTON,
                         0, 0, 1, 1, &path) <= 0)
         return;
+    LoadParametersFrom(path);
+}
+
+void LoadParametersFrom(const std::string& path) {
     // A folder, a device, a pipe or a huge file is refused before it is opened, and before
     // acquisition is stopped for it.
     if (const std::string problem =
@@ -258,6 +264,7 @@ void LoadParameters() {
         UnitsHandle = units;
     }
     ApplyParameters(set);
+    RememberParameterFile(path);
     reportUnknownKeys(set);
 }
 
@@ -276,6 +283,7 @@ void channelCheck() {
     // The board-range list shows the range in force for the active channel.
     trelvanix::ShowBoardGainOf(Activechannel);
     displayUnits(Activechannel);
+    trelvanix::ShowChannelsToFiles();
 }
 
 void trelvanix::callbacks::SaveParams(int menuBar, int menuItem, void* callbackData, int panel) {

@@ -9,12 +9,21 @@
 
 // Asks for a file and writes the current settings into it.
 void SaveParameters();
-// Asks for a file, stops acquisition and any recording, reads the whole file and, when every
-// value reads and fits, applies it; a damaged file changes nothing and says where it is
-// damaged.
+// Asks for a file, then loads it as LoadParametersFrom does.
 void LoadParameters();
+// Stops acquisition and any recording, reads the whole file and, when every value reads and
+// fits, applies it; a damaged file changes nothing and says where it is damaged.
+void LoadParametersFrom(const std::string& path);
 // After loading: rescans the channels, makes the lowest ticked one active and shows it.
 void channelCheck();
+
+// The parameter files saved or loaded last, offered in the File menu (most recent first) for
+// as long as the program runs. A file written or read well is remembered.
+void RememberParameterFile(const std::string& path);
+void ForgetRecentParameterFiles();
+// The name the file is written under: the operator's, with ".par" added when it has no
+// extension, so that the load dialog's "*.par" shows it.
+std::string WithParameterExtension(const std::string& path);
 
 namespace trelvanix::params {
 // The settings in force now: what the panels show, the stimulus of the chosen kind included.

@@ -11,6 +11,7 @@
 #include "protocol/parameter_range.h"
 #include "protocol/protocol.h"
 #include "protocol/protocol_file.h"
+#include "protocol/runner_internal.h"
 #include "protocol/vocabulary.h"
 #include "resources/trelvanix_uir.h"
 #include "state/shared_state.h"
@@ -95,6 +96,9 @@ int set_control(int panel, int control, int event, void*, int, int) {
     if (CreatePrtHandle != -1) {
         ResetTextBox(CreatePrtHandle, PRT_NAME, "");
         InsertTextBoxLine(CreatePrtHandle, PRT_NAME, 0, name.c_str());
+        // The name is the file's; the label is what the operator knows the control by.
+        SetCtrlAttribute(CreatePrtHandle, PRT_LABEL, ATTR_LABEL_TEXT,
+                         ParameterLabel(panel, control).c_str());
     }
     int type = 0;
     GetCtrlAttribute(panel, control, ATTR_DATA_TYPE, &type);

@@ -38,6 +38,11 @@ void StartStepStimulus();
 // Puts the protocol module back to its state at start: nothing loaded, editor not loaded.
 void ResetProtocolState();
 
+// From now on, a stimulus that ends once no protocol runs any more (its last step played, or
+// the operator stopped it) gives the stepped control back the value it had before Run, and
+// the protocol panel follows every stimulus end. Set in the program's wiring.
+void WatchStimulusEnds();
+
 }  // namespace trelvanix
 
 namespace trelvanix::protocol {

@@ -18,6 +18,7 @@ namespace trelvanix {
 int ProtocolKind = kNoStimulus;
 std::string LoadedParameter;
 StartedStep LastStartedStep;
+bool ProtocolFinished = false;
 
 void ResetProtocolState() {
     Num_parameters = 0;
@@ -29,6 +30,8 @@ void ResetProtocolState() {
     ProtocolKind = kNoStimulus;
     LoadedParameter.clear();
     LastStartedStep = StartedStep{};
+    ProtocolFinished = false;
+    ForgetSteppedValue();
     CreatePrtHandle = -1;
     Data_type[0] = '\0';
 }

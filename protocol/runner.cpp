@@ -14,6 +14,7 @@
 #include "protocol/runner_internal.h"
 #include "protocol/vocabulary.h"
 #include "resources/trelvanix_uir.h"
+#include "state/notices.h"
 #include "state/shared_state.h"
 #include "stimulus/injection.h"
 
@@ -61,10 +62,32 @@ void copyWord(char (&to)[10], const std::string& word) {
 
 void stopForKindChange() {
     Protocol = 0;
+    PutBackSteppedValue();
+    ShowProtocolState();
     SetCtrlAttribute(InjectHandle, INJECT_CONTINUOUS, ATTR_DIMMED, 0);
     MessagePopup("Error!!",
                  "The stimulus kind is not the one the protocol was loaded for: the "
                  "protocol has stopped.");
+}
+
+// A protocol that has played every step starts again from step 1 only when the operator says
+// so: every step would be played, and recorded, again.
+bool runAgainConfirmed(int next) {
+    if (!ProtocolFinished || (next >= 0 && next < Num_lines)) return true;
+    const std::string question = "The protocol has finished (" + std::to_string(Num_lines) +
+                                 " of " + std::to_string(Num_lines) +
+                                 " steps). Run it again from step 1?";
+    return ConfirmPopup("Warning!", question.c_str()) == 1;
+}
+
+// Only the first step can start without acquisition: the loop paces the others.
+void tellNotAcquiring() {
+    int recorded = 0;
+    GetCtrlVal(InjectHandle, INJECT_RECORD, &recorded);
+    Notify(recorded ? "Not acquiring: a recorded protocol runs only while acquiring. Press "
+                      "Acquire, then Run."
+                    : "Not acquiring: the first step plays now, the next ones only while "
+                      "acquiring. Press Acquire to go on.");
 }
 
 }  // namespace
@@ -164,6 +187,7 @@ void load_file() {
     Control_id = ControlId[index];
     ProtocolKind = Waveform;
     LoadedParameter = name;
+    ShowLoadedProtocol(path, name);
     SetCtrlVal(InjectHandle, INJECT_NUM_STEPS, Num_lines);
     showRunAndSkip(0);
     SetCtrlAttribute(InjectHandle, INJECT_CONTINUOUS, ATTR_DIMMED, 1);
@@ -191,6 +215,7 @@ int Run(int i) {
         SetCtrlVal(Handle[Waveform], Control_id, Double_values[i]);
     if (i + 1 >= Num_lines) {
         Protocol = 0;
+        ProtocolFinished = true;
         SetCtrlAttribute(InjectHandle, INJECT_CONTINUOUS, ATTR_DIMMED, 0);
     }
     return 0;
@@ -208,8 +233,9 @@ void ApplyStepAndPlay() {
     const int step = Line;
     const int r = Run(Line);
     ++Line;
+    if (r == 0) Injection = 1;
+    ShowProtocolState();
     if (r == 0) {
-        Injection = 1;
         const int before = StimuliStarted();
         StartStepStimulus();
         if (StimuliStarted() != before) LastStartedStep = {step, StimuliStarted()};
@@ -251,11 +277,15 @@ int CloseProtocol(int panel, int control, int event, void*, int, int) {
 
 int load_protocol(int panel, int control, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
+    // A protocol that ran gives its control back before another one is loaded.
+    PutBackSteppedValue();
     load_file();
     LastStartedStep = StartedStep{};
     Protocol = 0;
     SetCtrlVal(InjectHandle, INJECT_STEP, 0);
     Line = 0;
+    ProtocolFinished = false;
+    ShowProtocolState();
     return 0;
 }
 
@@ -266,6 +296,9 @@ int run_protocol(int panel, int control, int event, void*, int, int) {
         MessagePopup("Error!", "A stimulus is playing: run the protocol once it has ended.");
         return 0;
     }
+    int next = 0;
+    GetCtrlVal(InjectHandle, INJECT_STEP, &next);
+    if (!runAgainConfirmed(next)) return 0;
     GetCtrlVal(ProtocolHandle, PROTOCOL_PAUSE, &Run_time);
     Protocol = 1;
     GetCtrlVal(InjectHandle, INJECT_RECORD, &Save_inject);
@@ -274,6 +307,9 @@ int run_protocol(int panel, int control, int event, void*, int, int) {
         Line = 0;
         SetCtrlVal(InjectHandle, INJECT_STEP, 0);
     }
+    ProtocolFinished = false;
+    KeepSteppedValue();
+    if (Acquiring == 0) tellNotAcquiring();
     ApplyStepAndPlay();
     return 0;
 }
@@ -294,6 +330,7 @@ int skip_run(int panel, int control, int event, void*, int, int) {
     Line = Line + 1;
     if (Line > Num_lines) Line = Num_lines;
     SetCtrlVal(InjectHandle, INJECT_STEP, Line);
+    ShowProtocolState();
     return 0;
 }
 

@@ -27,4 +27,21 @@ bool StopIfKindChanged();
 // Applies the step at Line, moves Line on, and plays the step's stimulus when it was applied.
 void ApplyStepAndPlay();
 
+// The loaded protocol has applied its last step; a load and the next Run clear it.
+extern bool ProtocolFinished;
+
+// "Sine: Start phase (deg)": the sub-panel's title and the label the operator reads beside
+// the control (for a pulse or ramp step, its row and column).
+std::string ParameterLabel(int panel, int control);
+// The protocol panel shows the loaded file, its parameter with its label, and its values.
+void ShowLoadedProtocol(const std::string& path, const std::string& name);
+// The protocol panel shows how far the run has come ("finished, 5 of 5").
+void ShowProtocolState();
+
+// Keeps the stepped control's value before a run (once: a run resumed keeps the first one).
+void KeepSteppedValue();
+// Puts the kept value back into its control and rebuilds the stimulus from it.
+void PutBackSteppedValue();
+void ForgetSteppedValue();
+
 }  // namespace trelvanix

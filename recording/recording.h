@@ -5,6 +5,7 @@
 // "resources/trelvanix_uir.h".
 
 #include <string>
+#include <vector>
 
 // --- Save options: which channels go to which of two files, and where (kept for the process).
 extern int SaveHandle;   // the save-options panel; -1 until first loaded
@@ -55,4 +56,12 @@ void DiscardPreparedFiles();
 namespace trelvanix {
 // Puts the save options and the file set back to their initial values (tests).
 void ResetRecordingState();
+// The ticked channels that neither file of the save options holds (none without them).
+std::vector<int> ChannelsNoFileHolds();
+// "ai1, ai3".
+std::string ChannelNames(const std::vector<int>& channels);
+// Shows on the main panel which channels each data file of the next recording holds.
+void ShowChannelsToFiles();
+// Shows how long a timed recording has still to run, or "-" when none runs.
+void ShowTimeLeft();
 }  // namespace trelvanix

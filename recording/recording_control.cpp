@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "platform/clock/clock.h"
 #include "platform/ui/runtime_files.h"
@@ -14,6 +15,7 @@
 #include "recording/file_naming.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/notices.h"
 #include "state/panel_states.h"
 #include "state/program_events.h"
 #include "state/shared_state.h"
@@ -97,6 +99,13 @@ int openFileSet(std::string* failure) {
     MakeFilename(Filename);
     if (const int channel = firstChannelNotAcquired(); channel >= 0)
         return refuse(channel, failure);
+    // The save options may leave out a channel ticked after they were set: it is acquired and
+    // shown, but never written.
+    if (const std::vector<int> left = trelvanix::ChannelsNoFileHolds(); !left.empty())
+        trelvanix::Warn("Recording without " + trelvanix::ChannelNames(left) +
+                        ": no data file of the save options holds " +
+                        (left.size() == 1 ? "it" : "them") +
+                        ". Options > Save options... sets the channels of each file.");
 
     const std::string made = Filename.substr(0, Filename.size() - 4);  // without ".vnx"
     const std::string stem = unusedStem(made);
@@ -202,7 +211,19 @@ void record_stop() {
         }
     }
     Real_time = 0.0;
+    trelvanix::ShowTimeLeft();
     if (!finished.paths.empty()) trelvanix::events::Publish(finished);
+}
+
+void trelvanix::ShowTimeLeft() {
+    // Whole seconds, rounded up; the display changes only when they do.
+    const std::string left =
+        Record == 1
+            ? std::to_string(static_cast<long>(std::ceil(std::max(0.0, SaveTime - Real_time))))
+            : "-";
+    std::string shown;
+    GetCtrlVal(panelHandle, PANEL_TIME_LEFT, &shown);
+    if (shown != left) SetCtrlVal(panelHandle, PANEL_TIME_LEFT, left.c_str());
 }
 
 void SaveStop() {
@@ -242,6 +263,7 @@ int trelvanix::callbacks::record(int panel, int control, int event, void* callba
     }
     Save_inject = 0;
     Timer_start = Timer();
+    trelvanix::ShowTimeLeft();
     return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/ui/runtime_files.h"
 #include "platform/ui/toolkit.h"
@@ -12,6 +13,12 @@
 #include "state/shared_state.h"
 
 namespace {
+
+bool ticked(int channel) {
+    int value = 0;
+    GetCtrlVal(panelHandle, CheckID[channel], &value);
+    return value != 0;
+}
 
 bool refused(const std::string& message) {
     MessagePopup("Error!", message.c_str());
@@ -23,13 +30,16 @@ bool rangeRefused(short from, short to) {
     if (to > 7) return refused("To channels cannot be greater than seven. Try again.");
     if (to < from) return refused("From channels cannot be greater than to channels. Try again.");
     for (int c = from; c <= to; ++c) {
-        int ticked = 0;
-        GetCtrlVal(panelHandle, CheckID[c], &ticked);
-        if (!ticked)
+        if (!ticked(c))
             return refused("Channel " + std::to_string(c) +
                            " is not acquired. Start acquiring the channel.");
     }
     return false;
+}
+
+std::string channelRange(short from, short to) {
+    const std::string first = "ai" + std::to_string(from);
+    return from == to ? first : first + "-ai" + std::to_string(to);
 }
 
 std::string defaultDirectory() {
@@ -43,6 +53,40 @@ std::string defaultDirectory() {
 }
 
 }  // namespace
+
+std::vector<int> trelvanix::ChannelsNoFileHolds() {
+    std::vector<int> left;
+    if (FileFlag[0] != 1 && FileFlag[1] != 1) return left;
+    for (int c = 0; c < 8; ++c) {
+        const bool inFile1 = FileFlag[0] == 1 && c >= FromFile1 && c <= ToFile1;
+        const bool inFile2 = FileFlag[1] == 1 && c >= FromFile2 && c <= ToFile2;
+        if (ticked(c) && !inFile1 && !inFile2) left.push_back(c);
+    }
+    return left;
+}
+
+std::string trelvanix::ChannelNames(const std::vector<int>& channels) {
+    std::string names;
+    for (int c : channels) names += (names.empty() ? "ai" : ", ai") + std::to_string(c);
+    return names;
+}
+
+void trelvanix::ShowChannelsToFiles() {
+    if (panelHandle <= 0) return;
+    std::string text = "All in one file";
+    const std::vector<int> left = ChannelsNoFileHolds();
+    if (FileFlag[0] == 1 || FileFlag[1] == 1) {
+        text.clear();
+        if (FileFlag[0] == 1) text = "1: " + channelRange(FromFile1, ToFile1);
+        if (FileFlag[1] == 1)
+            text += (text.empty() ? "2: " : "  2: ") + channelRange(FromFile2, ToFile2);
+        if (!left.empty()) text += "  not saved: " + ChannelNames(left);
+    }
+    SetCtrlVal(panelHandle, PANEL_FILES, text.c_str());
+    // Channels acquired but never written stand out.
+    SetCtrlAttribute(panelHandle, PANEL_FILES, ATTR_TEXT_COLOR,
+                     left.empty() ? VAL_BLACK : 0xC00000);
+}
 
 void trelvanix::callbacks::ShowSave(int menuBar, int menuItem, void* callbackData, int panel) {
     if (SaveHandle < 0) {
@@ -83,6 +127,7 @@ void save_options() {
     (file == 1 ? FromFile1 : FromFile2) = from;
     (file == 1 ? ToFile1 : ToFile2) = to;
     FileFlag[file - 1] = 1;
+    trelvanix::ShowChannelsToFiles();
 }
 
 int trelvanix::callbacks::removeOption(int panel, int control, int event, void* callbackData,
@@ -95,6 +140,7 @@ int trelvanix::callbacks::removeOption(int panel, int control, int event, void* 
     (file == 1 ? ToFile1 : ToFile2) = -1;
     FileFlag[file - 1] = 0;
     DirFlag[file - 1] = 0;
+    trelvanix::ShowChannelsToFiles();
     return 0;
 }
 

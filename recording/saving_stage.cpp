@@ -47,6 +47,7 @@ std::int32_t SavingStage::onStretch(daq::StretchContext&) {
     if (Record == 1 && reachedInSamples(Real_time, SaveTime)) SaveStop();
     if (Save_status != 0) SaveAll();
     if (Skipping == 1) SkipClock += Sec_per_stretch;
+    if (Record == 1) ShowTimeLeft();
     return 0;
 }
 

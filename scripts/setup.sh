@@ -20,4 +20,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${TRELVANIX_CMAKE_ARGS:-}
-cmake --build build -j "$(nproc)"
+# TRELVANIX_BUILD_TARGETS names what to build (start.sh: the program alone); unset, everything.
+targets=()
+for t in ${TRELVANIX_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build build -j "$(nproc)" "${targets[@]}"

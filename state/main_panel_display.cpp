@@ -3,6 +3,7 @@
 #include "state/main_panel_display.h"
 
 #include <algorithm>
+#include <string>
 
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
@@ -36,6 +37,12 @@ void setColorsAccording2Channel(int index) {
     // A check box shows its label as its text: both colours, whichever the front end draws.
     SetCtrlAttribute(panelHandle, CheckID[index], ATTR_LABEL_COLOR, color);
     SetCtrlAttribute(panelHandle, CheckID[index], ATTR_TEXT_COLOR, color);
+    // The frames name the channel their controls act on.
+    const std::string channel = "ai" + std::to_string(index);
+    SetCtrlAttribute(panelHandle, PANEL_DISPLAY_FRAME, ATTR_LABEL_TEXT,
+                     ("Display of " + channel + " (active channel)").c_str());
+    SetCtrlAttribute(panelHandle, PANEL_BOARD_FRAME, ATTR_LABEL_TEXT,
+                     ("Board range of " + channel).c_str());
 }
 
 namespace trelvanix {

@@ -28,6 +28,7 @@ void ShowAcquiringState() {
     dim(PANEL_BOARD_GAIN_DISPLAY, true);
     dim(PANEL_BOARD_GAIN, true);
     SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 1);
+    ShowHoldButton();
     // The restart of a recorded stimulus keeps Record and Save dimmed until the stimulus ends.
     ShowRecordedStimulusState(Save_inject == 1 && Save_status == 1);
     DeleteGraphPlot(panelHandle, PANEL_GRAPH, -1, VAL_IMMEDIATE_DRAW);
@@ -52,6 +53,7 @@ void ShowSettingsChangedState(bool afterChannelScan) {
     Acquiring = 0;
     SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 0);
     Vanix_Mode = 0;
+    ShowHoldButton();
     dim(PANEL_ACQUIRE, false);
     dim(PANEL_STOP, true);
     dim(PANEL_HOLD, true);
@@ -76,6 +78,14 @@ void ShowRecordingState() {
     dimSaveItem(true);
     dim(PANEL_STOP, false);
     dim(PANEL_RECORD, true);
+}
+
+void ShowHoldButton() {
+    constexpr int kHeldColour = 0xB04000;
+    SetCtrlAttribute(panelHandle, PANEL_HOLD, ATTR_LABEL_TEXT,
+                     Vanix_Mode == 1 ? "Resume live" : "Hold");
+    SetCtrlAttribute(panelHandle, PANEL_HOLD, ATTR_TEXT_COLOR,
+                     Vanix_Mode == 1 ? kHeldColour : VAL_BLACK);
 }
 
 void SetRecordingEnd(void (*endRecording)()) {

@@ -23,6 +23,9 @@ void ShowRecordingState();
 // Record and the Save menu item dimmed while a recorded stimulus is armed or recording (either
 // would close its file before the stimulus ends), enabled again when it has ended.
 void ShowRecordedStimulusState(bool recording);
+// The hold button says what it does next: hold the sweep, or, while held (in its own
+// colour), resume the live sweep.
+void ShowHoldButton();
 
 // What ends a recording in progress when the settings change (recording's record_stop). The
 // program's wiring sets it; recording sits above this layer, so the state cannot call it.

@@ -11,13 +11,16 @@ namespace trelvanix::events {
 
 enum class Kind {
     RecordingFinished,  // paths: the files just finalised (one or two with the save options)
+    StimulusEnded,      // a stimulus stopped, or did not start; Protocol says if one runs on
+    Notice,             // text: what the operator is told, without an error (state/notices.h)
 };
 
 struct Event {
     Kind kind;
-    std::vector<std::string> paths;
+    std::vector<std::string> paths = {};
     // RecordingFinished: for each file, the physical inputs (0..7) of its channels in order.
     std::vector<std::vector<int>> inputs = {};
+    std::string text = {};
 };
 
 using Listener = std::function<void(const Event&)>;

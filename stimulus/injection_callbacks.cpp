@@ -3,6 +3,7 @@
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 #include "state/shared_state.h"
+#include "stimulus/output_range.h"
 #include "stimulus/stimulus.h"
 
 using namespace trelvanix;
@@ -55,6 +56,7 @@ int Set_waveform(int panel, int control, int event, void* callbackData, int even
         InitializeGlobals();
     } else {
         DeleteGraphPlot(panel, INJECT_GRAPH, -1, VAL_IMMEDIATE_DRAW);
+        ClearOutputRange();
         SetCtrlAttribute(panel, INJECT_START, ATTR_DIMMED, 1);
     }
     return 0;

@@ -13,7 +13,9 @@
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
+#include "state/notices.h"
 #include "state/panel_states.h"
+#include "state/program_events.h"
 #include "state/shared_state.h"
 #include "stimulus/injection.h"
 #include "stimulus/stimulus.h"
@@ -63,6 +65,7 @@ void startNothing() {
     Protocol = 0;
     Injection = 0;
     setStartDimmed(0);
+    trelvanix::events::Publish({trelvanix::events::Kind::StimulusEnded});
 }
 
 // The volts of the stimulus, or a refusal shown to the operator when they leave the range the
@@ -220,6 +223,12 @@ namespace {
 
 // Starts one stimulus with the current panel settings (Run_inject, RunStepInject).
 void startInjection() {
+    // Without a waveform the buffer holds zeros: the stimulus still plays, as 0 V, and the
+    // operator learns why.
+    if (Waveform == trelvanix::kCell && Cell_array == nullptr)
+        trelvanix::Notify(
+            "No waveform is loaded on the cell panel: the stimulus plays 0 V only. Load file... "
+            "on the cell panel loads one.");
     setStartDimmed(1);
     Timer_start = Timer();
     GetCtrlVal(InjectHandle, INJECT_RECORD, &Save_inject);
@@ -314,6 +323,7 @@ void Stop_inject() {
         zeroOutputOrWarn(std::atoi(Channel_name));
     setStartDimmed(0);
     trelvanix::RestoreOperatorComment();
+    trelvanix::events::Publish({trelvanix::events::Kind::StimulusEnded});
 }
 
 namespace trelvanix::callbacks {

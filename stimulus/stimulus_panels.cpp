@@ -8,6 +8,7 @@
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 #include "state/shared_state.h"
+#include "stimulus/output_range.h"
 #include "stimulus/stimulus.h"
 
 using namespace trelvanix;
@@ -125,6 +126,7 @@ void drawPreview(const AssembledStimulus& built) {
     SetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_LEFT_YAXIS, VAL_MANUAL, values.min,
                        values.max);
     SetCtrlAttribute(InjectHandle, INJECT_GRAPH, ATTR_YDIVISIONS, values.divisions);
+    ShowOutputRange();
 }
 
 }  // namespace
@@ -244,7 +246,10 @@ int InitializeGlobals() {
     if (Waveform == kSine) Phase = built.phaseAfter;
     // Without a cell waveform the buffer holds zeros; the preview and the length the run-time
     // times stay those of the last stimulus built.
-    if (built.outcome == AssembledStimulus::Outcome::NoCellWaveform) return 0;
+    if (built.outcome == AssembledStimulus::Outcome::NoCellWaveform) {
+        ShowNoCellWaveform();
+        return 0;
+    }
     TotalTime = built.totalTime;
     drawPreview(built);
     TotalTime_in_sec = TotalTime / 1000.0;

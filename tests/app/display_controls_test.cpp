@@ -43,6 +43,11 @@ class DisplayControls : public ProgramTest {
         GetCtrlAttribute(panelHandle, PANEL_GRAPH, attribute, &value);
         return value;
     }
+    static std::string labelOf(int control) {
+        std::string label;
+        GetCtrlAttribute(panelHandle, control, ATTR_LABEL_TEXT, &label);
+        return label;
+    }
     static double number(int control) {
         double value = 0.0;
         GetCtrlVal(panelHandle, control, &value);
@@ -226,12 +231,18 @@ TEST_F(DisplayControls, HoldFreezesASweepAndLeavingItStartsAFreshOne) {
     EXPECT_EQ(Vanix_Mode, 1);
     EXPECT_EQ(Hold_status, 0);
     EXPECT_EQ(textOf(panelHandle, PANEL_TIME).size(), 8u);  // HH:MM:SS
+    // The button and the time display say that the sweep is held, and since when.
+    EXPECT_EQ(labelOf(PANEL_HOLD), "Resume live");
+    EXPECT_EQ(labelOf(PANEL_TIME), "Held at");
 
     const double y[3] = {1, 2, 3};
     PlotWaveform(panelHandle, PANEL_GRAPH, y, 3, 1.0, 0.0, 0.0, 1.0, VAL_RED);
     commit(pause, PANEL_HOLD);
     EXPECT_EQ(Vanix_Mode, 0);
     EXPECT_EQ(Count, -1);
+    EXPECT_EQ(labelOf(PANEL_HOLD), "Hold");
+    EXPECT_EQ(labelOf(PANEL_TIME), "Started at");
+    EXPECT_EQ(textOf(panelHandle, PANEL_TIME), "");  // the start shown before the hold
     int plots = -1;
     GetCtrlAttribute(panelHandle, PANEL_GRAPH, ATTR_NUM_PLOTS, &plots);
     EXPECT_EQ(plots, 0);

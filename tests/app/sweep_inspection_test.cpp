@@ -105,6 +105,7 @@ TEST_F(SweepInspection, OnlyAHeldOrStoppedSweepCanBeLookedAtClosely) {
     int dimmed = 0;
     GetCtrlAttribute(panelHandle, PANEL_CURSORS, ATTR_DIMMED, &dimmed);
     EXPECT_EQ(dimmed, 1);
+    ResetTextBox(panelHandle, PANEL_LABEL_4, "Spikes");
     const std::string out = holdFirstSweep("get PANEL CURSORS\n");
     // Live, the readout only says how to get there, and the zoom was ignored.
     EXPECT_NE(out.find("PANEL CURSORS = Hold the sweep"), std::string::npos) << out;
@@ -113,6 +114,11 @@ TEST_F(SweepInspection, OnlyAHeldOrStoppedSweepCanBeLookedAtClosely) {
     EXPECT_EQ(view(), (std::vector<double>{0, 10, -5, 5}));
     GetCtrlAttribute(panelHandle, PANEL_CURSORS, ATTR_DIMMED, &dimmed);
     EXPECT_EQ(dimmed, 0);
+    // The columns name the channels by their labels, or as inputs when they have none.
+    const std::string heading = readoutLines().at(0);
+    EXPECT_NE(heading.find("Spikes"), std::string::npos) << heading;
+    EXPECT_NE(heading.find("ai2"), std::string::npos) << heading;
+    EXPECT_EQ(heading.find("ai4"), std::string::npos) << heading;
 }
 
 TEST_F(SweepInspection, CursorsReadTheSignalInItsUnitWhateverTheGainAndOffset) {

@@ -101,6 +101,35 @@ TEST_F(ParameterFiles, ABoardRangeComesBackWithItsOwnGain) {
     EXPECT_EQ(GainList[2], 0.5f);
 }
 
+// A name without an extension is saved as a ".par" file, and the File menu offers the files
+// saved and loaded last, most recent first, each loading at once.
+TEST_F(ParameterFiles, FilesGetTheirExtensionAndTheLastOnesAreOfferedInTheFileMenu) {
+    const int bar = GetPanelMenuBar(panelHandle);
+    auto offered = [&](int item) {
+        int visible = 0;
+        std::string label;
+        GetMenuBarAttribute(bar, item, ATTR_VISIBLE, &visible);
+        GetMenuBarAttribute(bar, item, ATTR_ITEM_NAME, &label);
+        return visible ? label : std::string("(hidden)");
+    };
+    EXPECT_EQ(offered(MENUBAR_FILE_RECENT_1), "(hidden)");
+    save("cell_a");
+    EXPECT_TRUE(std::filesystem::exists(folder / "cell_a.par"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "cell_a"));
+    save("cell_b.txt");  // an extension of its own is kept
+    EXPECT_TRUE(std::filesystem::exists(folder / "cell_b.txt"));
+    load((folder / "cell_a.par").string());
+    EXPECT_EQ(offered(MENUBAR_FILE_RECENT_1), "&1  " + (folder / "cell_a.par").string());
+    EXPECT_EQ(offered(MENUBAR_FILE_RECENT_2), "&2  " + (folder / "cell_b.txt").string());
+    EXPECT_EQ(offered(MENUBAR_FILE_RECENT_3), "(hidden)");
+
+    NumScans = 10000;
+    callbacks::LoadRecentParams(bar, MENUBAR_FILE_RECENT_2, nullptr, panelHandle);
+    EXPECT_EQ(NumScans, 4000);
+    EXPECT_EQ(offered(MENUBAR_FILE_RECENT_1), "&1  " + (folder / "cell_b.txt").string());
+    EXPECT_EQ(printed(), "");
+}
+
 TEST_F(ParameterFiles, LoadingStopsAcquisitionEvenWhenTheFileCannotBeOpened) {
     Acquiring = 1;
     load((folder / "missing.par").string());

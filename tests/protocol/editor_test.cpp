@@ -38,6 +38,11 @@ class ProtocolEditor : public trelvanix::testing::ProtocolTest {
         GetTextBoxLine(CreatePrtHandle, control, 0, &line);
         return line;
     }
+    std::string pickedLabel() {
+        std::string label;
+        GetCtrlAttribute(CreatePrtHandle, PRT_LABEL, ATTR_LABEL_TEXT, &label);
+        return label;
+    }
     // Saves through the save button into a file of the test's folder; its text.
     std::string save(const std::string& name) {
         const std::string path = (folder / name).string();
@@ -142,8 +147,16 @@ TEST_F(ProtocolEditor, CommittingAParameterOnItsPanelPicksItAndRebuildsTheStimul
     EXPECT_GT(Num_wf_points, before);  // the new repeat count took effect
     EXPECT_EQ(firstLine(PRT_NAME), "SINE_PHASE");
     EXPECT_STREQ(Data_type, "DOUBLE");
+    // Beside the name, the label the operator knows the control by; a step by its row and
+    // column.
+    EXPECT_EQ(pickedLabel(), "Sine: Start phase (deg)");
     pick(kPulse, PULSE_REPEATS);
     EXPECT_STREQ(Data_type, "INTEGER");
+    EXPECT_EQ(pickedLabel(), "Pulse train: Repeats (steps 1-3)");
+    pick(kRamp, RAMP_MS2);
+    EXPECT_EQ(pickedLabel(), "Ramp train: Segment 2, Duration (ms)");
+    pick(kPulse, PULSE_MV1);
+    EXPECT_EQ(pickedLabel(), "Pulse train: Step 1, Amplitude (units)");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The protocol runner: loading protocol files, the state each failed load leaves, running,
-// skipping, and the loop's protocol step.
+// skipping, the loop's protocol step, and what the panel shows of it.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,6 +19,7 @@ using namespace trelvanix;
 using namespace trelvanix::callbacks;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using trelvanix::testing::textOf;
 
 namespace {
 
@@ -94,12 +95,13 @@ TEST_F(ProtocolRunner, AOneStepProtocolEndsAtOnceWithItsOnlyStep) {
     const double started = Timer();
     press(ProtocolHandle, PROTOCOL_RUN, run_protocol);
     // One stimulus with the new step length played to its end (nothing is acquired).
-    EXPECT_EQ(Num_wf_points, 1350);
     EXPECT_GE(Timer() - started, 1.35);
     EXPECT_EQ(Injection, 0);
     EXPECT_EQ(popups(), "");
     EXPECT_EQ(Run_time, 2.5);
-    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MS1), 250.0);
+    // The protocol has ended: the step's control, and the stimulus, are the operator's again.
+    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MS1), 100.0);
+    EXPECT_EQ(Num_wf_points, 1200);
     EXPECT_EQ(Protocol, 0);
     EXPECT_EQ(Line, 1);
     EXPECT_FALSE(dimmed(InjectHandle, INJECT_CONTINUOUS));
@@ -121,8 +123,55 @@ TEST_F(ProtocolRunner, RunningFromAStepAtOrBeyondTheCountStartsAtTheFirst) {
     press(ProtocolHandle, PROTOCOL_SKIP, skip_run);
     press(ProtocolHandle, PROTOCOL_SKIP, skip_run);
     press(ProtocolHandle, PROTOCOL_RUN, run_protocol);
-    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MV1), -20.0);
+    // Only the last step played, and once it ended the control went back to its own value.
+    EXPECT_EQ(Line, 3);
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_STATE), "finished, 3 of 3");
+    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MV1), 5.0);
     EXPECT_EQ(Protocol, 0);
+}
+
+TEST_F(ProtocolRunner, TheRunShowsItsProgressGivesTheValueBackAndAsksBeforeRunningAgain) {
+    chooseKind(kPulse);
+    SetCtrlVal(InjectHandle, INJECT_CONVERSION, 1000.0);
+    const std::string path = writeFile("ms.prt", "1 PULSE_MS1 DOUBLE 2 \n250 300");
+    loadProtocol(path);
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_FILE), path);
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_PARAMETER),
+              "PULSE_MS1  (Pulse train: Step 1, Duration (ms)), 2 steps");
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_VALUES), "250 300");
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_STATE), "ready, 2 steps");
+
+    // Not acquiring: the first step plays at once, the next waits for acquisition.
+    press(ProtocolHandle, PROTOCOL_RUN, run_protocol);
+    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MS1), 250.0);
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_STATE), "waiting for Acquire: step 2 of 2");
+    // The loop plays the last step after the pause; once it has ended the protocol is
+    // finished and the control holds the operator's value again.
+    protocol::ProtocolStepStage stage;
+    daq::RunLayout layout;
+    daq::StretchContext stretch{layout};
+    Protocol_time = Timer() - 1.0;  // the step pause has passed
+    stage.onStretch(stretch);
+    EXPECT_EQ(Line, 2);
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_STATE), "finished, 2 of 2");
+    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MS1), 100.0);
+
+    // Run again asks first: no changes nothing, yes starts again from step 1.
+    useScript("answer confirm no\n");
+    press(ProtocolHandle, PROTOCOL_RUN, run_protocol);
+    EXPECT_EQ(Line, 2);
+    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MS1), 100.0);
+    useScript("answer confirm yes\n");
+    press(ProtocolHandle, PROTOCOL_RUN, run_protocol);
+    EXPECT_EQ(Line, 1);
+    EXPECT_EQ(Protocol, 1);
+    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MS1), 250.0);
+    EXPECT_EQ(endStatus().value_or(0), 0) << "every question was answered";
+
+    // Stopping the stimulus stops the protocol, and the control gets its value back.
+    StopInject(InjectHandle, INJECT_STOP, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MS1), 100.0);
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_STATE), "stopped before step 2 of 2");
 }
 
 TEST_F(ProtocolRunner, SkippingStopsAtTheCount) {
@@ -292,6 +341,7 @@ TEST_F(ProtocolRunner, ARefusedLastStepIsPlayedByTheNextRun) {
 
 TEST_F(ProtocolRunner, ChangingTheKindWhileAProtocolRunsStopsIt) {
     chooseKind(kPulse);
+    SetCtrlVal(InjectHandle, INJECT_CONVERSION, 1000.0);  // the first step plays
     loadProtocol(writeFile("ms.prt", "1 PULSE_MS1 DOUBLE 3 \n250 300 350"));
     press(ProtocolHandle, PROTOCOL_RUN, run_protocol);
     EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MS1), 250.0);

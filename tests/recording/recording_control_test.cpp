@@ -331,6 +331,10 @@ TEST_F(Recording, QuittingOrClosingTheWindowEndsTheRecording) {
     acquire({0});
     press(PANEL_RECORD);
     saveStretches(2);
+    // Closing asks first; no leaves the recording running.
+    useScript("answer confirm no\nanswer confirm yes\n");
+    close(panelHandle, EVENT_CLOSE, nullptr, 0, 0);
+    EXPECT_EQ(Record, 1);
     close(panelHandle, EVENT_CLOSE, nullptr, 0, 0);
     EXPECT_EQ(Record, 0);
     EXPECT_EQ(Fd, -1);

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -49,6 +50,51 @@ TEST(RecordingEnding, AScriptEndingDuringARecordingFinalisesItsFile) {
     const fs::path file = onlyDataFile(folder);
     ASSERT_FALSE(file.empty());
     expectFinalised(file);
+    fs::remove_all(folder);
+}
+
+// Quit and closing the window ask before a recording is cut short; a script answers like the
+// operator would, and one that gives no answer fails with the question.
+TEST(RecordingEnding, QuitAsksDuringARecordingAndFinalisesItsFileOnYes) {
+    const fs::path folder = dataFolder() / "quit_asks";
+    fs::create_directories(folder);
+    useDataFolder(folder);
+    std::ofstream(folder / "run.txt") << "set PANEL RECORD_TIME 5\n"
+                                         "press PANEL ACQUIRE\n"
+                                         "wait 0.5\n"
+                                         "press PANEL RECORD\n"
+                                         "wait 2\n"
+                                         "get PANEL TIME_LEFT\n"
+                                         "answer confirm no\n"
+                                         "press PANEL QUIT\n"
+                                         "answer confirm no\n"
+                                         "close PANEL\n"
+                                         "wait 0.5\n"
+                                         "get PANEL SAVE_LAMP\n"
+                                         "answer confirm yes\n"
+                                         "menu MENUBAR_FILE_QUIT\n"
+                                         "wait 1\n";
+    const std::string script = (folder / "run.txt").string();
+    const ProgramRun run = runProgram({"--headless", "--sim-time", "--script", script});
+    EXPECT_EQ(run.status, 1) << run.err;
+    // About 2 of the 5 s recorded, counted in whole stretches; still recording after both no.
+    EXPECT_THAT(run.out, ::testing::MatchesRegex("PANEL TIME_LEFT = [34]\nPANEL SAVE_LAMP = 1\n"));
+    const fs::path file = onlyDataFile(folder);
+    ASSERT_FALSE(file.empty());
+    expectFinalised(file);
+    fs::remove(file);
+
+    std::ofstream(folder / "run.txt") << "press PANEL ACQUIRE\n"
+                                         "wait 0.5\n"
+                                         "press PANEL RECORD\n"
+                                         "wait 1\n"
+                                         "press PANEL QUIT\n";
+    const ProgramRun unanswered = runProgram({"--headless", "--sim-time", "--script", script});
+    EXPECT_EQ(unanswered.status, 2);
+    EXPECT_NE(
+        unanswered.err.find("has no answer: \"A recording is in progress. Stop it and quit?\""),
+        std::string::npos)
+        << unanswered.err;
     fs::remove_all(folder);
 }
 

@@ -462,6 +462,7 @@ TEST_F(InjectionRuntime, QuitWhileAStimulusPlaysLeavesBothOutputsAtZero) {
             pressStart();  // continuous, and nothing else can happen: it plays on
             std::fprintf(stderr, "playing %.3f V\n", outputVolts(1));
             std::atexit(reportOutputsAtExit);
+            useScript("answer confirm yes\n");  // "A stimulus is playing. Stop it and quit?"
             Quit(panelHandle, PANEL_QUIT, EVENT_COMMIT, nullptr, 0, 0);
         },
         ::testing::ExitedWithCode(1), "playing 1.000 V\nao0 0.000 V, ao1 0.000 V");

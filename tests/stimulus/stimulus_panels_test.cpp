@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "platform/ui/model.h"
@@ -18,6 +19,7 @@
 using namespace trelvanix;
 using namespace trelvanix::callbacks;
 using ::testing::HasSubstr;
+using trelvanix::testing::textOf;
 
 namespace {
 
@@ -40,11 +42,15 @@ class StimulusPanels : public trelvanix::testing::ProgramTest {
         Set_waveform(InjectHandle, INJECT_WAVEFORM, EVENT_COMMIT, nullptr, 0, 0);
     }
     std::vector<double> buffer() const { return {WF_buffer, WF_buffer + Num_wf_points}; }
-    // The points of the preview's one plot.
-    std::vector<double> preview() const {
+    // The preview's plots: the stimulus first, then the output range's limits when it goes
+    // beyond them.
+    std::vector<ui::Plot> previewPlots() const {
         const ui::Control* graph = ui::Model::instance().control(InjectHandle, INJECT_GRAPH);
-        if (!graph || graph->graph->plots.size() != 1) return {};
-        return graph->graph->plots.front().y;
+        return graph ? graph->graph->plots : std::vector<ui::Plot>{};
+    }
+    std::vector<double> preview() const {
+        const std::vector<ui::Plot> plots = previewPlots();
+        return plots.empty() ? std::vector<double>{} : plots.front().y;
     }
     int intOf(int panel, int control) const {
         int value = 0;
@@ -91,6 +97,27 @@ TEST_F(StimulusPanels, ChoosingTheDefaultPulseBuildsAndPreviewsIt) {
     EXPECT_TRUE(preview().empty());
     GetCtrlAttribute(InjectHandle, INJECT_START, ATTR_DIMMED, &dimmed);
     EXPECT_EQ(dimmed, 1);
+}
+
+TEST_F(StimulusPanels, ThePreviewGivesThePeakVoltageAndMarksAStimulusBeyondTheRange) {
+    // The default pulse of 1000 units at 20 units per volt asks 50 V of the output.
+    chooseKind(kPulse);
+    EXPECT_THAT(textOf(InjectHandle, INJECT_OUTPUT_RANGE), HasSubstr("Peak 50.000 V: beyond"));
+    const std::vector<ui::Plot> plots = previewPlots();
+    ASSERT_EQ(plots.size(), 3u);
+    EXPECT_EQ(plots[1].y, (std::vector<double>{200.0, 200.0}));
+    EXPECT_EQ(plots[2].y, (std::vector<double>{-200.0, -200.0}));
+    // Units per volt of the amplifier bring it within range: the marks go at once.
+    SetCtrlVal(InjectHandle, INJECT_CONVERSION, 1000.0);
+    showOutputRange(InjectHandle, INJECT_CONVERSION, EVENT_COMMIT, nullptr, 0, 0);
+    EXPECT_EQ(textOf(InjectHandle, INJECT_OUTPUT_RANGE),
+              "Peak 1.000 V at the output (range \u00b110 V).");
+    EXPECT_EQ(previewPlots().size(), 1u);
+    // The cell kind without a waveform says that only 0 V would play.
+    chooseKind(kCell);
+    EXPECT_THAT(textOf(InjectHandle, INJECT_OUTPUT_RANGE), HasSubstr("No waveform loaded"));
+    chooseKind(kNoStimulus);
+    EXPECT_EQ(textOf(InjectHandle, INJECT_OUTPUT_RANGE), "");
 }
 
 TEST_F(StimulusPanels, UpdateParametersWritesTheFixedSweepAndNoiseDurations) {

@@ -1,0 +1,46 @@
+#include "state/notices.h"
+
+#include <cstdio>
+
+#include "platform/clock/clock.h"
+#include "platform/ui/toolkit.h"
+#include "resources/trelvanix_uir.h"
+#include "state/program_events.h"
+#include "state/shared_state.h"
+
+namespace trelvanix {
+
+std::string TimeOfDay() {
+    int hours = 0, minutes = 0, seconds = 0;
+    GetSystemTime(&hours, &minutes, &seconds);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", hours, minutes, seconds);
+    return text;
+}
+
+namespace {
+
+void showOnStatusLine(const std::string& text) {
+    if (panelHandle > 0) SetCtrlVal(panelHandle, PANEL_STATUS, (TimeOfDay() + "  " + text).c_str());
+}
+
+}  // namespace
+
+void Notify(const std::string& text) {
+    showOnStatusLine(text);
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+    events::Publish({events::Kind::Notice, {}, text});
+}
+
+void Warn(const std::string& text) {
+    showOnStatusLine(text);
+    ErrorPrintf("%s", text.c_str());
+}
+
+void NotifyAcquisitionStopped(const std::string& change, bool recordingEnded) {
+    Notify("Acquisition stopped: " + change + ". Press Acquire to go on." +
+           (recordingEnded ? " The recording was ended; its files are complete." : ""));
+}
+
+}  // namespace trelvanix
