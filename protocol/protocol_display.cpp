@@ -60,7 +60,8 @@ std::string valuesText() {
 std::string stateText() {
     const std::string of = " of " + std::to_string(Num_lines);
     if (ProtocolKind == kNoStimulus) return "no protocol loaded";
-    if (ProtocolFinished && Protocol == 0)
+    // A last step that failed is still to do: the protocol has not finished.
+    if (ProtocolFinished && Protocol == 0 && Line >= Num_lines)
         return Injection == 1 ? "last step playing, " + std::to_string(Num_lines) + of
                               : "finished, " + std::to_string(Num_lines) + of;
     if (Protocol == 1 && Injection == 1) return "running: step " + std::to_string(Line) + of;

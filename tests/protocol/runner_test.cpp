@@ -332,11 +332,14 @@ TEST_F(ProtocolRunner, ARefusedLastStepIsPlayedByTheNextRun) {
     EXPECT_EQ(Protocol, 0);
     EXPECT_EQ(Line, 2);
     EXPECT_EQ(intOf(InjectHandle, INJECT_STEP), 2);
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_STATE), "stopped before step 3 of 3");
     SetCtrlVal(Handle[kPulse], PULSE_MV1, 5.0);
     press(ProtocolHandle, PROTOCOL_RUN, run_protocol);
     EXPECT_EQ(popups(), "");
-    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MV1), -20.0);
+    // The last step played, and the control has the operator's value again.
     EXPECT_EQ(Line, 3);
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_STATE), "finished, 3 of 3");
+    EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MV1), 5.0);
 }
 
 TEST_F(ProtocolRunner, ChangingTheKindWhileAProtocolRunsStopsIt) {
