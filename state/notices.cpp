@@ -30,7 +30,7 @@ void Notify(const std::string& text) {
     showOnStatusLine(text);
     std::fprintf(stderr, "%s\n", text.c_str());
     std::fflush(stderr);
-    events::Publish({events::Kind::Notice, {}, text});
+    events::Publish({.kind = events::Kind::Notice, .text = text});
 }
 
 void Warn(const std::string& text) {
