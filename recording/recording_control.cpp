@@ -103,9 +103,8 @@ int openFileSet(std::string* failure) {
     // shown, but never written.
     if (const std::vector<int> left = trelvanix::ChannelsNoFileHolds(); !left.empty())
         trelvanix::Warn("Recording without " + trelvanix::ChannelNames(left) +
-                        ": no data file of the save options holds " +
-                        (left.size() == 1 ? "it" : "them") +
-                        ". Options > Save options... sets the channels of each file.");
+                        ": no file of the save options holds " +
+                        (left.size() == 1 ? "it" : "them") + " (Options > Save options...).");
 
     const std::string made = Filename.substr(0, Filename.size() - 4);  // without ".vnx"
     const std::string stem = unusedStem(made);

@@ -30,9 +30,10 @@ inline double contrastRatio(const QColor& a, const QColor& b) {
 }
 
 // A text colour too pale for its background is drawn darker, keeping its hue, until it reads
-// well; a grey one (a light grey trace colour) further, or it would look like a dimmed control.
+// well; a grey one (a light grey trace colour) nearly black, or it would look like a dimmed
+// control.
 inline QColor readableOn(const QColor& text, const QColor& background) {
-    const double readable = text.hsvSaturation() < 64 ? 4.5 : 3.0;
+    const double readable = text.hsvSaturation() < 64 ? 7.0 : 3.0;
     QColor colour = text;
     for (int step = 0; step < 20 && contrastRatio(colour, background) < readable; ++step)
         colour = colour.darker(115);

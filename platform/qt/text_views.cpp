@@ -36,7 +36,12 @@ class StringView final : public ControlView {
 
     void syncValue(const ui::Control& c) override {
         const QString text = QString::fromStdString(ui::textOf(c.value));
-        if (edit()->text() != text) edit()->setText(text);
+        if (edit()->text() != text) {
+            edit()->setText(text);
+            // A shown line longer than its field shows its start, where it says what it is
+            // about; a field the operator types in keeps the cursor at the end.
+            if (c.indicator) edit()->setCursorPosition(0);
+        }
         edit()->setReadOnly(c.indicator);
         setTextColour(edit(), QPalette::Text, c.textColor);
     }

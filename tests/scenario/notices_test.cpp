@@ -80,8 +80,8 @@ TEST(Notices, AChannelNoFileHoldsIsShownAndARecordingWarnsOfIt) {
         "get MESSAGES TEXT\n");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.out, HasSubstr("PANEL FILES = 1: ai0\nPANEL FILES = 1: ai0  not saved: ai1\n"));
-    EXPECT_THAT(run.out, HasSubstr("Recording without ai1: no data file of the save options "
-                                   "holds it."));
+    EXPECT_THAT(run.out, HasSubstr("Recording without ai1: no file of the save options holds it "
+                                   "(Options > Save options...)."));
     for (const auto& entry : fs::directory_iterator(dataFolder()))
         if (entry.path().extension() == ".vnx") fs::remove(entry.path());
 }

@@ -28,7 +28,11 @@ TEST(StartupPanel, AMissingDataFolderAsksAndAnUnansweredQuestionFails) {
     useDataFolder("/nonexistent/trelvanix-data");
     const ProgramRun unanswered = runScript("get PANEL VERSION\n");
     EXPECT_EQ(unanswered.status, 2);
-    EXPECT_THAT(unanswered.err, HasSubstr("Warning!"));
+    // The question names the folder looked for, in the window and in the terminal.
+    EXPECT_THAT(unanswered.err,
+                HasSubstr("has no answer: \"/nonexistent/trelvanix-data not found. Do you want "
+                          "to set a different directory?\""));
+    EXPECT_THAT(unanswered.err, HasSubstr("trelvanix: /nonexistent/trelvanix-data not found."));
 
     const ProgramRun declined = runScript("answer confirm no\nget PANEL VERSION\n");
     EXPECT_EQ(declined.status, 0) << declined.err;

@@ -261,7 +261,7 @@ TEST(QtControls, APaleTextColourIsDrawnDarkEnoughToRead) {
     SetCtrlAttribute(s.panel, kText, ATTR_TEXT_COLOR, 0xA0A0A0);
     s.frontEnd->flush();
     const QPalette palette = s.widget(kText)->palette();
-    EXPECT_GE(contrastRatio(palette.color(QPalette::Text), palette.color(QPalette::Base)), 4.5);
+    EXPECT_GE(contrastRatio(palette.color(QPalette::Text), palette.color(QPalette::Base)), 7.0);
     EXPECT_EQ(palette.color(QPalette::Text).saturation(), 0) << "still grey";
 }
 
