@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <random>
 #include <set>
+#include <string>
 
 #include "platform/clock/clock.h"
 #include "platform/qt/qt_front_end.h"
@@ -125,8 +126,8 @@ void BM_SweepRedraw(benchmark::State& state) {
     w.frontEnd->flush();
     auto* plot = qobject_cast<QCustomPlot*>(w.frontEnd->controlWidget(w.panel, w.graph));
     for (auto _ : state) plot->replot(QCustomPlot::rpImmediateRefresh);
-    state.counters["plot_width_px"] = plot->axisRect()->width();
-    state.counters["points"] = double(kChannels) * kStretches * kPointsPerStretch;
+    state.SetLabel(std::to_string(plot->axisRect()->width()) + " px wide plot area, " +
+                   std::to_string(kChannels * kStretches * kPointsPerStretch) + " points");
 }
 BENCHMARK(BM_SweepRedraw)->Args({1280, 800})->Args({1920, 1200})->Unit(benchmark::kMillisecond);
 
@@ -152,7 +153,7 @@ void BM_HeldSweepZoomStep(benchmark::State& state) {
         plot->replot(QCustomPlot::rpImmediateRefresh);
     }
     ProcessSystemEvents();  // the readout's notifications
-    state.counters["plot_width_px"] = plot->axisRect()->width();
+    state.SetLabel(std::to_string(plot->axisRect()->width()) + " px wide plot area");
 }
 BENCHMARK(BM_HeldSweepZoomStep)
     ->Args({1280, 800})
