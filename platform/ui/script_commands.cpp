@@ -104,6 +104,11 @@ std::string checkCommand(const std::string& name, std::vector<std::string>& args
 
 }  // namespace
 
+std::string parseCommandWords(const std::vector<std::string>& words, ScriptCommand* command) {
+    command->args.assign(words.begin() + 1, words.end());
+    return checkCommand(words[0], command->args, &command->kind);
+}
+
 std::variant<Script, ScriptError> parseScript(std::string_view text, std::string name) {
     Script script;
     script.name = std::move(name);
@@ -118,8 +123,7 @@ std::variant<Script, ScriptError> parseScript(std::string_view text, std::string
         if (split.words.empty()) continue;
         ScriptCommand command;
         command.line = line;
-        command.args.assign(split.words.begin() + 1, split.words.end());
-        const std::string problem = checkCommand(split.words[0], command.args, &command.kind);
+        const std::string problem = parseCommandWords(split.words, &command);
         if (!problem.empty()) return ScriptError{line, problem};
         script.commands.push_back(std::move(command));
     }

@@ -47,6 +47,10 @@ struct ScriptError {
     std::string message;
 };
 
+// Checks one line's words (at least one) and makes them a command; returns the problem, empty
+// when the line is good.
+std::string parseCommandWords(const std::vector<std::string>& words, ScriptCommand* command);
+
 std::variant<Script, ScriptError> parseScript(std::string_view text, std::string name);
 // Reads and parses a script file; the error text is complete ("FILE:LINE: problem").
 std::variant<Script, std::string> readScriptFile(const std::string& path);

@@ -22,6 +22,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/ui/command_executor.h"
 #include "platform/ui/run_ending.h"
 #include "platform/ui/script_commands.h"
 #include "platform/ui/scripted_input.h"
@@ -54,22 +55,12 @@ class ScriptRunner final : public ScriptedInput {
     };
 
     void run(const ScriptCommand& command);
-    void set(const ScriptCommand& command);
-    void press(const ScriptCommand& command);
-    void click(const ScriptCommand& command);
-    void lookClosely(const ScriptCommand& command);
-    void chooseMenuItem(const ScriptCommand& command);
-    void get(const ScriptCommand& command);
-    void screenshot(const ScriptCommand& command);
     // A pop-up that comes before the script has run its answers (at start-up, or inside a
     // callback) takes the answer and expect lines that are due next, so they still apply.
     void takeDueAnswers();
     void finish();
     void fail(int line, const std::string& message);
     void end(int status);
-    // The operator's target, or null after reporting the failure.
-    struct Target;
-    bool findTarget(const ScriptCommand& command, Target* target);
 
     Script script_;
     std::size_t next_ = 0;
@@ -77,8 +68,7 @@ class ScriptRunner final : public ScriptedInput {
     int lastLine_ = 0;  // line of the command run last, for pop-up failures
     bool ended_ = false;
     std::deque<Expected> expected_;
-    std::deque<std::string> fileAnswers_, dirAnswers_;
-    std::deque<bool> confirmAnswers_;
+    PopupAnswers answers_;
     RunEnding ending_ = exitProcess();
     std::function<void()> beforeEnd_;
 };
