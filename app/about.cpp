@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/remote_listening.h"
 #include "daq/device_init.h"
 #include "platform/driver/backend_registry.h"
 #include "platform/ui/toolkit.h"
@@ -9,6 +10,7 @@
 
 void trelvanix::callbacks::About(int menuBar, int menuItem, void* callbackData, int panel) {
     const std::string text = "Trelvanix 8.07\nBench acquisition and stimulation\nBoard: " +
-                             trelvanix::driver::describeBoard(trelvanix::kBoardDevice);
+                             trelvanix::driver::describeBoard(trelvanix::kBoardDevice) + "\n" +
+                             trelvanix::RemoteControlStatus();
     MessagePopup("About Trelvanix", text.c_str());
 }

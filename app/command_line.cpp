@@ -12,6 +12,8 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(const std::vector<s
             line.headless = true;
         } else if (arg == "--sim-time") {
             line.simulatedTime = true;
+        } else if (arg == "--listen") {
+            line.listen = true;
         } else if (arg == "--help" || arg == "-h") {
             line.help = true;
         } else if (arg == "--script" || arg == "--board") {
@@ -36,7 +38,7 @@ std::variant<CommandLine, CommandLineError> parseCommandLine(const std::vector<s
 
 std::string usageText() {
     return "usage: trelvanix [--headless] [--sim-time] [--script FILE] [--board FILE]\n"
-           "                 [--backend NAME] [--driver-library FILE] [--help]\n"
+           "                 [--backend NAME] [--driver-library FILE] [--listen] [--help]\n"
            "  --headless      run without a window (pop-ups are answered by the script)\n"
            "  --sim-time      run on simulated time: waiting costs nothing, runs repeat exactly\n"
            "  --script FILE   replay the operator actions in FILE, then end\n"
@@ -49,6 +51,8 @@ std::string usageText() {
            "                  load the board vendor's driver library FILE (libnidaqmx.so,\n"
            "                  nicaiu.dll) and drive the real board through it; with\n"
            "                  --backend comedi, the libcomedi to load in place of the system's\n"
+           "  --listen        let programs on this machine drive this one (remote control;\n"
+           "                  the socket's path is printed and shown in Help > About)\n"
            "  --help          show this text\n";
 }
 

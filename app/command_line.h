@@ -1,7 +1,7 @@
 #pragma once
 // The program's command line:
 //   trelvanix [--headless] [--sim-time] [--script FILE] [--board FILE] [--backend NAME]
-//             [--driver-library FILE] [--help]
+//             [--driver-library FILE] [--listen] [--help]
 
 #include <string>
 #include <variant>
@@ -13,6 +13,7 @@ struct CommandLine {
     bool headless = false;
     bool simulatedTime = false;
     bool help = false;
+    bool listen = false;            // remote control from the start
     std::string scriptPath;         // empty: no script
     std::string boardPath;          // empty: the default simulated board
     std::string backendName;        // empty: chosen from the driver library, else the default

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/remote_listening.h"
 #include "app/startup.h"
 #include "platform/clock/clock.h"
 #include "platform/driver/backend_registry.h"
@@ -53,7 +54,10 @@ int main(int argc, char** argv) {
         script = std::make_unique<ui::ScriptRunner>(std::move(std::get<ui::Script>(read)));
     }
     // A termination signal or the script's end finishes the recording before the process ends.
-    ui::installTerminationHandlers(FinishBeforeLeaving);
+    ui::installTerminationHandlers([] {
+        FinishBeforeLeaving();
+        StopListening();  // the socket goes with the process
+    });
     if (script) script->setBeforeEnd(FinishBeforeLeaving);
     // Without a front end the toolkit's run-time cannot start: start-up fails.
     std::unique_ptr<ui::FrontEnd> frontEnd = chooseFrontEnd(line, argc, argv);
@@ -78,5 +82,5 @@ int main(int argc, char** argv) {
     ui::Model& model = ui::Model::instance();
     model.setFrontEnd(frontEnd.get());
     if (script) model.setScript(script.get());
-    return RunTrelvanix();
+    return RunTrelvanix(line.listen);
 }

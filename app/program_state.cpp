@@ -4,6 +4,7 @@
 #include "app/acquisition_settings.h"
 #include "app/display_controls.h"
 #include "app/messages_window.h"
+#include "app/remote_listening.h"
 #include "daq/acquisition.h"
 #include "daq/analog_output.h"
 #include "params/parameter_files.h"
@@ -35,6 +36,7 @@ void ResetProgramState() {
     ResetProtocolState();
     results::ResetResultsState();
     events::ResetProgramEvents();
+    StopListening();
 
     TimerSetHandle = -1;
     TimeHandle = -1;
@@ -47,6 +49,7 @@ void ResetProgramState() {
 
     ui::Model& model = ui::Model::instance();
     model.setScript(nullptr);
+    model.setRemote(nullptr);
     model.reset();
     ForgetOpenFiles();
     ui::installFileSystem(nullptr);

@@ -4,10 +4,12 @@
 
 #include "analysis/spectrum_stage.h"
 #include "app/messages_window.h"
+#include "app/remote_listening.h"
 #include "daq/acquisition.h"
 #include "daq/stage.h"
 #include "daq/stretch_stages.h"
 #include "platform/ui/error_output.h"
+#include "platform/ui/popup_listener.h"
 #include "protocol/protocol.h"
 #include "protocol/protocol_step_stage.h"
 #include "recording/recording.h"
@@ -57,6 +59,23 @@ void startRecordedStimulusWithItsFiles() {
     if (!StartRecordedStimulus()) recording::DiscardPreparedFiles();
 }
 
+// Events that other subsystems turn into events of their own: a protocol step finishes when
+// its stimulus ends; the toolkit's pop-ups become program events.
+void wireProgramEvents() {
+    static int stimulusEnds = 0;
+    events::Unsubscribe(stimulusEnds);
+    stimulusEnds = events::Subscribe([](const events::Event& e) {
+        if (e.kind == events::Kind::StimulusEnded) NoteStimulusEnded(e.number >= 0);
+    });
+    ui::setPopupListener([](const ui::PopupShown& popup) {
+        events::Event shown{events::Kind::PopupShown};
+        shown.name = popup.kind;
+        shown.title = popup.title;
+        shown.text = popup.text;
+        events::Publish(shown);
+    });
+}
+
 }  // namespace
 
 void WireProgram() {
@@ -75,6 +94,8 @@ void WireProgram() {
     SetRunFailed(EndRecordedStimulusOnRunFailure);
     // Every finalised recording is measured once, after its files are closed.
     events::Subscribe(results::MeasureFinishedRecording);
+    wireProgramEvents();
+    WireRemoteControl();
 }
 
 }  // namespace trelvanix

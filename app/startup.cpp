@@ -4,6 +4,7 @@
 
 #include "app/display_controls.h"
 #include "app/program_wiring.h"
+#include "app/remote_listening.h"
 #include "daq/device_init.h"
 #include "platform/driver/backend_registry.h"
 #include "platform/ui/toolkit.h"
@@ -30,8 +31,9 @@ int StartMainPanel() {
     return 0;
 }
 
-int RunTrelvanix() {
+int RunTrelvanix(bool listen) {
     if (StartMainPanel() < 0) return -1;
+    if (listen) StartListening();
     RunUserInterface();
     return 0;
 }

@@ -18,6 +18,7 @@ struct AcquisitionRun {
 
     int rate = 0;                // samples per second per channel
     double taskStartTime = 0.0;  // clock when the task started: the sample clock's origin
+    bool started = false;        // the input task runs (listeners were told)
 };
 
 // Start of a run up to the task's start. Returns 0, or the negative status of the driver

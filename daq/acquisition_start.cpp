@@ -15,6 +15,7 @@
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 #include "state/panel_states.h"
+#include "state/program_events.h"
 #include "state/shared_state.h"
 
 TaskHandle AI_Task = nullptr;
@@ -128,6 +129,8 @@ int32 StartRun(AcquisitionRun& run) {
     if (status < 0) return status;
     run.rate = NumScans;
     run.taskStartTime = Timer();
+    run.started = true;
+    events::Publish({events::Kind::AcquisitionStarted});
     return 0;
 }
 
@@ -147,7 +150,9 @@ std::string EndRun(AcquisitionRun& run, int32 status) {
         }
     }
     AcquisitionStages().runEnd();
+    const bool started = run.started;
     run = AcquisitionRun{};
+    if (started) events::Publish({events::Kind::AcquisitionStopped});
     return failure;
 }
 

@@ -1,7 +1,10 @@
 #include "daq/driver_status.h"
 
+#include <string>
+
 #include "platform/driver/driver_errors.h"
 #include "platform/ui/toolkit.h"
+#include "state/program_events.h"
 
 namespace trelvanix::daq {
 
@@ -55,6 +58,10 @@ std::string DriverAdvice(int32 status) {
 std::string ReportDriverError(int32 status) {
     std::string text = DriverErrorText(status);
     ErrorPrintf("%s", text.c_str());
+    events::Event report{events::Kind::DriverError};
+    report.number = static_cast<int>(status);
+    report.text = text;
+    events::Publish(report);
     if (const std::string advice = DriverAdvice(status); !advice.empty())
         ErrorPrintf("%s", advice.c_str());
     return text;

@@ -34,6 +34,7 @@ void ResetProtocolState() {
     ForgetSteppedValue();
     CreatePrtHandle = -1;
     Data_type[0] = '\0';
+    ForgetPlayingStep();
 }
 
 }  // namespace trelvanix

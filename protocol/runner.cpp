@@ -15,6 +15,7 @@
 #include "protocol/vocabulary.h"
 #include "resources/trelvanix_uir.h"
 #include "state/notices.h"
+#include "state/program_events.h"
 #include "state/shared_state.h"
 #include "stimulus/injection.h"
 
@@ -58,6 +59,21 @@ bool isKnownType(const char* type) {
 
 void copyWord(char (&to)[10], const std::string& word) {
     std::snprintf(to, sizeof to, "%s", word.c_str());
+}
+
+// The step whose stimulus was started, told to listeners again once that stimulus has ended.
+std::optional<trelvanix::events::Event> playingStep;
+
+// Tells listeners that step `index` (from 0) has been applied and its stimulus started.
+void publishStepStarted(int index) {
+    trelvanix::events::Event step{trelvanix::events::Kind::StepStarted};
+    step.number = index + 1;
+    step.count = Num_lines;
+    step.value = std::strcmp(Load_data_type, "INTEGER") == 0 ? double(Int_values[index])
+                                                             : Double_values[index];
+    GetCtrlAttribute(Handle[Waveform], Control_id, ATTR_CONSTANT_NAME, &step.name);
+    playingStep = step;
+    trelvanix::events::Publish(step);
 }
 
 void stopForKindChange() {
@@ -236,10 +252,27 @@ void ApplyStepAndPlay() {
     if (r == 0) Injection = 1;
     ShowProtocolState();
     if (r == 0) {
+        publishStepStarted(Line - 1);
         const int before = StimuliStarted();
         StartStepStimulus();
         if (StimuliStarted() != before) LastStartedStep = {step, StimuliStarted()};
+        // A start refused at once leaves the step to do: it never finishes.
+        if (Injection == 0) playingStep.reset();
     }
+}
+
+void NoteStimulusEnded(bool played) {
+    // A start that was refused (nothing played, or a recorded start stepped Line back) leaves
+    // its step to do: it never finishes.
+    if (!played || !playingStep || playingStep->number != Line) return playingStep.reset();
+    events::Event finished = *playingStep;
+    finished.kind = events::Kind::StepFinished;
+    playingStep.reset();
+    events::Publish(finished);
+}
+
+void ForgetPlayingStep() {
+    playingStep.reset();
 }
 
 }  // namespace trelvanix

@@ -44,4 +44,7 @@ void KeepSteppedValue();
 void PutBackSteppedValue();
 void ForgetSteppedValue();
 
+// Forgets the step whose stimulus plays (the protocol's state is being reset).
+void ForgetPlayingStep();
+
 }  // namespace trelvanix

@@ -113,16 +113,21 @@ int openFileSet(std::string* failure) {
         SetCtrlVal(panelHandle, PANEL_FILENAME, Filename.c_str());
     }
     const std::vector<std::string> paths = fileSetPaths(stem);
+    trelvanix::events::Event started{trelvanix::events::Kind::RecordingStarted, {}};
     if (FileFlag[0] == 1 || FileFlag[1] == 1) {
         std::size_t next = 0;
         for (int f = 0; f < 2; ++f) {
             if (FileFlag[f] != 1) continue;
             Files[f] = paths[next++];
             if (open_this_file(Files[f].c_str(), f + 1) < 0) return failToCreate(Files[f], failure);
+            started.paths.push_back(Files[f]);
         }
     } else if (open_this_file(Filename.c_str(), 0) < 0) {
         return failToCreate(Filename, failure);
+    } else {
+        started.paths.push_back(Filename);
     }
+    trelvanix::events::Publish(started);
     return 0;
 }
 

@@ -26,6 +26,7 @@ namespace {
 
 int stimulusWaits = 0;  // Post_WF calls on the stack
 int stimuliStarted = 0;
+int playingOutput = -1;  // the output a started stimulus plays on, -1 when none plays
 
 constexpr double kOutputLimit = 10.0;  // volts either side of 0 that the outputs can give
 constexpr int kOutputs = 2;
@@ -60,12 +61,20 @@ int panelChannel() {
     return channel;
 }
 
+// Listeners hear that no stimulus plays now, and on which output one played until now.
+void publishStimulusEnded() {
+    trelvanix::events::Event ended{trelvanix::events::Kind::StimulusEnded};
+    ended.number = playingOutput;
+    playingOutput = -1;
+    trelvanix::events::Publish(ended);
+}
+
 // Nothing starts: Start is enabled again and a running protocol ends.
 void startNothing() {
     Protocol = 0;
     Injection = 0;
     setStartDimmed(0);
-    trelvanix::events::Publish({trelvanix::events::Kind::StimulusEnded});
+    publishStimulusEnded();
 }
 
 // The volts of the stimulus, or a refusal shown to the operator when they leave the range the
@@ -189,6 +198,10 @@ bool startOutput() {
         Device, Channel_name, p.rate, static_cast<double>(p.volts.size()), 0, p.volts.data());
     if (status >= 0) {
         stopOutputsAtExit();
+        playingOutput = std::atoi(Channel_name);
+        trelvanix::events::Event started{trelvanix::events::Kind::StimulusStarted};
+        started.number = playingOutput;
+        trelvanix::events::Publish(started);
         Time = Timer();
         SetCtrlVal(InjectHandle, INJECT_LED, 1);
         SetCtrlAttribute(InjectHandle, INJECT_STOP, ATTR_DIMMED, 0);
@@ -323,7 +336,7 @@ void Stop_inject() {
         zeroOutputOrWarn(std::atoi(Channel_name));
     setStartDimmed(0);
     trelvanix::RestoreOperatorComment();
-    trelvanix::events::Publish({trelvanix::events::Kind::StimulusEnded});
+    publishStimulusEnded();
 }
 
 namespace trelvanix::callbacks {
@@ -396,6 +409,7 @@ void ResetInjectionState() {
     Old_channel = 0;
     playedStep = {};
     stimuliStarted = 0;
+    playingOutput = -1;
     prepared() = PreparedStimulus{};
     ForgetOperatorComment();
 }

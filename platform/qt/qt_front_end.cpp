@@ -15,6 +15,7 @@
 #include "platform/qt/operator_input.h"
 #include "platform/qt/panel_window.h"
 #include "platform/qt/printing.h"
+#include "platform/ui/remote_control.h"
 #include "platform/ui/termination.h"
 
 namespace trelvanix::qt {
@@ -154,6 +155,12 @@ void QtFrontEnd::waitForInput(double until) {
     deadline.setTimerType(Qt::PreciseTimer);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     if (bounded) deadline.start(int(std::min(std::ceil((until - now) * 1000.0), double(INT_MAX))));
+    // A remote client's connection or line ends the wait too; the toolkit then reads it.
+    std::unique_ptr<QSocketNotifier> remote;
+    if (const ui::RemoteControl* r = model.remote(); r && r->listening()) {
+        remote = std::make_unique<QSocketNotifier>(qintptr(r->wakeHandle()), QSocketNotifier::Read);
+        QObject::connect(remote.get(), &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    }
     impl_->input.beginWait(&loop);
     loop.exec();
     impl_->input.endWait();

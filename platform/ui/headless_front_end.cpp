@@ -1,5 +1,7 @@
 #include "platform/ui/headless_front_end.h"
 
+#include "platform/ui/model.h"
+#include "platform/ui/remote_control.h"
 #include "platform/ui/termination.h"
 #include "platform/ui/toolkit.h"
 
@@ -41,7 +43,8 @@ int HeadlessFrontEnd::screenshot(int panel, const std::string& path, std::string
 }
 
 void HeadlessFrontEnd::waitForInput(double until) {
-    waitUnlessTerminated(until);
+    const RemoteControl* remote = Model::instance().remote();
+    waitUnlessTerminated(until, remote ? static_cast<int>(remote->wakeHandle()) : -1);
 }
 
 }  // namespace trelvanix::ui

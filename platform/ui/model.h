@@ -195,6 +195,7 @@ struct Event {
 };
 
 class FrontEnd;
+class RemoteControl;
 class ScriptedInput;
 
 // The whole toolkit state; one per process.
@@ -232,6 +233,10 @@ class Model {
     // A running script answers pop-ups and supplies operator actions; null when none runs.
     void setScript(ScriptedInput* script) { script_ = script; }
     ScriptedInput* script() const { return script_; }
+    // Remote control: its clients' lines are operator input too, and it answers pop-ups that
+    // they answered; null when the program has none.
+    void setRemote(RemoteControl* remote) { remote_ = remote; }
+    RemoteControl* remote() const { return remote_; }
 
     // Change notifications, forwarded to the front end.
     void controlChanged(int panel, int control);
@@ -252,6 +257,7 @@ class Model {
     std::deque<Event> queue_;
     FrontEnd* frontEnd_ = nullptr;
     ScriptedInput* script_ = nullptr;
+    RemoteControl* remote_ = nullptr;
     int nextPanelHandle_ = 1;
     int nextMenuBarHandle_ = 1;
 };

@@ -86,18 +86,19 @@ void endIfTerminationRequested() {
     std::raise(signal);
 }
 
-void waitUnlessTerminated(double until) {
+void waitUnlessTerminated(double until, int alsoWakeOn) {
     Clock& clock = programClock();
-    if (clock.isSimulated() || wakePipe[0] < 0) {
+    const bool endless = !std::isfinite(until);
+    if ((clock.isSimulated() && !endless) || (wakePipe[0] < 0 && alsoWakeOn < 0)) {
         clock.waitUntil(until);
         return;
     }
     while (requestedSignal == 0) {
         const double remaining = until - clock.seconds();
         if (remaining <= 0) return;
-        pollfd wake = {wakePipe[0], POLLIN, 0};
+        pollfd wake[2] = {{wakePipe[0], POLLIN, 0}, {alsoWakeOn, POLLIN, 0}};
         const double milliseconds = std::ceil(std::min(remaining * 1000.0, 60000.0));
-        if (::poll(&wake, 1, static_cast<int>(milliseconds)) > 0) return;
+        if (::poll(wake, 2, static_cast<int>(milliseconds)) > 0) return;
     }
 }
 

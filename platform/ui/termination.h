@@ -20,7 +20,9 @@ int terminationWakeDescriptor();
 // When a signal has come: runs the finishing work once and ends the process by that signal.
 // Called by the event loop and by front ends whose own loops run (modal dialogs).
 void endIfTerminationRequested();
-// Waits until the program clock reaches `until` or a signal comes, whichever is first.
-void waitUnlessTerminated(double until);
+// Waits until the program clock reaches `until`, a signal comes, or `alsoWakeOn` (a
+// descriptor, -1 for none) turns readable, whichever is first. A simulated clock jumps to a
+// finite `until`; an endless wait on it waits for the signal or the descriptor.
+void waitUnlessTerminated(double until, int alsoWakeOn = -1);
 
 }  // namespace trelvanix::ui

@@ -7,6 +7,7 @@
 
 #include "platform/clock/clock.h"
 #include "platform/ui/front_end.h"
+#include "platform/ui/remote_control.h"
 #include "platform/ui/scripted_input.h"
 #include "platform/ui/termination.h"
 #include "platform/ui/toolkit_internal.h"
@@ -18,13 +19,17 @@ namespace {
 
 constexpr double kForever = std::numeric_limits<double>::infinity();
 
-// Brings in what the operator (or the script) has done, without waiting.
+// Brings in what the operator (or the script, or a remote client) has done, without waiting.
 void gatherInput() {
     endIfTerminationRequested();
     Model& m = model();
     if (m.frontEnd()) m.frontEnd()->pollInput();
     m.queueDueTimerTicks();
     if (!m.hasPendingEvent() && m.script()) m.script()->runDueActions();
+    if (RemoteControl* remote = m.remote()) {
+        remote->pump();
+        remote->runPendingLines();
+    }
 }
 
 int dispatch(int* panel, int* control) {
@@ -36,11 +41,19 @@ int dispatch(int* panel, int* control) {
     return type;
 }
 
-// True when nothing can ever arrive: no operator can reach the front end, no timer runs and
-// no script action is scheduled.
+// True when nothing can ever arrive: no operator can reach the front end, no remote client can
+// connect, no timer runs and no script action is scheduled.
 bool nothingCanHappen(double until) {
     FrontEnd* fe = model().frontEnd();
-    return until == kForever && (!fe || !fe->receivesOperatorInput());
+    const RemoteControl* remote = model().remote();
+    return until == kForever && (!fe || !fe->receivesOperatorInput()) &&
+           !(remote && remote->listening());
+}
+
+// Remote lines left for the next pass (a pass runs a bounded number): no waiting meanwhile.
+bool remoteLinesWait() {
+    const RemoteControl* remote = model().remote();
+    return remote && remote->hasPendingLines();
 }
 
 }  // namespace
@@ -53,6 +66,7 @@ int GetUserEventUntil(double deadline, int* panel, int* control) {
         if (m.quitRequested) return EVENT_NONE;  // e.g. a script ended while input was gathered
         const double now = trelvanix::programClock().seconds();
         if (now >= deadline) return EVENT_NONE;
+        if (remoteLinesWait()) continue;
         double until = std::min(deadline, m.nextTimerTick());
         if (m.script()) until = std::min(until, m.script()->nextActionTime());
         if (nothingCanHappen(until)) return EVENT_NONE;

@@ -1,10 +1,13 @@
-// Modal pop-ups and printing. A running script answers first; otherwise the front end asks
-// the operator. Every message pop-up is also logged on standard output, so runs can be checked.
+// Modal pop-ups and printing. A running script answers first, then an answer a remote client
+// gave; otherwise the front end asks the operator, or, without a window, a remote client. Every
+// message pop-up is also logged on standard output, so runs can be checked.
 
 #include <cstdio>
 #include <cstring>
 
 #include "platform/ui/front_end.h"
+#include "platform/ui/popup_listener.h"
+#include "platform/ui/remote_control.h"
 #include "platform/ui/scripted_input.h"
 #include "platform/ui/toolkit_internal.h"
 
@@ -37,6 +40,26 @@ std::string text(const char* s) {
     return s ? s : "";
 }
 
+PopupListener& popupListener() {
+    static PopupListener listener;
+    return listener;
+}
+
+using Kind = trelvanix::ui::ScriptCommand::Kind;
+
+// A remote client's answer of that kind for the pop-up; without a window to ask the operator
+// in, the pop-up waits for one.
+RemoteControl* remoteAnswers(Kind kind, const std::string& title) {
+    Model& m = model();
+    RemoteControl* remote = m.remote();
+    const bool windowAsks = m.frontEnd() && m.frontEnd()->receivesOperatorInput();
+    return remote && remote->awaitAnswer(kind, title, !windowAsks) ? remote : nullptr;
+}
+
+void tellShown(const char* kind, const std::string& title, const std::string& text) {
+    if (popupListener()) popupListener()(PopupShown{kind, title, text});
+}
+
 int copyPath(int status, const std::string& path, char* buffer, std::size_t size) {
     if (status <= 0) return status;
     if (size == 0 || path.size() >= size) {
@@ -50,9 +73,14 @@ int copyPath(int status, const std::string& path, char* buffer, std::size_t size
 
 }  // namespace
 
+void trelvanix::ui::setPopupListener(PopupListener listener) {
+    popupListener() = std::move(listener);
+}
+
 int MessagePopup(const char* title, const char* message) {
     std::printf("popup \"%s\" \"%s\"\n", escaped(title).c_str(), escaped(message).c_str());
     std::fflush(stdout);
+    tellShown("message", text(title), text(message));
     Model& m = model();
     if (m.script())
         m.script()->messagePopup(text(title), text(message));
@@ -62,8 +90,11 @@ int MessagePopup(const char* title, const char* message) {
 }
 
 int ConfirmPopup(const char* title, const char* message) {
+    tellShown("confirm", text(title), text(message));
     Model& m = model();
     if (m.script()) return m.script()->confirmPopup(text(title), text(message)) ? 1 : 0;
+    if (RemoteControl* remote = remoteAnswers(Kind::AnswerConfirm, text(title)))
+        return remote->answers().takeConfirm() ? 1 : 0;
     if (m.frontEnd()) return m.frontEnd()->confirmPopup(text(title), text(message)) ? 1 : 0;
     return UIE_PopupUnanswered;
 }
@@ -81,11 +112,14 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileSpec,
                         restrictExtension != 0,
                         allowCancel != 0,
                         allowMakeDirectory != 0};
+    tellShown("file", request.title, request.defaultFileSpec);
     std::string path;
     Model& m = model();
     int status = UIE_PopupUnanswered;
     if (m.script())
         status = m.script()->fileSelectPopup(request, &path);
+    else if (RemoteControl* remote = remoteAnswers(Kind::AnswerFile, request.title))
+        status = remote->answers().takeFile(&path);
     else if (m.frontEnd())
         status = m.frontEnd()->fileSelectPopup(request, &path);
     if (status > 0 && pathName) *pathName = path;
@@ -107,11 +141,14 @@ int DirSelectPopup(const char* defaultDirectory, const char* title, int allowCan
                    int allowMakeDirectory, std::string* pathName) {
     DirectoryRequest request{text(defaultDirectory), text(title), allowCancel != 0,
                              allowMakeDirectory != 0};
+    tellShown("dir", request.title, request.defaultDirectory);
     std::string path;
     Model& m = model();
     int status = UIE_PopupUnanswered;
     if (m.script())
         status = m.script()->directorySelectPopup(request, &path);
+    else if (RemoteControl* remote = remoteAnswers(Kind::AnswerDir, request.title))
+        status = remote->answers().takeDirectory(&path);
     else if (m.frontEnd())
         status = m.frontEnd()->directorySelectPopup(request, &path);
     if (status > 0 && pathName) *pathName = path;

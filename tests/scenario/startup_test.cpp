@@ -10,13 +10,14 @@ namespace {
 
 const char* kAboutPopup =
     "popup \"About Trelvanix\" \"Trelvanix 8.07\\nBench acquisition and stimulation\\nBoard: Dev1, "
-    "simulated board (back end simulated)\"\n";
+    "simulated board (back end simulated)\\nRemote control: off\"\n";
 
 TEST(Startup, TheAboutItemShowsItsPopUpAndTheRunEndsWell) {
     const ProgramRun run = runScript(
         "# the Help menu's About item\n"
         "expect popup \"About Trelvanix\" \"Trelvanix 8.07\\nBench acquisition and "
-        "stimulation\\nBoard: Dev1, simulated board (back end simulated)\"\n"
+        "stimulation\\nBoard: Dev1, simulated board (back end simulated)\\nRemote control: "
+        "off\"\n"
         "menu MENUBAR_HELP_ABOUT\n"
         "wait 2\n");
     EXPECT_EQ(run.status, 0) << run.err;
