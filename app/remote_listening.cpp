@@ -55,7 +55,10 @@ ui::RemoteControl& Remote() {
 void WireRemoteControl() {
     ui::Model::instance().setRemote(&Remote());
     Remote().setBeforeEnd(FinishBeforeLeaving);
-    events::Subscribe([](const events::Event& e) {
+    static int subscription = 0;
+    events::Unsubscribe(subscription);
+    subscription = events::Subscribe([](const events::Event& e) {
+        if (!Remote().listening()) return;
         if (const std::string line = EventLine(e); !line.empty()) Remote().tell(line);
     });
     showListening(Remote().listening());
