@@ -9,6 +9,7 @@
 // after windows.h
 #include <sddl.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
