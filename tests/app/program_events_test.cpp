@@ -35,8 +35,8 @@ std::string summary(const events::Event& e) {
         case events::Kind::StimulusStarted:
             return "stimulus started ao" + std::to_string(e.number);
         case events::Kind::StimulusEnded:
-            return e.number < 0 ? "stimulus refused"
-                                : "stimulus ended ao" + std::to_string(e.number);
+            // Also told when nothing played (a refused start, a second stop).
+            return e.number < 0 ? "nothing plays" : "stimulus ended ao" + std::to_string(e.number);
         case events::Kind::StepStarted:
             return "step started " + step();
         case events::Kind::StepFinished:
