@@ -24,6 +24,8 @@ struct QtFrontEnd::Impl {
     // Declared first, so it goes last: every window is gone before the application.
     std::unique_ptr<QApplication> ownApplication;
     OperatorInput input;
+    // Made when first shown or first needed (a screenshot, a print, a plot area asked for):
+    // a panel loaded hidden costs no widgets until then.
     std::map<int, std::unique_ptr<PanelWindow>> windows;
     // Wakes whatever event loop runs (a wait, a modal dialog) when a termination signal comes.
     std::unique_ptr<QSocketNotifier> termination;
@@ -31,6 +33,12 @@ struct QtFrontEnd::Impl {
     PanelWindow* window(int panel) const {
         auto it = windows.find(panel);
         return it == windows.end() ? nullptr : it->second.get();
+    }
+    // The panel's window, made now from the model if it has none yet; null for no panel.
+    PanelWindow* made(int panel) {
+        if (PanelWindow* w = window(panel)) return w;
+        if (!ui::Model::instance().panel(panel)) return nullptr;
+        return (windows[panel] = std::make_unique<PanelWindow>(panel, input)).get();
     }
 };
 
@@ -67,7 +75,8 @@ QtFrontEnd::~QtFrontEnd() {
 }
 
 void QtFrontEnd::panelAdded(int panel) {
-    impl_->windows[panel] = std::make_unique<PanelWindow>(panel, impl_->input);
+    const ui::Panel* p = ui::Model::instance().panel(panel);
+    if (p && p->visible) impl_->made(panel);
 }
 
 void QtFrontEnd::panelRemoved(int panel) {
@@ -75,7 +84,11 @@ void QtFrontEnd::panelRemoved(int panel) {
 }
 
 void QtFrontEnd::panelChanged(int panel) {
-    if (PanelWindow* w = impl_->window(panel)) w->syncPanel();
+    if (PanelWindow* w = impl_->window(panel)) {
+        w->syncPanel();
+    } else if (const ui::Panel* p = ui::Model::instance().panel(panel); p && p->visible) {
+        impl_->made(panel);  // shows itself, as the model says
+    }
 }
 
 void QtFrontEnd::controlChanged(int panel, int control) {
@@ -84,6 +97,12 @@ void QtFrontEnd::controlChanged(int panel, int control) {
 
 void QtFrontEnd::plotsChanged(int panel, int control) {
     if (PanelWindow* w = impl_->window(panel)) w->plotsChanged(control);
+}
+
+void QtFrontEnd::layOutPanel(int panel) {
+    if (impl_->window(panel)) return;
+    // Drawn at once, so that its graphs report the plot areas of their current axes.
+    if (PanelWindow* w = impl_->made(panel)) w->flush();
 }
 
 void QtFrontEnd::menuChanged(int menuBar) {
@@ -109,7 +128,7 @@ int QtFrontEnd::directorySelectPopup(const ui::DirectoryRequest& request, std::s
 }
 
 int QtFrontEnd::printPanel(int panel, std::string* where) {
-    PanelWindow* w = impl_->window(panel);
+    PanelWindow* w = impl_->made(panel);
     if (!w) return UIE_BadPanelHandle;
     w->flush();
     return printWidget(w, where);
@@ -120,7 +139,7 @@ void QtFrontEnd::putOnClipboard(const std::string& text) {
 }
 
 int QtFrontEnd::screenshot(int panel, const std::string& path, std::string* error) {
-    PanelWindow* w = impl_->window(panel);
+    PanelWindow* w = impl_->made(panel);
     if (!w) {
         *error = "no such panel";
         return UIE_BadPanelHandle;
@@ -173,12 +192,12 @@ void QtFrontEnd::waitForInput(double until) {
         clock.waitUntil(until);
 }
 
-QWidget* QtFrontEnd::panelWindow(int panel) const {
-    return impl_->window(panel);
+QWidget* QtFrontEnd::panelWindow(int panel) {
+    return impl_->made(panel);
 }
 
-QWidget* QtFrontEnd::controlWidget(int panel, int control) const {
-    PanelWindow* w = impl_->window(panel);
+QWidget* QtFrontEnd::controlWidget(int panel, int control) {
+    PanelWindow* w = impl_->made(panel);
     ControlView* v = w ? w->view(control) : nullptr;
     return v ? v->body() : nullptr;
 }

@@ -27,6 +27,7 @@ class QtFrontEnd final : public ui::FrontEnd {
     void controlChanged(int panel, int control) override;
     void plotsChanged(int panel, int control) override;
     void menuChanged(int menuBar) override;
+    void layOutPanel(int panel) override;
 
     void messagePopup(const std::string& title, const std::string& message) override;
     bool confirmPopup(const std::string& title, const std::string& message) override;
@@ -39,10 +40,10 @@ class QtFrontEnd final : public ui::FrontEnd {
     void pollInput() override;
     void waitForInput(double until) override;
 
-    // The window of a panel and the widget of a control (null when there is none); for
-    // tests and the program's entry point.
-    QWidget* panelWindow(int panel) const;
-    QWidget* controlWidget(int panel, int control) const;
+    // The window of a panel and the widget of a control (null when there is none), made now
+    // if the panel has not been shown yet; for tests and benchmarks.
+    QWidget* panelWindow(int panel);
+    QWidget* controlWidget(int panel, int control);
     // Draws every pending change now.
     void flush();
 

@@ -36,6 +36,9 @@ class FrontEnd {
     virtual void controlChanged(int panel, int control) {}
     virtual void plotsChanged(int panel, int control) {}
     virtual void menuChanged(int menuBar) {}
+    // A graph's plot area is about to be read: a front end that makes a panel's widgets only
+    // when first needed makes them now, so the area is the one the graph is drawn in.
+    virtual void layOutPanel(int panel) {}
 
     // Modal pop-ups.
     virtual void messagePopup(const std::string& title, const std::string& message) = 0;

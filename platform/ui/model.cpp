@@ -210,6 +210,10 @@ void Model::menuChanged(int menuBarHandle) {
     if (frontEnd_) frontEnd_->menuChanged(menuBarHandle);
 }
 
+void Model::layOutPanel(int panelHandle) {
+    if (frontEnd_) frontEnd_->layOutPanel(panelHandle);
+}
+
 double numberOf(const Value& value) {
     if (const int* i = std::get_if<int>(&value)) return *i;
     if (const double* d = std::get_if<double>(&value)) return *d;

@@ -243,6 +243,9 @@ class Model {
     void plotsChanged(int panel, int control);
     void panelChanged(int panel);
     void menuChanged(int menuBar);
+    // A graph's plot area is about to be read: the front end lays the panel out first, if it
+    // has not yet (it may make a hidden panel's widgets only when first needed).
+    void layOutPanel(int panel);
 
     // The text the program put on the clipboard last (the front end also puts it on the
     // system's clipboard).

@@ -43,8 +43,9 @@ void postChange(int panel, int control) {
     post(panel, control, EVENT_COMMIT);
 }
 
-// An inspected graph, or null with the reason.
+// An inspected graph, or null with the reason; laid out, as its pixels are read.
 Graph* inspected(int panel, int control, ActionResult* result) {
+    Model::instance().layOutPanel(panel);
     Control* c = reachable(panel, control, result, false);
     if (!c) return nullptr;
     if (!c->graph) {
@@ -140,6 +141,7 @@ ActionResult pressControl(int panel, int control) {
 
 ActionResult clickControl(int panel, int control, int x, int y) {
     ActionResult result;
+    Model::instance().layOutPanel(panel);  // a click on a graph commits inside its plot area
     Control* c = reachable(panel, control, &result, false);
     if (!c) return result;
     c->mouseX = x;

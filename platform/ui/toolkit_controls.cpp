@@ -239,6 +239,9 @@ int setAttribute(int panel, int control, int attribute, const Value& v) {
 }
 
 int getAttribute(int panel, int control, int attribute, Value* out) {
+    if (attribute == ATTR_PLOT_AREA_TOP || attribute == ATTR_PLOT_AREA_LEFT ||
+        attribute == ATTR_PLOT_AREA_HEIGHT || attribute == ATTR_PLOT_AREA_WIDTH)
+        model().layOutPanel(panel);
     int status = 0;
     Control* c = findControl(panel, control, &status);
     if (!c) return status;

@@ -2,7 +2,9 @@
 // decision, screenshots and prints are written, and waiting costs nothing while idle.
 
 #include <gtest/gtest.h>
+#include <qcustomplot.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -123,6 +125,32 @@ TEST(QtWindow, HiddenPanelsCanBePhotographedToo) {
     const QString path = dir.filePath("hidden.png");
     ASSERT_EQ(s.frontEnd->screenshot(s.panel, path.toStdString(), &error), 0) << error;
     EXPECT_FALSE(isBlank(QImage(path)));
+}
+
+// A panel loaded hidden gets its widgets only when shown or needed; asked for a graph's plot
+// area first, it answers with the area its window draws.
+TEST(QtWindow, APanelLoadedHiddenIsMadeWhenItsPlotAreaIsAskedFor) {
+    Session s;
+    const int windows = int(QApplication::topLevelWidgets().size());
+    const int hidden = ui::Model::instance().addPanel(testPanel(), std::nullopt);
+    SetCtrlAttribute(hidden, kGraph, ATTR_YNAME, "Millivolts");
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
+
+    int left = 0, top = 0, width = 0, height = 0;
+    GetCtrlAttribute(hidden, kGraph, ATTR_PLOT_AREA_LEFT, &left);
+    GetCtrlAttribute(hidden, kGraph, ATTR_PLOT_AREA_TOP, &top);
+    GetCtrlAttribute(hidden, kGraph, ATTR_PLOT_AREA_WIDTH, &width);
+    GetCtrlAttribute(hidden, kGraph, ATTR_PLOT_AREA_HEIGHT, &height);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows + 1);
+    auto* plot = qobject_cast<QCustomPlot*>(s.frontEnd->controlWidget(hidden, kGraph));
+    ASSERT_NE(plot, nullptr);
+    EXPECT_FALSE(plot->window()->isVisible());
+    EXPECT_EQ(QRect(left, top, width, height), plot->axisRect()->rect());
+
+    DisplayPanel(hidden);
+    EXPECT_TRUE(plot->window()->isVisible());
+    s.frontEnd->flush();
+    EXPECT_EQ(QRect(left, top, width, height), plot->axisRect()->rect());
 }
 
 TEST(QtWindow, PrintingWithoutAPrinterWritesAPdfWithAFreshName) {
