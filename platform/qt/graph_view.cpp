@@ -1,9 +1,11 @@
 // Graphs: a QCustomPlot whose axes follow the model's axes and whose plots are drawn straight
 // from the model. Repaints are merged: any number of plot changes within one repaint period
-// cost one redraw. While the program lets the operator inspect the graph, the wheel zooms
-// (Ctrl: the vertical axis), a drag pans or moves a cursor, and a double-click shows the
-// axes again; all of it goes through the toolkit's operator actions, so the view and the
-// cursors live in the model.
+// cost one redraw. A graph whose plots only grow (a sweep being drawn) keeps its axes in a
+// paint buffer of their own and draws just the new plots over its last drawing, beneath them:
+// the picture is the one a full redraw makes. While the program lets the operator inspect the
+// graph, the wheel zooms (Ctrl: the vertical axis), a drag pans or moves a cursor, and a
+// double-click shows the axes again; all of it goes through the toolkit's operator actions, so the
+// view and the cursors live in the model.
 
 #include <qcustomplot.h>
 
@@ -50,6 +52,13 @@ class PlotWidget final : public QCustomPlot {
   public:
     explicit PlotWidget(QWidget* parent) : QCustomPlot(parent) {}
     using QCustomPlot::updateLayout;
+
+    // The paint buffer of the layers beneath the axes, while the axes have one of their own
+    // and both still hold the last replot; null otherwise.
+    QCPAbstractPaintBuffer* bufferBeneathAxes() {
+        if (mPaintBuffers.size() != 2 || hasInvalidatedPaintBuffers()) return nullptr;
+        return mPaintBuffers.first().data();
+    }
 };
 
 class GraphView final : public ControlView {
@@ -91,6 +100,7 @@ class GraphView final : public ControlView {
         plot()->setViewport(QRect(QPoint(0, 0), rect.size()));
         plot()->updateLayout();
         reportPlotArea();
+        redrawAll_ = true;
         scheduleRepaint();
     }
 
@@ -100,6 +110,14 @@ class GraphView final : public ControlView {
         repaintTimer_->stop();
         if (!dirty_) return;
         dirty_ = false;
+        if (!redrawAll_ && drawAddedPlots()) return;
+        // Plots that only grow get the axes a buffer of their own, so that the next ones can
+        // be drawn beneath them; otherwise one buffer is cheaper to clear and blend.
+        const bool growing = !redrawAll_ && plots_->onlyAdded();
+        redrawAll_ = false;
+        plot()
+            ->layer(QStringLiteral("axes"))
+            ->setMode(growing ? QCPLayer::lmBuffered : QCPLayer::lmLogical);
         autoscale();
         fitAutoscaledTicks();
         plot()->replot(QCustomPlot::rpRefreshHint);
@@ -114,7 +132,11 @@ class GraphView final : public ControlView {
         p->setBackground(p->palette().window());
         p->setNotAntialiasedElements(QCP::aeAll);
         // The overlay holds nothing: one paint buffer to clear and blend per repaint, not two.
+        // The axes go above it (the legend and overlay draw nothing), so that they alone can
+        // have a buffer of their own.
         p->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
+        p->moveLayer(p->layer(QStringLiteral("axes")), p->layer(QStringLiteral("overlay")),
+                     QCustomPlot::limAbove);
         p->setAntialiasedElement(QCP::aeAxes, false);
         xTicker_.reset(new DivisionTicker);
         yTicker_.reset(new DivisionTicker);
@@ -165,6 +187,7 @@ class GraphView final : public ControlView {
             cursors_[k]->point2->setCoords(i.cursor[k], 1.0);
             cursorTags_[k]->position->setCoords(i.cursor[k], 0.0);
         }
+        redrawAll_ = true;
         scheduleRepaint();
     }
 
@@ -210,6 +233,24 @@ class GraphView final : public ControlView {
         };
         fit(*xTicker_, c->graph->xAxis, area.width(), kLabelRoomAcross);
         fit(*yTicker_, c->graph->yAxis, area.height(), kLabelRoomUp);
+    }
+
+    // Only plots were added since the last replot: they are drawn over it, beneath the axes,
+    // and only their columns are repainted. False when the graph must be replotted instead:
+    // an autoscaled axis that moves, cursors drawn above the plots, no buffer of the axes.
+    bool drawAddedPlots() {
+        const ui::Control* c = model();
+        if (!c || !c->graph || c->graph->inspection.on) return false;
+        QCPAbstractPaintBuffer* buffer = plot()->bufferBeneathAxes();
+        if (!buffer) return false;
+        autoscale();
+        QCPPainter* painter = buffer->startPainting();
+        QRect touched;
+        const bool drawn = plots_->drawAdded(painter, &touched);
+        delete painter;
+        buffer->donePainting();
+        if (drawn && !touched.isEmpty()) plot()->update(touched);
+        return drawn;
     }
 
     // Where the plot area is, for the program's click arithmetic and GraphHeight.
@@ -305,6 +346,7 @@ class GraphView final : public ControlView {
     QSharedPointer<DivisionTicker> xTicker_, yTicker_;
     QTimer* repaintTimer_;
     bool dirty_ = true;
+    bool redrawAll_ = true;  // something besides new plots changed since the last replot
 };
 
 }  // namespace

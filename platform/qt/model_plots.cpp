@@ -59,22 +59,28 @@ ModelPlots::ModelPlots(QCPAxis* keyAxis, QCPAxis* valueAxis,
     setAntialiased(false);
 }
 
-void ModelPlots::draw(QCPPainter* painter) {
-    const ui::Graph* graph = graph_();
+bool ModelPlots::currentMapping(Mapping* map) const {
     QCPAxis* keyAxis = mKeyAxis.data();
     QCPAxis* valueAxis = mValueAxis.data();
-    if (!graph || !keyAxis || !valueAxis) return;
+    if (!keyAxis || !valueAxis) return false;
     const QCPRange keys = keyAxis->range();
     const QCPRange values = valueAxis->range();
-    if (keys.size() <= 0 || values.size() <= 0) return;
+    if (keys.size() <= 0 || values.size() <= 0) return false;
+    map->keyLower = keys.lower;
+    map->keyPixel0 = keyAxis->coordToPixel(keys.lower);
+    map->keyScale = (keyAxis->coordToPixel(keys.upper) - map->keyPixel0) / keys.size();
+    map->valueLower = values.lower;
+    map->valuePixel0 = valueAxis->coordToPixel(values.lower);
+    map->valueScale = (valueAxis->coordToPixel(values.upper) - map->valuePixel0) / values.size();
+    map->clip = clipRect();
+    return true;
+}
+
+void ModelPlots::draw(QCPPainter* painter) {
+    drawn_ = false;
+    const ui::Graph* graph = graph_();
     Mapping map;
-    map.keyLower = keys.lower;
-    map.keyPixel0 = keyAxis->coordToPixel(keys.lower);
-    map.keyScale = (keyAxis->coordToPixel(keys.upper) - map.keyPixel0) / keys.size();
-    map.valueLower = values.lower;
-    map.valuePixel0 = valueAxis->coordToPixel(values.lower);
-    map.valueScale = (valueAxis->coordToPixel(values.upper) - map.valuePixel0) / values.size();
-    map.clip = clipRect();
+    if (!graph || !currentMapping(&map)) return;
 
     applyDefaultAntialiasingHint(painter);
     syncCaches(*graph);
@@ -84,15 +90,67 @@ void ModelPlots::draw(QCPPainter* painter) {
         lastMapping_ = std::make_unique<Mapping>(map);
     }
     openEnds_.clear();
-    for (std::size_t k = 0; k < graph->plots.size(); ++k) {
-        const ui::Plot& plot = graph->plots[k];
-        if (plot.y.empty()) continue;
-        painter->setPen(QPen(toQColor(plot.color), 0));
-        if (plot.isWaveform)
-            drawWaveform(painter, plot, caches_[k], map, joinValue(plot));
-        else
-            drawPairs(painter, plot, map);
+    for (std::size_t k = 0; k < graph->plots.size(); ++k)
+        drawPlot(painter, *graph, k, map, nullptr);
+    drawn_ = true;
+    drawnCount_ = graph->plots.size();
+    drawnRevision_ = graph->revision;
+}
+
+bool ModelPlots::onlyAdded() const {
+    const ui::Graph* graph = graph_();
+    if (!drawn_ || !graph) return false;
+    // Every change of the plots moves the revision on by one: when it moved by as many as
+    // plots were added, nothing else changed.
+    const std::size_t count = graph->plots.size();
+    return count > drawnCount_ && graph->revision - drawnRevision_ == count - drawnCount_;
+}
+
+bool ModelPlots::drawAdded(QCPPainter* painter, QRect* touched) {
+    const ui::Graph* graph = graph_();
+    Mapping map;
+    if (!onlyAdded() || !currentMapping(&map) || !lastMapping_ || !(*lastMapping_ == map))
+        return false;
+    const std::size_t count = graph->plots.size();
+    syncCaches(*graph);
+    // As the layer draws its plottables: clipped to the axis rect, with the plots' hint.
+    painter->setClipRect(clipRect().translated(0, -1));
+    applyDefaultAntialiasingHint(painter);
+    QRectF columns;
+    for (std::size_t k = drawnCount_; k < count; ++k) drawPlot(painter, *graph, k, map, &columns);
+    drawnCount_ = count;
+    drawnRevision_ = graph->revision;
+    // Lines reach a pixel beyond their ends; discs of points reach a few.
+    constexpr int kReach = 5;
+    *touched =
+        columns.isNull()
+            ? QRect()
+            : QRect(int(std::floor(columns.left())) - kReach, map.clip.top() - 1,
+                    int(std::ceil(columns.width())) + 2 * kReach + 1, map.clip.height() + 2) &
+                  map.clip.adjusted(0, -1, 0, 1);
+    return true;
+}
+
+void ModelPlots::drawPlot(QCPPainter* painter, const ui::Graph& graph, std::size_t k,
+                          const Mapping& map, QRectF* touched) {
+    const ui::Plot& plot = graph.plots[k];
+    if (plot.y.empty()) return;
+    painter->setPen(QPen(toQColor(plot.color), 0));
+    if (plot.isWaveform)
+        drawWaveform(painter, plot, caches_[k], map, joinValue(plot));
+    else
+        drawPairs(painter, plot, map);
+    if (!touched) return;
+    double from, to;
+    if (plot.isWaveform) {
+        // From the sample it may be joined to, to its last.
+        from = map.x(plot.initialX - plot.xIncrement);
+        to = map.x(plot.initialX + plot.xIncrement * double(plot.y.size() - 1));
+    } else {
+        from = to = map.x(plot.x.empty() ? 0.0 : plot.x[0]);
+        for (double x : plot.x) from = std::min(from, map.x(x)), to = std::max(to, map.x(x));
     }
+    *touched |= QRectF(std::min(from, to), 0.0, std::abs(to - from) + 1.0, 1.0);
 }
 
 void ModelPlots::syncCaches(const ui::Graph& graph) const {

@@ -6,7 +6,8 @@
 // that continues another one of its colour (it starts one sample after the other ends, as
 // the stretches of a sweep do) is joined to it, so a step between them keeps its edge. Each
 // plot's envelope is kept while the axes and the size stay, and its samples are summarised
-// in blocks, so a repaint during a sweep computes only the new plots' envelopes.
+// in blocks, so a repaint during a sweep computes only the new plots' envelopes; plots added
+// since the last drawing can be drawn alone over it, when nothing else changed.
 
 #include <qcustomplot.h>
 
@@ -29,6 +30,14 @@ class ModelPlots final : public QCPAbstractPlottable {
     QCPRange getValueRange(bool& foundRange, QCP::SignDomain domain,
                            const QCPRange& inKeyRange) const override;
 
+    // Draws the plots added since the last drawing over it, with the painter of the paint
+    // buffer that holds that drawing, when only plots were added and the axes and size are the
+    // same. Returns false, drawing nothing, when the graph must be drawn anew; `touched` gets
+    // the pixels drawn over.
+    bool drawAdded(QCPPainter* painter, QRect* touched);
+    // Whether plots were added since the last drawing, and nothing else changed in them.
+    bool onlyAdded() const;
+
     // Samples per pixel above which a waveform is drawn as min/max lines.
     static constexpr double kEnvelopeThreshold = 2.0;
     // Pixels per sample from which each sample is marked with a small square.
@@ -50,6 +59,12 @@ class ModelPlots final : public QCPAbstractPlottable {
     const double* joinValue(const ui::Plot& plot);
     // One cache per plot of the graph, in the same order; new plots are summarised.
     void syncCaches(const ui::Graph& graph) const;
+    // The axes' mapping now; false when an axis is gone or spans nothing.
+    bool currentMapping(Mapping* map) const;
+    // Draws plot k of the graph, continuing the waveforms drawn before it; widens `touched` by
+    // the columns it covers.
+    void drawPlot(QCPPainter* painter, const ui::Graph& graph, std::size_t k, const Mapping& map,
+                  QRectF* touched);
     void drawWaveform(QCPPainter* painter, const ui::Plot& plot, PlotCache& cache,
                       const Mapping& map, const double* join);
     // The plot's min/max line per pixel column, into its cache.
@@ -66,6 +81,10 @@ class ModelPlots final : public QCPAbstractPlottable {
     QPolygonF polyline_;
     std::vector<OpenEnd> openEnds_;
     double joined_ = 0.0;
+    // What the last drawing holds: the graph's first `drawnCount_` plots at `drawnRevision_`.
+    bool drawn_ = false;
+    std::size_t drawnCount_ = 0;
+    unsigned long drawnRevision_ = 0;
 };
 
 }  // namespace trelvanix::qt

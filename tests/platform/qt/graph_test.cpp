@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
+#include <QScreen>
 #include <QtTest/QTest>
 #include <cmath>
 #include <vector>
@@ -98,19 +99,40 @@ TEST(QtGraph, SampleSummaryGivesTheExtremesOfAPlainPass) {
 
 // A sweep drawn stretch by stretch, each repaint reusing the envelopes drawn before, gives
 // the picture of the same sweep drawn at once; and so after the axes change.
+// Repainted stretch by stretch, a sweep is drawn a stretch at a time beneath the axes; the
+// picture is the one drawn at once: channels crossing and sharing a colour, traces beyond the
+// axes over the frame and ticks, few samples per pixel, XY points.
 TEST(QtGraph, EnvelopesKeptBetweenRepaintsDrawTheSamePicture) {
     auto drawSweep = [](Session& s, bool repaintEachStretch) {
         std::vector<double> y(5000);
         for (int stretch = 0; stretch < 8; ++stretch) {
-            for (int channel = 0; channel < 2; ++channel) {
+            for (int channel = 0; channel < 3; ++channel) {
                 for (std::size_t i = 0; i < y.size(); ++i)
                     y[i] = channel * 2 - 1 + std::sin(0.003 * double(stretch * 5000 + i)) +
-                           (i % 7 == 0 ? 0.5 : 0.0) + (stretch == 3 && i == 0 ? 3.0 : 0.0);
+                           (i % 7 == 0 ? 0.5 : 0.0) + (stretch == 3 && i == 0 ? 3.0 : 0.0) +
+                           (stretch == 5 && i > 2500 ? 4.5 - channel * 6.0 : 0.0);
                 PlotWaveform(s.panel, kGraph, y.data(), int(y.size()), 1.0, 0.0, stretch * 1.0,
-                             1.0 / 5000, channel == 0 ? VAL_YELLOW : VAL_GREEN);
+                             1.0 / 5000, channel == 1 ? VAL_GREEN : VAL_YELLOW);
             }
-            if (repaintEachStretch) s.frontEnd->flush();
+            if (stretch == 6) {
+                PlotWaveform(s.panel, kGraph, y.data(), 10, 1.0, -1.0, 6.2, 0.12, VAL_RED);
+                const double x[] = {6.5, 6.7, 7.1, 7.3}, points[] = {0.5, -2.0, 1.0, 5.2};
+                PlotXY(s.panel, kGraph, x, points, 4, VAL_BLUE);
+            }
+            if (repaintEachStretch) {
+                s.frontEnd->flush();
+                QCoreApplication::processEvents();  // the window repaints what changed
+            }
         }
+    };
+    // What the window shows of the graph (its backing store, which only the repainted parts
+    // update).
+    auto shown = [](Session& s) {
+        QWidget* graph = s.widget(kGraph);
+        const QPixmap screen = graph->screen()->grabWindow(graph->window()->winId());
+        return screen.copy(QRect(graph->mapTo(graph->window(), QPoint(0, 0)), graph->size()))
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
     };
     auto picture = [](Session& s) {
         s.frontEnd->flush();
@@ -120,7 +142,11 @@ TEST(QtGraph, EnvelopesKeptBetweenRepaintsDrawTheSamePicture) {
     {
         Session s;
         drawSweep(s, true);
+        EXPECT_EQ(plotOf(s)->layer("axes")->mode(), QCPLayer::lmBuffered);
+        const QImage onScreen = shown(s);
         stepByStep = picture(s);
+        const QRect area = plotOf(s)->axisRect()->rect();
+        EXPECT_EQ(onScreen.copy(area), stepByStep.convertToFormat(QImage::Format_RGB32).copy(area));
         SetAxisScalingMode(s.panel, kGraph, VAL_LEFT_YAXIS, VAL_MANUAL, -3.0, 4.0);
         stepByStepRescaled = picture(s);
     }
