@@ -104,7 +104,11 @@ void PanelWindow::syncControl(int control) {
     const ui::Control* c = context_.control(control);
     if (!v || !c) return;
     v->sync(*c);
-    layOutControls();
+    // Only the graph that takes the extra room moves the others.
+    if (control == growing_)
+        layOutControls();
+    else
+        placeControl(control, *v);
 }
 
 void PanelWindow::plotsChanged(int control) {
@@ -173,16 +177,17 @@ void PanelWindow::chooseLabelSides() {
 }
 
 void PanelWindow::layOutControls() {
+    for (auto& [id, view] : views_) placeControl(id, *view);
+}
+
+void PanelWindow::placeControl(int control, ControlView& view) {
+    const ui::Control* c = context_.control(control);
+    if (!c) return;
     const ui::Control* growing = growing_ ? context_.control(growing_) : nullptr;
     const int dx = canvas_->width() - design_.width;
     const int dy = canvas_->height() - design_.height;
-    for (auto& [id, view] : views_) {
-        const ui::Control* c = context_.control(id);
-        if (!c) continue;
-        const QRect rect =
-            toQRect(growing ? anchoredRect(c->rect, growing->rect, dx, dy) : c->rect);
-        if (view->body()->geometry() != rect) view->place(rect);
-    }
+    const QRect rect = toQRect(growing ? anchoredRect(c->rect, growing->rect, dx, dy) : c->rect);
+    if (view.body()->geometry() != rect) view.place(rect);
 }
 
 }  // namespace trelvanix::qt

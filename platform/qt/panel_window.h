@@ -36,6 +36,8 @@ class PanelWindow final : public QWidget {
   private:
     void canvasResized();
     void layOutControls();
+    // Puts one control where the panel's size puts it.
+    void placeControl(int control, ControlView& view);
     void chooseLabelSides();
 
     PanelContext context_;

@@ -56,6 +56,8 @@ int setValue(int panel, int control, const Value& value) {
     int status = 0;
     Control* c = findControl(panel, control, &status);
     if (!c) return status;
+    const Value before = c->value;
+    const int indexBefore = c->index;
     switch (c->kind) {
         case ControlKind::TextBox:
             appendText(*c, textOf(value));
@@ -81,6 +83,11 @@ int setValue(int panel, int control, const Value& value) {
         default:
             c->value = coerce(*c, value);
     }
+    // An indicator shows what the model holds and nothing else: set to the value it has (a
+    // readout each stretch), it has nothing new to show.
+    if (c->indicator && c->kind != ControlKind::TextBox && c->value == before &&
+        c->index == indexBefore)
+        return UIE_NoError;
     model().controlChanged(panel, control);
     return UIE_NoError;
 }

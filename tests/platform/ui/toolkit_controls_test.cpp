@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/ui/front_end.h"
+#include "platform/ui/model.h"
 #include "platform/ui/toolkit.h"
 #include "tests/platform/ui/test_panels.h"
 
@@ -187,4 +189,35 @@ TEST_F(ToolkitControls, AttributesReadBackWhatWasSetAndRefuseWhatTheyCannotHold)
     EXPECT_EQ(SetCtrlAttribute(panel, kGraph, ATTR_NUM_PLOTS, 3), UIE_BadAttribute);
     EXPECT_EQ(SetCtrlAttribute(panel, kButton, ATTR_CONSTANT_NAME, "X"), UIE_BadAttribute);
     EXPECT_EQ(SetCtrlAttribute(panel, kTimer, ATTR_INTERVAL, 0.0), UIE_BadAttributeValue);
+}
+
+// A readout the program sets each stretch tells the front end only when it changes; a
+// control the operator types in is shown the program's value again each time.
+TEST_F(ToolkitControls, AnIndicatorSetToItsOwnValueIsNotShownAgain) {
+    struct Counting : trelvanix::ui::FrontEnd {
+        int changes = 0;
+        void controlChanged(int, int) override { ++changes; }
+        void messagePopup(const std::string&, const std::string&) override {}
+        bool confirmPopup(const std::string&, const std::string&) override { return false; }
+        int fileSelectPopup(const trelvanix::ui::FileRequest&, std::string*) override { return 0; }
+        int directorySelectPopup(const trelvanix::ui::DirectoryRequest&, std::string*) override {
+            return 0;
+        }
+        int printPanel(int, std::string*) override { return 0; }
+        int screenshot(int, const std::string&, std::string*) override { return 0; }
+        void waitForInput(double) override {}
+    } counting;
+    auto& model = trelvanix::ui::Model::instance();
+    model.setFrontEnd(&counting);
+    SetCtrlVal(panel, kNumber, 2.0);
+    SetCtrlVal(panel, kNumber, 2.0);
+    EXPECT_EQ(counting.changes, 2);
+    model.control(panel, kNumber)->indicator = true;
+    counting.changes = 0;
+    SetCtrlVal(panel, kNumber, 2.0);
+    EXPECT_EQ(counting.changes, 0);
+    SetCtrlVal(panel, kNumber, 3.0);
+    SetCtrlVal(panel, kNumber, 3.0);
+    EXPECT_EQ(counting.changes, 1);
+    model.setFrontEnd(nullptr);
 }
