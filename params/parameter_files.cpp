@@ -199,7 +199,8 @@ void SaveParameters() {
     const std::string text = FormatParameters(CurrentParameters());
     const int file = OpenFile(path.c_str(), VAL_WRITE_ONLY, VAL_TRUNCATE, VAL_ASCII);
     if (file < 0) {
-        MessagePopup("Error!", kOpenError);
+        // A failed open's error names the file and why it could not be opened.
+        MessagePopup("Error!", (std::string(kOpenError) + " " + lastFileError()).c_str());
         return;
     }
     const bool written = WriteFile(file, text.data(), static_cast<int>(text.size())) >= 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <vector>
 
 #include "platform/clock/clock.h"
@@ -267,11 +268,33 @@ void forgetDataFiles() {
 using namespace trelvanix::recording;
 namespace vnx = trelvanix::vnx;
 
+namespace {
+
+// Finalises the open files of `slots` and tells listeners of those finalised; a file that
+// cannot be finalised is reported instead.
+void finaliseAndPublish(std::initializer_list<Slot> slots) {
+    trelvanix::events::Event finished{trelvanix::events::Kind::RecordingFinished};
+    for (Slot slot : slots) {
+        const std::string path = dataFile(slot).path;
+        const std::vector<int> inputs = dataFile(slot).physical;
+        if (handleOf(slot) <= 0) continue;
+        if (finaliseAndClose(slot) < 0) {
+            ErrorPrintf("Closing %s failed: %s", path.c_str(), lastFileError().c_str());
+        } else {
+            finished.paths.push_back(path);
+            finished.inputs.push_back(inputs);
+        }
+    }
+    if (!finished.paths.empty()) trelvanix::events::Publish(finished);
+}
+
+}  // namespace
+
 int open_this_file(const char* name, int kind) {
     const Slot slot = kind == 2 ? kSecondFile : kFirstFile;
-    // A file still open in the slot is finalised, never left with a header that miscounts.
-    if (finaliseAndClose(slot) < 0)
-        ErrorPrintf("Closing %s failed: %s", dataFile(slot).path.c_str(), lastFileError().c_str());
+    // A file still open in the slot is finalised, never left with a header that miscounts,
+    // and its listeners hear of it as of any finished recording.
+    finaliseAndPublish({slot});
     std::vector<int> physical, positions;
     channelsOfKind(kind, &physical, &positions);
     const vnx::HeaderContent content = headerFor(physical);
@@ -312,17 +335,5 @@ void close_this_file() {
     Real_time = 0.0;
     // A period rarely ends on its planned sample count (stretches do not divide it, a stretch
     // may hold less than its nominal length): the header says what the file really holds.
-    trelvanix::events::Event finished{trelvanix::events::Kind::RecordingFinished, {}};
-    for (Slot slot : {kFirstFile, kSecondFile}) {
-        const std::string path = dataFile(slot).path;
-        const std::vector<int> inputs = dataFile(slot).physical;
-        if (handleOf(slot) <= 0) continue;
-        if (finaliseAndClose(slot) < 0) {
-            ErrorPrintf("Closing %s failed: %s", path.c_str(), lastFileError().c_str());
-        } else {
-            finished.paths.push_back(path);
-            finished.inputs.push_back(inputs);
-        }
-    }
-    if (!finished.paths.empty()) trelvanix::events::Publish(finished);
+    finaliseAndPublish({kFirstFile, kSecondFile});
 }

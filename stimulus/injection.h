@@ -27,7 +27,7 @@ void In_WF();
 // Waits, without spinning, for the stimulus to end or the operator to act, until it has ended.
 void Post_WF();
 // Ends the stimulus: output task cleared, the output that played (and the panel's) at 0 V,
-// output lamp off, Start enabled.
+// output lamp off, Start enabled and Stop dimmed.
 void Stop_inject();
 // Writes the stimulus description into the main panel's comment box, setting the operator's
 // comment aside until the stimulus ends.

@@ -69,17 +69,45 @@ void publishStimulusEnded() {
     trelvanix::events::Publish(ended);
 }
 
-// Nothing starts: Start is enabled again and a running protocol ends.
+// "The stimulus", or "The stimulus of protocol step 2 of 5".
+std::string stimulusNamed() {
+    if (playedStep.step <= 0) return "The stimulus";
+    return "The stimulus of protocol step " + std::to_string(playedStep.step) + " of " +
+           std::to_string(playedStep.steps);
+}
+
+constexpr const char* kStepStaysToDo = "\nThe protocol has stopped; Run plays this step next.";
+
+// A protocol step that did not play stays the step to do: the next Run plays it.
+void keepStepToDo() {
+    if (playedStep.step <= 0) return;
+    Line = playedStep.step - 1;
+    SetCtrlVal(InjectHandle, INJECT_STEP, Line);
+}
+
+// Nothing starts: Start is enabled again and a running protocol ends, its step still to do.
 void startNothing() {
+    keepStepToDo();
     Protocol = 0;
     Injection = 0;
     setStartDimmed(0);
     publishStimulusEnded();
 }
 
-// The volts of the stimulus, or a refusal shown to the operator when they leave the range the
-// outputs can give (the driver would refuse them only once the output was meant to start).
-bool prepareVolts() {
+// A stimulus refused before it plays starts nothing; the operator is told why and, for a
+// protocol step, which step it was.
+void refuseStart(const std::string& reason) {
+    startNothing();
+    std::string message = reason;
+    if (playedStep.step > 0)
+        message = stimulusNamed() + " was not played.\n" + reason + kStepStaysToDo;
+    MessagePopup("Error!", message.c_str());
+}
+
+// The volts of the stimulus; false, with the reason in *refusal, when they cannot be held or
+// leave the range the outputs can give (the driver would refuse them only once the output was
+// meant to start).
+bool prepareVolts(std::string* refusal) {
     PreparedStimulus& p = prepared();
     // Nothing plays now: the last stimulus's volts go before the new ones are made.
     std::vector<double>().swap(p.volts);
@@ -90,7 +118,7 @@ bool prepareVolts() {
         std::snprintf(message, sizeof message,
                       "Not enough memory to play a stimulus of %d values (%.0f MB).", Num_wf_points,
                       Num_wf_points * sizeof(double) / 1e6);
-        MessagePopup("Error!", message);
+        *refusal = message;
         return false;
     }
     p.rate = Samples_per_sec_in_wfm;
@@ -109,7 +137,7 @@ bool prepareVolts() {
                   "output range of -10 V to +10 V.\nLower its amplitude or raise the units per "
                   "volt.",
                   peak, Conversion);
-    MessagePopup("Error!", message);
+    *refusal = message;
     return false;
 }
 
@@ -171,23 +199,16 @@ void stopOutputsAtExit() {
     [[maybe_unused]] static const bool registered = std::atexit(zeroOutputsAtExit) == 0;
 }
 
-// "The stimulus", or "The stimulus of protocol step 2 of 5".
-std::string stimulusNamed() {
-    if (playedStep.step <= 0) return "The stimulus";
-    return "The stimulus of protocol step " + std::to_string(playedStep.step) + " of " +
-           std::to_string(playedStep.steps);
-}
-
 // A stimulus that failed ends as the operator's stop would: its output to 0 V and a running
 // protocol ended, the failed step still to do (the step number shows the last one that
 // played, and the next Run plays this one). The operator is told what failed and why.
 void endFailedStimulus(const std::string& what, const std::string& reason) {
     const std::string named = stimulusNamed();
-    if (playedStep.step > 0) Line = playedStep.step - 1;
+    keepStepToDo();
     Protocol = 0;
     Stop_inject();
     std::string message = named + " " + what + "\n" + reason;
-    if (playedStep.step > 0) message += "\nThe protocol has stopped; Run plays this step next.";
+    if (playedStep.step > 0) message += kStepStaysToDo;
     MessagePopup("Error!", message.c_str());
 }
 
@@ -252,10 +273,9 @@ void startInjection() {
     // Data already being saved would not be written while the restart is pending.
     if (Save_inject == 1 && Save_status == 1) {
         Save_inject = 0;
-        startNothing();
-        MessagePopup("Error!",
-                     "A stimulus cannot be recorded while data are being saved.\nEnd the saving "
-                     "first, or untick \"Record while stimulating\".");
+        refuseStart(
+            "A stimulus cannot be recorded while data are being saved.\nEnd the saving first, or "
+            "untick \"Record while stimulating\".");
         return;
     }
     RecordAndStimulate();
@@ -281,14 +301,15 @@ void RecordAndStimulate() {
 }
 
 int Pre_WF() {
-    if (InitializeGlobals() < 0) {
-        startNothing();
+    std::string refusal;
+    if (InitializeGlobals(&refusal) < 0) {
+        refuseStart(refusal);
         return -1;
     }
     Injection = 1;
     GetCtrlVal(InjectHandle, INJECT_CONVERSION, &Conversion);
-    if (!prepareVolts()) {
-        startNothing();
+    if (!prepareVolts(&refusal)) {
+        refuseStart(refusal);
         return -1;
     }
     if (Save_status == 0 && Save_inject == 1) armRecording();
@@ -335,6 +356,8 @@ void Stop_inject() {
     if (Channel_name[0] != '\0' && std::atoi(Channel_name) != shown)
         zeroOutputOrWarn(std::atoi(Channel_name));
     setStartDimmed(0);
+    // Nothing plays now: Stop is dimmed until the next output starts.
+    SetCtrlAttribute(InjectHandle, INJECT_STOP, ATTR_DIMMED, 1);
     trelvanix::RestoreOperatorComment();
     publishStimulusEnded();
 }

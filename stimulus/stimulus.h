@@ -45,9 +45,10 @@ StimulusParameters CurrentStimulusParameters();
 // returns the stimulus length in ms without pre-time and post-time; 0.0 with no kind chosen.
 double Get_wf_pars();
 // Assembles WF_buffer from the panels and draws the preview on INJECT_GRAPH. A refused
-// assembly (its reason shown to the operator) keeps the previous buffer. Returns 0 when a
-// stimulus was built, -1 when refused.
-int InitializeGlobals();
+// assembly keeps the previous buffer, and its reason is shown to the operator (or, given
+// `refusal`, put there for the caller to show). Returns 0 when a stimulus was built, -1 when
+// refused.
+int InitializeGlobals(std::string* refusal = nullptr);
 // Loads the seven sub-panels on first use; 0, or -1 when one could not be loaded.
 int LoadStimulusSubPanels();
 // Writes the parameters into the injection panel and the current kind's sub-panel.

@@ -213,7 +213,7 @@ double Get_wf_pars() {
     return StimulusLength(p, LoadFile != 0);
 }
 
-int InitializeGlobals() {
+int InitializeGlobals(std::string* refusal) {
     Get_wf_pars();
     GetCtrlVal(InjectHandle, INJECT_PRE_TIME, &Pre_time);
     GetCtrlVal(InjectHandle, INJECT_POST_TIME, &Post_time);
@@ -233,7 +233,10 @@ int InitializeGlobals() {
     if (Waveform == kNoise) sources.noiseSeed = NextNoiseSeed();
     AssembledStimulus built = AssembleStimulus(CurrentStimulusParameters(), sources);
     if (built.outcome == AssembledStimulus::Outcome::Refused) {
-        MessagePopup(built.errorTitle.c_str(), built.errorText.c_str());
+        if (refusal)
+            *refusal = built.errorText;
+        else
+            MessagePopup(built.errorTitle.c_str(), built.errorText.c_str());
         return -1;
     }
 

@@ -130,13 +130,19 @@ TEST_F(ParameterFiles, FilesGetTheirExtensionAndTheLastOnesAreOfferedInTheFileMe
     EXPECT_EQ(printed(), "");
 }
 
-TEST_F(ParameterFiles, LoadingStopsAcquisitionEvenWhenTheFileCannotBeOpened) {
+// A file that cannot be opened is named with the reason, when saving as when loading (which
+// stops acquisition all the same).
+TEST_F(ParameterFiles, AFileThatCannotBeOpenedIsNamedWithTheReason) {
     Acquiring = 1;
     load((folder / "missing.par").string());
     EXPECT_EQ(Acquiring, 0);
     EXPECT_THAT(printed(),
                 HasSubstr("popup \"Error!\" \"Error opening the parameter file " +
                           (folder / "missing.par").string() + ": No such file or directory\""));
+    save("no_folder/cell.par");
+    EXPECT_THAT(printed(), HasSubstr("popup \"Error!\" \"Error opening the parameter file " +
+                                     (folder / "no_folder/cell.par").string() +
+                                     ": No such file or directory\""));
 }
 
 TEST_F(ParameterFiles, ADamagedFileChangesNothingAndSaysWhere) {

@@ -1,5 +1,5 @@
-// Recorded protocol steps that cannot be played or recorded: the protocol ends with the step
-// still to do, the operator is told which step and why, and nothing plays unasked afterwards.
+// Protocol steps that cannot be played or recorded: the protocol ends with the step still to
+// do, the operator is told which step and why, and nothing plays unasked afterwards.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -20,6 +20,7 @@
 using namespace trelvanix;
 using namespace trelvanix::callbacks;
 using ::testing::HasSubstr;
+using trelvanix::testing::textOf;
 
 namespace {
 
@@ -101,6 +102,32 @@ TEST_F(FailedSteps, AStepWhoseFileCannotBeCreatedIsNotPlayed) {
     expectNothingPlaysUnasked();
     ui::installFileSystem(nullptr);
     ui::setErrorOutputListener(nullptr);
+}
+
+// A step refused before it plays (its volts beyond the output range), the last one too, ends
+// the protocol as a driver's refusal does: the step stays to do, named with the reason, and
+// the next Run plays it once it can be played.
+TEST_F(FailedSteps, AStepRefusedBeforeItPlaysStaysToDo) {
+    chooseKind(kPulse);
+    loadProtocol(writeFile("amp.prt", "1 PULSE_MV1 DOUBLE 3 \n20 40 600"));  // 1, 2 and 30 V
+    SetCtrlVal(ProtocolHandle, PROTOCOL_PAUSE, 0.5);
+    ASSERT_EQ(popups(), "");
+    useScript("press PANEL ACQUIRE\nwait 0.3\npress PROTOCOL RUN\nwait 5\npress PANEL STOP\n");
+    runFor(6.0);
+    const std::string shown = popups();
+    EXPECT_THAT(shown, HasSubstr("popup \"Error!\" \"The stimulus of protocol step 3 of 3 was "
+                                 "not played.\\nThe stimulus would reach 30.000 V at the output"));
+    EXPECT_THAT(shown, HasSubstr("\\nThe protocol has stopped; Run plays this step next.\"\n"));
+    EXPECT_EQ(intOf(InjectHandle, INJECT_STEP), 2);
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_STATE), "stopped before step 3 of 3");
+
+    // The protocol has not finished, so Run asks nothing and plays the step.
+    SetCtrlVal(InjectHandle, INJECT_CONVERSION, 100.0);
+    useScript("press PANEL ACQUIRE\nwait 0.3\npress PROTOCOL RUN\nwait 3\npress PANEL STOP\n");
+    runFor(4.0);
+    EXPECT_EQ(popups(), "");
+    EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_STATE), "finished, 3 of 3");
+    EXPECT_EQ(endStatus().value_or(0), 0);
 }
 
 }  // namespace

@@ -155,6 +155,7 @@ TEST_F(ProtocolRunner, TheRunShowsItsProgressGivesTheValueBackAndAsksBeforeRunni
     EXPECT_EQ(Line, 2);
     EXPECT_EQ(textOf(ProtocolHandle, PROTOCOL_STATE), "finished, 2 of 2");
     EXPECT_EQ(doubleOf(Handle[kPulse], PULSE_MS1), 100.0);
+    EXPECT_TRUE(dimmed(InjectHandle, INJECT_STOP)) << "nothing plays to stop";
 
     // Run again asks first: no changes nothing, yes starts again from step 1.
     useScript("answer confirm no\n");

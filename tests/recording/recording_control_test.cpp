@@ -11,6 +11,7 @@
 #include "recording/data_file.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/program_events.h"
 #include "state/shared_state.h"
 #include "tests/platform/ui/failing_file_system.h"
 #include "tests/recording/recording_fixture.h"
@@ -189,15 +190,24 @@ TEST_F(Recording, DateAndTimeOfAFileStartedAtMidnightBelongTogether) {
 }
 
 // A file created in the slot of one still open (interval saving started over a recorded
-// stimulus's file) finalises that one first: its header counts what it holds.
+// stimulus's file) finalises that one first: its header counts what it holds, and listeners
+// hear of it as of any finished recording.
 TEST_F(Recording, AFileStillOpenWhereAnotherIsCreatedIsFinalisedFirst) {
+    std::vector<std::string> finished;
+    const int listening = events::Subscribe([&](const events::Event& event) {
+        if (event.kind == events::Kind::RecordingFinished)
+            finished.insert(finished.end(), event.paths.begin(), event.paths.end());
+    });
     acquire({0});
     Saving_interval = 1.2;  // the header plans 1.2 s
     ASSERT_EQ(open_this_file("stimulus.vnx", 0), 0);
     saveStretch();  // fills the stretch; nothing is saving
     ASSERT_GT(recording::writeStretch(recording::kFirstFile), 0);
     ASSERT_EQ(open_this_file("interval.vnx", 0), 0);
+    EXPECT_EQ(finished, std::vector<std::string>{"stimulus.vnx"});
     close_this_file();
+    events::Unsubscribe(listening);
+    EXPECT_EQ(finished, (std::vector<std::string>{"stimulus.vnx", "interval.vnx"}));
     const vnx::FileInfo info = header(folder / "stimulus.vnx");
     EXPECT_GT(info.samples, 0);
     EXPECT_EQ(info.declaredSamples, info.samples);
