@@ -137,17 +137,11 @@ int32 StartRun(AcquisitionRun& run) {
 std::string EndRun(AcquisitionRun& run, int32 status) {
     const std::string failure = status < 0 ? ReportDriverError(status) : std::string();
     // The driver keeps one task of this name: a task left behind would refuse every later run.
-    if (AI_Task != nullptr) {
-        const int32 stopped = NoteDriverCall("DAQmxStopTask", DAQmxStopTask(AI_Task));
-        if (stopped < 0) ReportDriverError(stopped);
-        const int32 cleared = NoteDriverCall("DAQmxClearTask", DAQmxClearTask(AI_Task));
-        if (cleared < 0) {
-            ReportDriverError(cleared);
-            ErrorPrintf(
-                "The acquisition task could not be released; the next Acquire clears it "
-                "before starting.");
-            leftoverTask = AI_Task;
-        }
+    if (AI_Task != nullptr && ReleaseTask(AI_Task) < 0) {
+        ErrorPrintf(
+            "The acquisition task could not be released; the next Acquire clears it before "
+            "starting.");
+        leftoverTask = AI_Task;
     }
     AcquisitionStages().runEnd();
     const bool started = run.started;

@@ -38,11 +38,8 @@ void reportDriverError(int32 status) {
 // Stops and clears an output task, reporting each refusal. Returns the clear's status: a task
 // the driver would not clear still holds its name and its output.
 int32 releaseTask(TaskHandle task, const char* name) {
-    const int32 stopped = NoteDriverCall("DAQmxStopTask", DAQmxStopTask(task));
-    if (stopped < 0) reportDriverError(stopped);
-    const int32 cleared = NoteDriverCall("DAQmxClearTask", DAQmxClearTask(task));
+    const int32 cleared = trelvanix::daq::ReleaseTask(task, &lastError());
     if (cleared < 0) {
-        reportDriverError(cleared);
         ErrorPrintf(
             "The output task \"%s\" could not be released; it is cleared again before "
             "its next use and at exit.",

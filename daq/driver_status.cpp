@@ -29,6 +29,18 @@ std::string DriverErrorText(int32 status) {
            " (the driver gave no description of the error).";
 }
 
+int32 ReleaseTask(TaskHandle task, std::string* report) {
+    const auto reported = [&](const char* operation, int32 status) {
+        if (NoteDriverCall(operation, status) < 0) {
+            std::string text = ReportDriverError(status);
+            if (report) *report = std::move(text);
+        }
+        return status;
+    };
+    reported("DAQmxStopTask", DAQmxStopTask(task));
+    return reported("DAQmxClearTask", DAQmxClearTask(task));
+}
+
 std::string DriverAdvice(int32 status) {
     using namespace trelvanix::driver;
     switch (status) {

@@ -17,6 +17,9 @@ std::string DriverErrorText(int32 status);
 // Writes DriverErrorText to the error output and returns it; for the statuses an operator
 // meets on a bench, a line of advice follows it there.
 std::string ReportDriverError(int32 status);
+// Stops and clears `task`, reporting each refusal (the last report also in *report, when
+// given). Returns the clear's status: a task the driver would not clear still holds its name.
+int32 ReleaseTask(TaskHandle task, std::string* report = nullptr);
 // That line of advice ("Advice: ..."), or an empty text for other statuses.
 std::string DriverAdvice(int32 status);
 

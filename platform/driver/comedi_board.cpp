@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/driver/driver_errors.h"
@@ -11,25 +10,12 @@
 namespace trelvanix::driver {
 
 using namespace comedi_library;
+using namespace task_checks;
 
 namespace {
 
 constexpr const char* kDevice = "Dev1";
 constexpr double kLateSamplesAllowance = 0.25;  // seconds
-
-std::string number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
-Outcome invalidValue(std::string cause) {
-    return Outcome::failure(kErrorInvalidAttributeValue, std::move(cause));
-}
-
-std::string quoted(const std::string& name) {
-    return "task \"" + name + "\"";
-}
 
 unsigned int analogReference(TerminalConfig config) {
     switch (config) {
@@ -89,20 +75,8 @@ ComediBoard::~ComediBoard() {
     for (auto& [id, task] : tasks_) stopTask(task);
 }
 
-Outcome ComediBoard::findTask(TaskId id, Task** task) {
-    const auto found = tasks_.find(id);
-    if (found == tasks_.end())
-        return Outcome::failure(kErrorInvalidTask,
-                                "task " + std::to_string(id) + " is invalid or has been cleared");
-    *task = &found->second;
-    return Outcome::success();
-}
-
 Outcome ComediBoard::inputRanges(std::string_view device, std::vector<RangePair>* ranges) {
-    if (!sameNameIgnoringCase(device, kDevice))
-        return Outcome::failure(kErrorInvalidDeviceId, "device \"" + std::string(device) +
-                                                           "\" does not exist; the board is \"" +
-                                                           kDevice + "\"");
+    if (Outcome bad = checkDeviceName(device, kDevice); bad.failed()) return bad;
     std::vector<ComediRange> found;
     if (Outcome bad = device_->ranges(device_->inputSubdevice(), 0, &found); bad.failed())
         return bad;
@@ -124,12 +98,8 @@ Outcome ComediBoard::addInputChannel(TaskId id, std::string_view physicalChannel
                                      TerminalConfig terminalConfig, double min, double max) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind == Kind::Output)
-        return invalidValue(quoted(task->name) + " already holds output channels");
-    if (task->running) return invalidValue(quoted(task->name) + " is running");
-    if (!(min < max))
-        return invalidValue("minimum " + number(min) + " V is not below maximum " + number(max) +
-                            " V");
+    if (Outcome bad = checkChannelsCanBeAdded(*task, TaskKind::Input); bad.failed()) return bad;
+    if (Outcome bad = checkLimitsOrdered(min, max); bad.failed()) return bad;
     const unsigned int subdevice = device_->inputSubdevice();
     std::vector<int> physical;
     if (Outcome bad = parsePhysicalChannels(physicalChannels, kDevice, "ai",
@@ -142,9 +112,7 @@ Outcome ComediBoard::addInputChannel(TaskId id, std::string_view physicalChannel
         bool twice = false;
         for (const Channel& present : task->channels) twice = twice || int(present.physical) == ch;
         for (const Channel& present : added) twice = twice || int(present.physical) == ch;
-        if (twice)
-            return Outcome::failure(kErrorChanAlreadyInTask,
-                                    name + " is already in " + quoted(task->name));
+        if (twice) return alreadyInTask(name, *task);
         std::vector<ComediRange> ranges;
         if (Outcome bad = device_->ranges(subdevice, ch, &ranges); bad.failed()) return bad;
         const ComediRange* range = chooseRange(ranges, min, max, false);
@@ -156,7 +124,7 @@ Outcome ComediBoard::addInputChannel(TaskId id, std::string_view physicalChannel
                          device_->converter(subdevice, ch, range->index, true)});
     }
     task->channels.insert(task->channels.end(), added.begin(), added.end());
-    task->kind = Kind::Input;
+    task->kind = TaskKind::Input;
     return Outcome::success();
 }
 
@@ -164,12 +132,8 @@ Outcome ComediBoard::addOutputChannel(TaskId id, std::string_view physicalChanne
                                       double max) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind == Kind::Input)
-        return invalidValue(quoted(task->name) + " already holds input channels");
-    if (task->running) return invalidValue(quoted(task->name) + " is running");
-    if (!(min < max))
-        return invalidValue("minimum " + number(min) + " V is not below maximum " + number(max) +
-                            " V");
+    if (Outcome bad = checkChannelsCanBeAdded(*task, TaskKind::Output); bad.failed()) return bad;
+    if (Outcome bad = checkLimitsOrdered(min, max); bad.failed()) return bad;
     if (device_->outputSubdevice() < 0)
         return Outcome::failure(kErrorPhysicalChanDoesNotExist,
                                 "the board has no analog outputs: \"" +
@@ -190,7 +154,7 @@ Outcome ComediBoard::addOutputChannel(TaskId id, std::string_view physicalChanne
                          range->limits, device_->converter(subdevice, ch, range->index, false)});
     }
     task->channels.insert(task->channels.end(), added.begin(), added.end());
-    task->kind = Kind::Output;
+    task->kind = TaskKind::Output;
     task->waveform.clear();
     task->pendingLevels.clear();
     return Outcome::success();
@@ -200,16 +164,9 @@ Outcome ComediBoard::configureSampleClock(TaskId id, std::string_view source, do
                                           ClockEdge activeEdge, std::uint64_t samplesPerChannel) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind == Kind::Empty)
-        return Outcome::failure(kErrorNoChannelsInTask, quoted(task->name) + " has no channels");
-    if (task->running) return invalidValue(quoted(task->name) + " is running");
-    if (!source.empty() && !sameNameIgnoringCase(source, "OnboardClock"))
-        return invalidValue("clock source \"" + std::string(source) +
-                            "\" does not exist; use the onboard clock");
+    if (Outcome bad = checkClockable(*task, source); bad.failed()) return bad;
     if (!(rate > 0.0)) return invalidValue("rate " + number(rate) + " S/s is not above 0");
-    if (samplesPerChannel < 2)
-        return invalidValue("a buffer of " + std::to_string(samplesPerChannel) +
-                            " samples per channel is too small");
+    if (Outcome bad = checkBufferSize(samplesPerChannel); bad.failed()) return bad;
     task->clocked = true;
     task->rate = rate;
     task->bufferSize = samplesPerChannel;
@@ -220,24 +177,19 @@ Outcome ComediBoard::reserve(const Task& task) const {
     for (const auto& [id, other] : tasks_) {
         if (&other == &task || !other.running || other.kind != task.kind) continue;
         // A running command holds its whole subdevice; on-demand writes share the outputs.
-        if (task.kind == Kind::Output && !task.clocked && !other.clocked) continue;
-        const char* resource = task.kind == Kind::Input ? "the analog-input subdevice of Dev1"
-                                                        : "the analog-output subdevice of Dev1";
-        return Outcome::failure(
-            kErrorResourceReserved,
-            std::string("The specified resource is reserved. The operation could not be "
-                        "completed as specified.\nResource: ") +
-                resource + ", reserved by task \"" + other.name + "\"\nTask Name: " + task.name);
+        if (task.kind == TaskKind::Output && !task.clocked && !other.clocked) continue;
+        return reserved(task, other,
+                        task.kind == TaskKind::Input ? "the analog-input subdevice of Dev1"
+                                                     : "the analog-output subdevice of Dev1");
     }
     return Outcome::success();
 }
 
 Outcome ComediBoard::startTask(Task& task) {
     if (task.running) return Outcome::success();
-    if (task.kind == Kind::Empty)
-        return Outcome::failure(kErrorNoChannelsInTask, quoted(task.name) + " has no channels");
+    if (task.kind == TaskKind::Empty) return noChannels(task);
     if (Outcome bad = reserve(task); bad.failed()) return bad;
-    if (task.kind == Kind::Input) return startInput(task);
+    if (task.kind == TaskKind::Input) return startInput(task);
     if (task.clocked) return startOutput(task);
     if (!task.pendingLevels.empty()) {
         if (Outcome bad = setLevels(task, task.pendingLevels); bad.failed()) return bad;
@@ -247,22 +199,13 @@ Outcome ComediBoard::startTask(Task& task) {
     return Outcome::success();
 }
 
-Outcome ComediBoard::start(TaskId id) {
-    Task* task;
-    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    return startTask(*task);
-}
-
 Outcome ComediBoard::startInput(Task& task) {
-    if (!task.clocked)
-        return invalidValue(quoted(task.name) +
-                            " has no sample clock; the board acquires only "
-                            "with one");
+    if (!task.clocked) return noSampleClock(task);
     const unsigned int subdevice = device_->inputSubdevice();
     task.chanlist.clear();
     for (const Channel& channel : task.channels)
         task.chanlist.push_back(packChannel(channel.physical, channel.range, channel.aref));
-    const std::string what = "the input command of " + quoted(task.name);
+    const std::string what = "the input command of " + quotedTask(task.name);
     bool waitsForTrigger = false;
     if (Outcome bad = device_->startCommand(subdevice, task.chanlist, task.rate, false, what,
                                             &waitsForTrigger);
@@ -286,12 +229,12 @@ Outcome ComediBoard::startInput(Task& task) {
 Outcome ComediBoard::startOutput(Task& task) {
     if (task.waveform.empty())
         return Outcome::failure(kErrorGenerationBufferEmpty,
-                                quoted(task.name) + " has no waveform written");
+                                quotedTask(task.name) + " has no waveform written");
     const auto subdevice = static_cast<unsigned int>(device_->outputSubdevice());
     task.chanlist.clear();
     for (const Channel& channel : task.channels)
         task.chanlist.push_back(packChannel(channel.physical, channel.range, kAnalogRefGround));
-    const std::string what = "the output command of " + quoted(task.name);
+    const std::string what = "the output command of " + quotedTask(task.name);
     bool waitsForTrigger = false;
     if (Outcome bad = device_->startCommand(subdevice, task.chanlist, task.rate, true, what,
                                             &waitsForTrigger);
@@ -317,9 +260,9 @@ Outcome ComediBoard::stopTask(Task& task) {
     if (!task.running) return Outcome::success();
     task.running = false;
     const std::string what =
-        (task.kind == Kind::Input ? "the input command of " : "the output command of ") +
-        quoted(task.name);
-    if (task.kind == Kind::Input) {
+        (task.kind == TaskKind::Input ? "the input command of " : "the output command of ") +
+        quotedTask(task.name);
+    if (task.kind == TaskKind::Input) {
         task.acquiredAtStop = task.input->state().acquired;
         task.input.reset();
         return device_->cancel(device_->inputSubdevice(), what);
@@ -354,7 +297,7 @@ Outcome ComediBoard::checkOutputs() {
         const int error = task.output->error();
         const Outcome stopped = stopTask(task);
         const std::string cause =
-            device_->failure("the waveform of " + quoted(task.name) + " stopped", error).cause;
+            device_->failure("the waveform of " + quotedTask(task.name) + " stopped", error).cause;
         return Outcome::failure(
             kErrorGenerationBufferEmpty,
             cause + (stopped.failed() ? "; " + stopped.cause : "; its outputs were set to 0 V"));
@@ -365,9 +308,7 @@ Outcome ComediBoard::checkOutputs() {
 Outcome ComediBoard::acquiredPerChannel(TaskId id, std::uint64_t* total) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind != Kind::Input)
-        return Outcome::failure(kErrorChanTypeMismatch,
-                                quoted(task->name) + " is not an input task");
+    if (task->kind != TaskKind::Input) return notAnInputTask(*task);
     if (Outcome bad = checkOutputs(); bad.failed()) return bad;
     if (!task->running) {
         *total = task->acquiredAtStop;
@@ -382,7 +323,7 @@ Outcome ComediBoard::acquiredPerChannel(TaskId id, std::uint64_t* total) {
 }
 
 Outcome ComediBoard::endOfInput(const Task& task, const InputStream::State& state) const {
-    const std::string what = quoted(task.name) + ": ";
+    const std::string what = quotedTask(task.name) + ": ";
     // A read gives Comedi's error; a stream that merely ended may have one to ask for.
     const int error =
         state.error != 0 ? state.error : device_->streamError(device_->inputSubdevice());
@@ -399,27 +340,15 @@ Outcome ComediBoard::read(TaskId id, const ReadRequest& request, std::int32_t* s
     *samplesRead = 0;
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind != Kind::Input)
-        return task->kind == Kind::Empty
-                   ? Outcome::failure(kErrorNoChannelsInTask,
-                                      quoted(task->name) + " has no channels")
-                   : Outcome::failure(kErrorChanTypeMismatch,
-                                      quoted(task->name) + " is not an input task");
+    if (Outcome bad = checkReadable(*task); bad.failed()) return bad;
     if (Outcome bad = checkOutputs(); bad.failed()) return bad;
     // Reading a task that is not running starts it, as the vendor's driver does.
     if (Outcome bad = startTask(*task); bad.failed()) return bad;
-    if (request.samplesPerChannel < kReadAllAvailable)
-        return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
-                            " samples per channel");
-    if (request.samplesPerChannel > 0 &&
-        std::uint64_t(request.samplesPerChannel) > task->bufferSize)
-        return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
-                            " samples per channel from a buffer of " +
-                            std::to_string(task->bufferSize));
+    if (Outcome bad = checkReadSize(*task, request); bad.failed()) return bad;
     const auto overflow = [&] {
         return Outcome::failure(
             kErrorSamplesNoLongerAvailable,
-            quoted(task->name) + ": the samples requested have been overwritten; more than " +
+            quotedTask(task->name) + ": the samples requested have been overwritten; more than " +
                 std::to_string(task->bufferSize) + " samples per channel waited to be read");
     };
     InputStream::State state = task->input->state();
@@ -427,12 +356,9 @@ Outcome ComediBoard::read(TaskId id, const ReadRequest& request, std::int32_t* s
     const std::uint64_t wanted = request.samplesPerChannel == kReadAllAvailable
                                      ? state.available
                                      : std::uint64_t(request.samplesPerChannel);
-    const std::size_t channels = task->channels.size();
-    if (wanted * channels > request.capacity)
-        return Outcome::failure(kErrorReadBufferTooSmall,
-                                "the read array holds " + std::to_string(request.capacity) +
-                                    " samples but " + std::to_string(wanted * channels) +
-                                    " were requested");
+    if (Outcome bad = checkReadCapacity(wanted, task->channels.size(), request.capacity);
+        bad.failed())
+        return bad;
     if (state.available < wanted) {
         // The wait lasts as long as the missing samples take to come, and one read's worth
         // more (a quarter second at least): a board that stops delivering never holds the
@@ -444,7 +370,7 @@ Outcome ComediBoard::read(TaskId id, const ReadRequest& request, std::int32_t* s
         if (state.overflowed) return overflow();
         if (state.available < wanted) {
             if (state.ended) return endOfInput(*task, state);
-            return device_->failure(quoted(task->name) + ": " + std::to_string(wanted) +
+            return device_->failure(quotedTask(task->name) + ": " + std::to_string(wanted) +
                                         " samples per channel were not all acquired within " +
                                         number(wait) + " s; " + std::to_string(state.available) +
                                         " were there",
@@ -487,25 +413,11 @@ Outcome ComediBoard::write(TaskId id, const WriteRequest& request, std::int32_t*
     *written = 0;
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind != Kind::Output)
-        return task->kind == Kind::Empty
-                   ? Outcome::failure(kErrorNoChannelsInTask,
-                                      quoted(task->name) + " has no channels")
-                   : Outcome::failure(kErrorChanTypeMismatch,
-                                      quoted(task->name) + " is not an output task");
-    if (request.samplesPerChannel < 0)
-        return invalidValue("cannot write " + std::to_string(request.samplesPerChannel) +
-                            " samples per channel");
+    if (Outcome bad = checkWritable(*task, request); bad.failed()) return bad;
     const auto perChannel = static_cast<std::size_t>(request.samplesPerChannel);
     const std::size_t channels = task->channels.size();
-    if (task->clocked && perChannel < 2)
-        return invalidValue("a waveform needs at least 2 samples per channel");
-    if (!task->clocked && perChannel != 1)
-        return invalidValue(quoted(task->name) +
-                            " has no sample clock; write one sample per channel");
     const auto value = [&](std::size_t scan, std::size_t c) {
-        return request.groupByScan ? request.data[scan * channels + c]
-                                   : request.data[c * perChannel + scan];
+        return writtenValue(request, channels, scan, c);
     };
     for (std::size_t j = 0; j < perChannel; ++j)
         for (std::size_t c = 0; c < channels; ++c)
@@ -533,39 +445,6 @@ Outcome ComediBoard::write(TaskId id, const WriteRequest& request, std::int32_t*
     task->waveform = std::move(waveform);
     *written = request.samplesPerChannel;
     return wasRunning || request.autoStart ? startTask(*task) : Outcome::success();
-}
-
-Outcome ComediBoard::writeScalar(TaskId id, bool autoStart, double timeout, double value) {
-    Task* task;
-    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind == Kind::Input)
-        return Outcome::failure(kErrorChanTypeMismatch,
-                                quoted(task->name) + " is not an output task");
-    if (task->channels.size() != 1)
-        return invalidValue("a scalar write needs a task with exactly one output channel");
-    if (task->clocked)
-        return invalidValue(quoted(task->name) +
-                            " has a sample clock; write a waveform to it "
-                            "instead");
-    WriteRequest request{1, autoStart, timeout, false, &value};
-    std::int32_t written = 0;
-    return write(id, request, &written);
-}
-
-Outcome ComediBoard::stop(TaskId id) {
-    Task* task;
-    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    return stopTask(*task);
-}
-
-Outcome ComediBoard::clear(TaskId id) {
-    Task* task;
-    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    // The task is released whatever stopping it met: the program sets its outputs to 0 V
-    // itself after a stimulus, and tells the operator of one it cannot.
-    stopTask(*task);
-    tasks_.erase(id);
-    return Outcome::success();
 }
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/driver/driver_errors.h"
+#include "platform/driver/board_tasks.h"
 
 namespace trelvanix::driver {
 
@@ -104,9 +104,7 @@ Outcome DaqmxLibraryBoard::outcomeOf(std::int32_t status) const {
 
 Outcome DaqmxLibraryBoard::handleOf(TaskId task, VendorTask* handle) const {
     const auto found = tasks_.find(task);
-    if (found == tasks_.end())
-        return Outcome::failure(kErrorInvalidTask,
-                                "task " + std::to_string(task) + " is invalid or has been cleared");
+    if (found == tasks_.end()) return task_checks::unknownTask(task);
     *handle = found->second;
     return Outcome::success();
 }

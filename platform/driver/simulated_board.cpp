@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "platform/driver/driver_errors.h"
@@ -10,19 +9,12 @@
 #include "platform/driver/physical_channels.h"
 
 namespace trelvanix::driver {
+
+using namespace task_checks;
+
 namespace {
 
 constexpr double kMaxRate = 1.0e6;  // samples per second per channel
-
-std::string number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
-Outcome invalidValue(std::string cause) {
-    return Outcome::failure(kErrorInvalidAttributeValue, std::move(cause));
-}
 
 }  // namespace
 
@@ -33,20 +25,8 @@ SimulatedBoard::SimulatedBoard(BoardConfig config, ClockSource clock)
     quantisers_.resize(config_.ranges.size());
 }
 
-Outcome SimulatedBoard::findTask(TaskId id, Task** task) {
-    const auto found = tasks_.find(id);
-    if (found == tasks_.end())
-        return Outcome::failure(kErrorInvalidTask,
-                                "task " + std::to_string(id) + " is invalid or has been cleared");
-    *task = &found->second;
-    return Outcome::success();
-}
-
 Outcome SimulatedBoard::inputRanges(std::string_view device, std::vector<RangePair>* ranges) {
-    if (!sameNameIgnoringCase(device, kSimulatedDevice))
-        return Outcome::failure(kErrorInvalidDeviceId, "device \"" + std::string(device) +
-                                                           "\" does not exist; the board is \"" +
-                                                           kSimulatedDevice + "\"");
+    if (Outcome bad = checkDeviceName(device, kSimulatedDevice); bad.failed()) return bad;
     *ranges = config_.ranges;
     return Outcome::success();
 }
@@ -66,16 +46,12 @@ Outcome SimulatedBoard::addInputChannel(TaskId id, std::string_view physicalChan
                                         TerminalConfig terminalConfig, double min, double max) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind == Kind::Output)
-        return invalidValue("task \"" + task->name + "\" already holds output channels");
-    if (task->running) return invalidValue("task \"" + task->name + "\" is running");
+    if (Outcome bad = checkChannelsCanBeAdded(*task, TaskKind::Input); bad.failed()) return bad;
     if (terminalConfig != TerminalConfig::ReferencedSingleEnded &&
         terminalConfig != TerminalConfig::Default)
         return invalidValue(
             "the terminal configuration is not supported; the inputs are referenced single-ended");
-    if (!(min < max))
-        return invalidValue("minimum " + number(min) + " V is not below maximum " + number(max) +
-                            " V");
+    if (Outcome bad = checkLimitsOrdered(min, max); bad.failed()) return bad;
     // As the driver does: the narrowest range that holds both limits.
     const RangePair* chosen = nullptr;
     for (const RangePair& range : config_.ranges) {
@@ -95,15 +71,12 @@ Outcome SimulatedBoard::addInputChannel(TaskId id, std::string_view physicalChan
         bool twice = std::count(channels.begin(), channels.begin() + i, channels[i]) > 0;
         for (const InputChannel& present : task->inputs)
             twice = twice || present.physical == channels[i];
-        if (twice)
-            return Outcome::failure(kErrorChanAlreadyInTask,
-                                    "Dev1/ai" + std::to_string(channels[i]) +
-                                        " is already in task \"" + task->name + "\"");
+        if (twice) return alreadyInTask("Dev1/ai" + std::to_string(channels[i]), *task);
     }
     std::optional<Quantiser>& quantiser = quantisers_[chosen - config_.ranges.data()];
     if (!quantiser) quantiser.emplace(*chosen);
     for (int ch : channels) task->inputs.push_back({ch, *quantiser});
-    task->kind = Kind::Input;
+    task->kind = TaskKind::Input;
     return Outcome::success();
 }
 
@@ -111,9 +84,7 @@ Outcome SimulatedBoard::addOutputChannel(TaskId id, std::string_view physicalCha
                                          double max) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind == Kind::Input)
-        return invalidValue("task \"" + task->name + "\" already holds input channels");
-    if (task->running) return invalidValue("task \"" + task->name + "\" is running");
+    if (Outcome bad = checkChannelsCanBeAdded(*task, TaskKind::Output); bad.failed()) return bad;
     if (!(min < max) || min < -kSimulatedOutputLimit || max > kSimulatedOutputLimit)
         return invalidValue("output limits " + number(min) + " V to " + number(max) +
                             " V are outside -10 V to 10 V");
@@ -123,7 +94,7 @@ Outcome SimulatedBoard::addOutputChannel(TaskId id, std::string_view physicalCha
         bad.failed())
         return bad;
     for (int ch : channels) task->outputs.push_back({ch, min, max});
-    task->kind = Kind::Output;
+    task->kind = TaskKind::Output;
     task->waveforms.clear();
     task->pendingLevels.clear();
     return Outcome::success();
@@ -134,19 +105,11 @@ Outcome SimulatedBoard::configureSampleClock(TaskId id, std::string_view source,
                                              std::uint64_t samplesPerChannel) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind == Kind::Empty)
-        return Outcome::failure(kErrorNoChannelsInTask,
-                                "task \"" + task->name + "\" has no channels");
-    if (task->running) return invalidValue("task \"" + task->name + "\" is running");
-    if (!source.empty() && !sameNameIgnoringCase(source, "OnboardClock"))
-        return invalidValue("clock source \"" + std::string(source) +
-                            "\" does not exist; use the onboard clock");
+    if (Outcome bad = checkClockable(*task, source); bad.failed()) return bad;
     if (!(rate > 0.0 && rate <= kMaxRate))
         return invalidValue("rate " + number(rate) + " S/s is outside 0 to 1e6 S/s");
-    if (samplesPerChannel < 2)
-        return invalidValue("a buffer of " + std::to_string(samplesPerChannel) +
-                            " samples per channel is too small");
-    if (task->kind == Kind::Input)
+    if (Outcome bad = checkBufferSize(samplesPerChannel); bad.failed()) return bad;
+    if (task->kind == TaskKind::Input)
         if (Outcome bad = checkAggregateRate(*task, rate); bad.failed()) return bad;
     task->clocked = true;
     task->rate = rate;
@@ -177,7 +140,7 @@ Outcome SimulatedBoard::reserve(const Task& task) const {
     for (const auto& [id, other] : tasks_) {
         if (&other == &task || !other.running || other.kind != task.kind) continue;
         std::string resource;
-        if (task.kind == Kind::Input) {
+        if (task.kind == TaskKind::Input) {
             resource = "the analog-input timing engine of Dev1";
         } else if (task.clocked && other.clocked) {
             resource = "the analog-output timing engine of Dev1";
@@ -187,30 +150,20 @@ Outcome SimulatedBoard::reserve(const Task& task) const {
                     if (mine.physical == theirs.physical)
                         resource = "Dev1/ao" + std::to_string(mine.physical);
         }
-        if (!resource.empty())
-            return Outcome::failure(
-                kErrorResourceReserved,
-                "The specified resource is reserved. The operation could not be completed as "
-                "specified.\nResource: " +
-                    resource + ", reserved by task \"" + other.name +
-                    "\"\nTask Name: " + task.name);
+        if (!resource.empty()) return reserved(task, other, resource);
     }
     return Outcome::success();
 }
 
 Outcome SimulatedBoard::startTask(Task& task) {
     if (task.running) return Outcome::success();
-    if (task.kind == Kind::Empty)
-        return Outcome::failure(kErrorNoChannelsInTask,
-                                "task \"" + task.name + "\" has no channels");
-    if (task.kind == Kind::Input && !task.clocked)
-        return invalidValue("task \"" + task.name +
-                            "\" has no sample clock; the board acquires only with one");
-    if (task.kind == Kind::Input)
+    if (task.kind == TaskKind::Empty) return noChannels(task);
+    if (task.kind == TaskKind::Input && !task.clocked) return noSampleClock(task);
+    if (task.kind == TaskKind::Input)
         if (Outcome bad = checkAggregateRate(task, task.rate); bad.failed()) return bad;
     if (Outcome bad = reserve(task); bad.failed()) return bad;
     const double t = now();
-    if (task.kind == Kind::Input) {
+    if (task.kind == TaskKind::Input) {
         task.startTime = t;
         task.readPosition = 0;
         for (InputChannel& channel : task.inputs)
@@ -231,18 +184,10 @@ Outcome SimulatedBoard::startTask(Task& task) {
     return Outcome::success();
 }
 
-Outcome SimulatedBoard::start(TaskId id) {
-    Task* task;
-    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    return startTask(*task);
-}
-
 Outcome SimulatedBoard::acquiredPerChannel(TaskId id, std::uint64_t* total) {
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind != Kind::Input)
-        return Outcome::failure(kErrorChanTypeMismatch,
-                                "task \"" + task->name + "\" is not an input task");
+    if (task->kind != TaskKind::Input) return notAnInputTask(*task);
     *total = acquired(*task);
     return Outcome::success();
 }
@@ -266,22 +211,10 @@ Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, std::int32_t
     *samplesRead = 0;
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind != Kind::Input)
-        return task->kind == Kind::Empty
-                   ? Outcome::failure(kErrorNoChannelsInTask,
-                                      "task \"" + task->name + "\" has no channels")
-                   : Outcome::failure(kErrorChanTypeMismatch,
-                                      "task \"" + task->name + "\" is not an input task");
+    if (Outcome bad = checkReadable(*task); bad.failed()) return bad;
     // Reading a task that is not running starts it, as the driver does.
     if (Outcome bad = startTask(*task); bad.failed()) return bad;
-    if (request.samplesPerChannel < kReadAllAvailable)
-        return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
-                            " samples per channel");
-    if (request.samplesPerChannel > 0 &&
-        std::uint64_t(request.samplesPerChannel) > task->bufferSize)
-        return invalidValue("cannot read " + std::to_string(request.samplesPerChannel) +
-                            " samples per channel from a buffer of " +
-                            std::to_string(task->bufferSize));
+    if (Outcome bad = checkReadSize(*task, request); bad.failed()) return bad;
 
     const std::uint64_t behind = acquired(*task) - task->readPosition;
     if (behind > task->bufferSize)
@@ -294,11 +227,8 @@ Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, std::int32_t
                                      ? behind
                                      : std::uint64_t(request.samplesPerChannel);
     const std::size_t channels = task->inputs.size();
-    if (wanted * channels > request.capacity)
-        return Outcome::failure(kErrorReadBufferTooSmall,
-                                "the read array holds " + std::to_string(request.capacity) +
-                                    " samples but " + std::to_string(wanted * channels) +
-                                    " were requested");
+    if (Outcome bad = checkReadCapacity(wanted, channels, request.capacity); bad.failed())
+        return bad;
 
     const Outcome waited = waitForSamples(*task, task->readPosition + wanted, request.timeout);
     const std::uint64_t available = std::min(wanted, acquired(*task) - task->readPosition);
@@ -349,7 +279,7 @@ void SimulatedBoard::forgetOldOutput() {
     // Inputs may still ask for the output at the time of their oldest unread sample.
     double oldest = now();
     for (const auto& [id, task] : tasks_)
-        if (task.kind == Kind::Input && task.started)
+        if (task.kind == TaskKind::Input && task.started)
             oldest = std::min(oldest, task.startTime + double(task.readPosition) / task.rate);
     outputs_.forgetBefore(oldest);
 }
@@ -358,22 +288,9 @@ Outcome SimulatedBoard::write(TaskId id, const WriteRequest& request, std::int32
     *written = 0;
     Task* task;
     if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind != Kind::Output)
-        return task->kind == Kind::Empty
-                   ? Outcome::failure(kErrorNoChannelsInTask,
-                                      "task \"" + task->name + "\" has no channels")
-                   : Outcome::failure(kErrorChanTypeMismatch,
-                                      "task \"" + task->name + "\" is not an output task");
-    if (request.samplesPerChannel < 0)
-        return invalidValue("cannot write " + std::to_string(request.samplesPerChannel) +
-                            " samples per channel");
+    if (Outcome bad = checkWritable(*task, request); bad.failed()) return bad;
     const std::size_t perChannel = static_cast<std::size_t>(request.samplesPerChannel);
     const std::size_t channels = task->outputs.size();
-    if (task->clocked && perChannel < 2)
-        return invalidValue("a waveform needs at least 2 samples per channel");
-    if (!task->clocked && perChannel != 1)
-        return invalidValue("task \"" + task->name +
-                            "\" has no sample clock; write one sample per channel");
     if (Outcome bad = checkOutputValues(*task, request.data, perChannel * channels,
                                         request.groupByScan, perChannel);
         bad.failed())
@@ -382,8 +299,7 @@ Outcome SimulatedBoard::write(TaskId id, const WriteRequest& request, std::int32
     std::vector<std::vector<double>> perOutput(channels, std::vector<double>(perChannel));
     for (std::size_t c = 0; c < channels; ++c)
         for (std::size_t j = 0; j < perChannel; ++j)
-            perOutput[c][j] = request.groupByScan ? request.data[j * channels + c]
-                                                  : request.data[c * perChannel + j];
+            perOutput[c][j] = writtenValue(request, channels, j, c);
     // An on-demand write that starts its task needs the output channels for that moment.
     if (!task->clocked && !task->running && request.autoStart)
         if (Outcome bad = reserve(*task); bad.failed()) return bad;
@@ -411,25 +327,13 @@ Outcome SimulatedBoard::write(TaskId id, const WriteRequest& request, std::int32
     return request.autoStart ? startTask(*task) : Outcome::success();
 }
 
-Outcome SimulatedBoard::writeScalar(TaskId id, bool autoStart, double timeout, double value) {
-    Task* task;
-    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    if (task->kind == Kind::Input)
-        return Outcome::failure(kErrorChanTypeMismatch,
-                                "task \"" + task->name + "\" is not an output task");
-    if (task->outputs.size() != 1)
-        return invalidValue("a scalar write needs a task with exactly one output channel");
-    if (task->clocked)
-        return invalidValue("task \"" + task->name +
-                            "\" has a sample clock; write a waveform to it instead");
-    WriteRequest request{1, autoStart, timeout, false, &value};
-    std::int32_t written = 0;
-    return write(id, request, &written);
+std::size_t SimulatedBoard::channelCount(const Task& task) const {
+    return task.kind == TaskKind::Input ? task.inputs.size() : task.outputs.size();
 }
 
-void SimulatedBoard::stopTask(Task& task) {
-    if (!task.running) return;
-    if (task.kind == Kind::Input) {
+Outcome SimulatedBoard::stopTask(Task& task) {
+    if (!task.running) return Outcome::success();
+    if (task.kind == TaskKind::Input) {
         task.acquiredAtStop = acquired(task);
     } else if (task.clocked) {
         // A stopped output holds the sample it was putting out.
@@ -440,20 +344,6 @@ void SimulatedBoard::stopTask(Task& task) {
         holdLevels(task, last);
     }
     task.running = false;
-}
-
-Outcome SimulatedBoard::stop(TaskId id) {
-    Task* task;
-    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    stopTask(*task);
-    return Outcome::success();
-}
-
-Outcome SimulatedBoard::clear(TaskId id) {
-    Task* task;
-    if (Outcome bad = findTask(id, &task); bad.failed()) return bad;
-    stopTask(*task);
-    tasks_.erase(id);
     return Outcome::success();
 }
 

@@ -8,7 +8,6 @@
 // in all than its maximum aggregate rate.
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +16,7 @@
 #include "platform/clock/clock.h"
 #include "platform/driver/backend_registry.h"
 #include "platform/driver/board_config.h"
+#include "platform/driver/board_tasks.h"
 #include "platform/driver/driver_backend.h"
 #include "platform/driver/output_history.h"
 #include "platform/driver/quantiser.h"
@@ -26,7 +26,28 @@ namespace trelvanix::driver {
 
 constexpr const char* kSimulatedDevice = "Dev1";
 
-class SimulatedBoard final : public DriverBackend {
+// The simulated board's tasks: their channels, start time and waveforms.
+namespace simulated_tasks {
+struct InputChannel {
+    int physical;
+    Quantiser quantiser;
+};
+struct OutputChannel {
+    int physical;
+    double min;
+    double max;
+};
+struct Task : TaskState {
+    std::vector<InputChannel> inputs;
+    std::vector<OutputChannel> outputs;
+    bool started = false;  // has run since it was created
+    double startTime = 0.0;
+    // Output: the waveform of each channel (the on-demand values wait in pendingLevels).
+    std::vector<std::shared_ptr<const std::vector<double>>> waveforms;
+};
+}  // namespace simulated_tasks
+
+class SimulatedBoard final : public TaskKeepingBoard<simulated_tasks::Task> {
   public:
     using ClockSource = Clock& (*)();
     explicit SimulatedBoard(BoardConfig config, ClockSource clock = &programClock);
@@ -39,54 +60,26 @@ class SimulatedBoard final : public DriverBackend {
                              double max) override;
     Outcome configureSampleClock(TaskId task, std::string_view source, double rate,
                                  ClockEdge activeEdge, std::uint64_t samplesPerChannel) override;
-    Outcome start(TaskId task) override;
     Outcome acquiredPerChannel(TaskId task, std::uint64_t* total) override;
     Outcome read(TaskId task, const ReadRequest& request,
                  std::int32_t* samplesPerChannelRead) override;
     Outcome write(TaskId task, const WriteRequest& request,
                   std::int32_t* samplesPerChannelWritten) override;
-    Outcome writeScalar(TaskId task, bool autoStart, double timeout, double value) override;
-    Outcome stop(TaskId task) override;
-    Outcome clear(TaskId task) override;
 
   private:
-    struct InputChannel {
-        int physical;
-        Quantiser quantiser;
-    };
-    struct OutputChannel {
-        int physical;
-        double min;
-        double max;
-    };
-    enum class Kind { Empty, Input, Output };
-    struct Task {
-        std::string name;
-        Kind kind = Kind::Empty;
-        std::vector<InputChannel> inputs;
-        std::vector<OutputChannel> outputs;
-        bool clocked = false;
-        double rate = 0.0;
-        std::uint64_t bufferSize = 0;  // samples per channel
-        bool running = false;
-        bool started = false;  // has run since it was created
-        double startTime = 0.0;
-        std::uint64_t acquiredAtStop = 0;
-        std::uint64_t readPosition = 0;
-        // Output: the waveform of each channel, or the on-demand values waiting for a start.
-        std::vector<std::shared_ptr<const std::vector<double>>> waveforms;
-        std::vector<double> pendingLevels;
-    };
+    using Task = simulated_tasks::Task;
+    using InputChannel = simulated_tasks::InputChannel;
+    using OutputChannel = simulated_tasks::OutputChannel;
 
     double now() const { return clock_().seconds(); }
-    Outcome findTask(TaskId id, Task** task);
     std::uint64_t acquired(const Task& task) const;
-    Outcome startTask(Task& task);
+    Outcome startTask(Task& task) override;
+    Outcome stopTask(Task& task) override;
+    std::size_t channelCount(const Task& task) const override;
     // Refuses `task` the resources a running task holds.
     Outcome reserve(const Task& task) const;
     // Refuses input sampling at `rate` on the task's channels beyond the aggregate rate.
     Outcome checkAggregateRate(const Task& task, double rate) const;
-    void stopTask(Task& task);
     Outcome checkOutputValues(const Task& task, const double* values, std::size_t count,
                               bool groupByScan, std::size_t perChannel) const;
     void holdLevels(const Task& task, const std::vector<double>& levels);
@@ -103,7 +96,6 @@ class SimulatedBoard final : public DriverBackend {
     // The converter of each input range, made when a channel first uses the range: making
     // one checks every code of the range once.
     std::vector<std::optional<Quantiser>> quantisers_;
-    std::map<TaskId, Task> tasks_;
 };
 
 std::unique_ptr<SimulatedBoard> makeSimulatedBoard(const BoardConfig& config);
