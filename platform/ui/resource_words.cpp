@@ -83,6 +83,12 @@ int parseInt(const std::string& key, const std::string& text) {
     return value;
 }
 
+int parseSize(const std::string& key, const std::string& text) {
+    const int size = parseInt(key, text);
+    if (size < 0) fail(key + " must not be negative, not " + text);
+    return size;
+}
+
 double parseDouble(const std::string& key, const std::string& text) {
     double value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);

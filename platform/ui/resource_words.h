@@ -25,6 +25,8 @@ bool isIdentifier(const std::string& word);
 std::string cppNameProblem(const std::string& name);
 
 int parseInt(const std::string& key, const std::string& text);
+// A width or height: a whole number, 0 or more.
+int parseSize(const std::string& key, const std::string& text);
 double parseDouble(const std::string& key, const std::string& text);
 bool parseFlag(const std::string& key, const std::string& text);
 int parseColor(const std::string& key, const std::string& text);
