@@ -63,7 +63,9 @@ void AcquisitionTest::acquireDuring(const std::string& script) {
     ui::Model::instance().setScript(script_.get());
     Acquire(panelHandle, PANEL_ACQUIRE, EVENT_COMMIT, nullptr, 0, 0);
     ui::Model::instance().setScript(nullptr);
-    if (scriptStatus) EXPECT_EQ(*scriptStatus, 0) << "the script failed";
+    if (scriptStatus) {
+        EXPECT_EQ(*scriptStatus, 0) << "the script failed";
+    }
 }
 
 void AcquisitionTest::onCommit(int control, CtrlCallbackPtr callback) {

@@ -80,7 +80,9 @@ TEST_F(DriverLibraryRun, TwoChannelsAreRecordedAsTheLibraryServesThem) {
         ASSERT_GE(counts[k], 1000) << k;
         ASSERT_LT(counts[k], 1100) << k;
         ASSERT_EQ(counts[k + 1], counts[k] + 1000) << k;
-        if (k > 0) ASSERT_EQ(counts[k], 1000 + (counts[k - 2] - 1000 + 1) % 100) << k;
+        if (k > 0) {
+            ASSERT_EQ(counts[k], 1000 + (counts[k - 2] - 1000 + 1) % 100) << k;
+        }
     }
     fs::remove(file);
 

@@ -100,7 +100,9 @@ TEST(RecordingInterval, PeriodsWithoutPauseFollowEachOtherWithoutLosingAStretch)
         const auto info = readHeader(files[f].string(), &error);
         ASSERT_TRUE(info) << error;
         EXPECT_EQ(info->declaredSamples, info->samples) << files[f];
-        if (f + 1 < files.size()) EXPECT_EQ(info->samples, 2000) << files[f];
+        if (f + 1 < files.size()) {
+            EXPECT_EQ(info->samples, 2000) << files[f];
+        }
         std::vector<std::int16_t> values;
         ASSERT_TRUE(readScans(files[f].string(), *info, 0, info->scans(), &values, &error));
         data.push_back(values);

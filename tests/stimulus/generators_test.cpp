@@ -98,7 +98,9 @@ TEST_F(Generators, PoissonPulsesNeverStartAfterTheTrainMinusTheirWidth) {
         Generate_poisson(train.data(), 5000, 5.0, 7.0, 40.0);
         EXPECT_EQ(train[0], 7.0);  // the first pulse starts at 0
         for (int j = 1; j < 5000; ++j)
-            if (train[j] == 7.0 && train[j - 1] == 0.0) EXPECT_LE(j, 4995);
+            if (train[j] == 7.0 && train[j - 1] == 0.0) {
+                EXPECT_LE(j, 4995);
+            }
         for (double v : train) EXPECT_TRUE(v == 0.0 || v == 7.0);
     }
     // The mean interval is 1000 / frequency ms.

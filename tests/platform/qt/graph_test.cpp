@@ -192,7 +192,9 @@ TEST(QtGraph, AStepKeepsItsEdgeWithinAndBetweenWaveforms) {
         PlotWaveform(s.panel, kGraph, high.data(), 50000, 1.0, 0.0, 5.0, 1e-4, VAL_RED);
         PlotWaveform(s.panel, kGraph, other.data(), 50000, 1.0, 0.0, 5.0, 1e-4, VAL_BLUE);
         for (double v = -3.5; v <= 3.5; v += 0.5)
-            if (std::abs(v) > 0.2) EXPECT_TRUE(drawnNear(s, VAL_RED, 5.0, v)) << "at " << v;
+            if (std::abs(v) > 0.2) {
+                EXPECT_TRUE(drawnNear(s, VAL_RED, 5.0, v)) << "at " << v;
+            }
     }
     {  // two channels of one colour: each stretch continues its own channel, never the other
         Session s;
