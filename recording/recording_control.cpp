@@ -113,7 +113,7 @@ int openFileSet(std::string* failure) {
         SetCtrlVal(panelHandle, PANEL_FILENAME, Filename.c_str());
     }
     const std::vector<std::string> paths = fileSetPaths(stem);
-    trelvanix::events::Event started{trelvanix::events::Kind::RecordingStarted, {}};
+    trelvanix::events::Event started{trelvanix::events::Kind::RecordingStarted};
     if (FileFlag[0] == 1 || FileFlag[1] == 1) {
         std::size_t next = 0;
         for (int f = 0; f < 2; ++f) {
@@ -200,7 +200,7 @@ void record_stop() {
     trelvanix::recording::DiscardPreparedFiles();
     // The files a timed recording or an interval-saving period leaves are told of, as those
     // closed at the end of a period or of a recorded stimulus are.
-    trelvanix::events::Event finished{trelvanix::events::Kind::RecordingFinished, {}};
+    trelvanix::events::Event finished{trelvanix::events::Kind::RecordingFinished};
     for (Slot slot : {kFirstFile, kSecondFile}) {
         const std::string path = dataFile(slot).path;
         const std::vector<int> inputs = dataFile(slot).physical;
