@@ -16,8 +16,12 @@ struct AcquisitionRun {
     std::uint64_t HalfStretchCount = 0;
     int CountBits = 16;
 
-    int rate = 0;                // samples per second per channel
-    double taskStartTime = 0.0;  // clock when the task started: the sample clock's origin
+    int rate = 0;                   // samples per second per channel
+    std::uint64_t samplesRead = 0;  // per channel, by the stretches processed
+    // When the board clocked its first sample, as its counts show: the task's start at first,
+    // then following a board whose clock runs ahead of the program's or behind it.
+    double sampleClockOrigin = 0.0;
+    double lastStretchAt = 0.0;  // clock when the last stretch was processed, or the task started
     bool started = false;        // the input task runs (listeners were told)
 };
 
@@ -25,8 +29,9 @@ struct AcquisitionRun {
 // call that failed.
 int32 StartRun(AcquisitionRun& run);
 // One pass of the poll loop: walks the stages over a stretch when a new half-stretch has been
-// acquired, then dispatches at most one operator event, waiting for one no longer than until the
-// next half-stretch is due. Returns 0, or the negative status of the driver call that failed.
+// acquired and so has the whole stretch the read takes, then dispatches at most one operator
+// event, waiting for one no longer than until the samples the next stretch needs are due.
+// Returns 0, or the negative status of the driver call that failed.
 int32 PollOnce(AcquisitionRun& run);
 // End of a run: reports a failed driver call, stops and clears the task, and lets every stage
 // release its blocks. Returns the report of the failed call (empty when `status` is not one).

@@ -128,7 +128,7 @@ int32 StartRun(AcquisitionRun& run) {
     status = NoteDriverCall("DAQmxStartTask", DAQmxStartTask(AI_Task));
     if (status < 0) return status;
     run.rate = NumScans;
-    run.taskStartTime = Timer();
+    run.sampleClockOrigin = run.lastStretchAt = Timer();
     run.started = true;
     events::Publish({events::Kind::AcquisitionStarted});
     return 0;

@@ -37,7 +37,9 @@ std::int32_t ReadConvertStage::showBacklog(const RunLayout& layout) {
         bufferSize > 0 ? static_cast<int>(std::min<std::uint64_t>(100, backlog * 100 / bufferSize))
                        : 0;
     SetCtrlVal(panelHandle, PANEL_BUFFER, percent);
-    const bool pastHalf = 2 * backlog > bufferSize;
+    // Behind: what waits beyond the stretch about to be read fills more than half the buffer.
+    const std::uint64_t stretch = static_cast<std::uint64_t>(layout.n);
+    const bool pastHalf = backlog > stretch && 2 * (backlog - stretch) > bufferSize;
     if (pastHalf && !behind)
         ErrorPrintf(
             "The input buffer is %d%% full: the program is falling behind the board "

@@ -16,8 +16,9 @@ constexpr unsigned long long kBufferSecondsPerChannel = 20;
 
 // Reads one stretch from the input task and converts it to 16-bit counts: interleaved by
 // scan into `counts`, channel by channel into `groupedCounts`. Before the read it shows how
-// full the driver's buffer is (acquired but not yet read), warns once the backlog passes
-// half the buffer, and when the buffer has overflowed says how many samples were lost.
+// full the driver's buffer is (acquired but not yet read), warns once what waits beyond this
+// stretch passes half the buffer, and when the buffer has overflowed says how many samples
+// were lost.
 class ReadConvertStage final : public Stage {
   public:
     const char* name() const override { return "read and convert"; }

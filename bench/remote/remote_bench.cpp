@@ -140,8 +140,9 @@ double percentile(std::vector<double> values, double p) {
 }
 
 // Round trips one after another, with stretches of state.range(0) ms; the median and the 90th
-// percentile in milliseconds. Commands run between stretches, as the operator's clicks do, and
-// the loop spends most of a stretch in the driver's read: a trip takes up to one stretch.
+// percentile in milliseconds. Commands run between stretches, as the operator's clicks do; the
+// loop reads a stretch only once it is in and serves commands while it comes in, so a trip
+// waits at most for the processing of one stretch, whatever the stretch's length.
 void BM_GetRoundTripWhileAcquiring8x50k(benchmark::State& state) {
     Program& p = program();
     p.acquireWithStretch(state.range(0) == 10 ? "S_0_01" : "S_0_1");

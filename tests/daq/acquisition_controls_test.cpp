@@ -72,7 +72,7 @@ TEST_F(AcquisitionTest, WithNoChannelTickedChannel0IsAcquired) {
     EXPECT_FALSE(dimmed(ChanID[0]));
     EXPECT_TRUE(dimmed(ChanID[3]));
 
-    acquireDuring("wait 0.25\npress PANEL STOP\n");
+    acquireDuring("wait 0.35\npress PANEL STOP\n");
     ASSERT_EQ(graph().plots.size(), 3u);
     EXPECT_EQ(graph().plots[0].color, Colors[0]);
 }

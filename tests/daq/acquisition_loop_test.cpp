@@ -31,11 +31,11 @@ std::vector<double> yValues(const ui::Plot& plot) {
     return plot.y;
 }
 
-// With stretches of 0.1 s, the pass that processes stretch k ends at k x 0.1 s; a script
-// action due a little before that is carried out right after it.
+// With stretches of 0.1 s, stretch k is read and drawn once its samples are in, at k x 0.1 s;
+// a script action due before that is carried out first.
 TEST_F(AcquisitionTest, OneChannelSweepsAcrossTheGraphStretchByStretch) {
     startProgram();
-    acquireDuring("wait 9.95\npress PANEL STOP\n");
+    acquireDuring("wait 10.05\npress PANEL STOP\n");
 
     EXPECT_EQ(BufferSize, 400);
     const ui::Graph& g = graph();
@@ -50,13 +50,13 @@ TEST_F(AcquisitionTest, OneChannelSweepsAcrossTheGraphStretchByStretch) {
     EXPECT_EQ(Count, -1) << "the sweep is complete";
     // The model cell rests near -0.65 V.
     EXPECT_NEAR(g.plots[50].y[200], -0.65, 0.02);
-    EXPECT_EQ(textOf(PANEL_ELAPSED), "9");
+    EXPECT_EQ(textOf(PANEL_ELAPSED), "10");
     EXPECT_EQ(AI_Task != nullptr, true);
 }
 
 TEST_F(AcquisitionTest, TheNextSweepStartsOnAnErasedGraph) {
     startProgram();
-    acquireDuring("wait 10.05\npress PANEL STOP\n");
+    acquireDuring("wait 10.15\npress PANEL STOP\n");
     ASSERT_EQ(graph().plots.size(), 1u);
     EXPECT_EQ(graph().plots[0].initialX, 0.0);
     EXPECT_EQ(Count, 0);
@@ -80,7 +80,7 @@ TEST_F(AcquisitionTest, TwoChannelsAreReadInterleavedAndDrawnApart) {
     startProgram("input ai0 constant value=1.0 sigma=0\ninput ai2 constant value=-2.0 sigma=0\n");
     SetCtrlVal(panelHandle, PANEL_CHECK_2, 1);
     GetNumChs();
-    acquireDuring("wait 0.45\npress PANEL STOP\n");
+    acquireDuring("wait 0.55\npress PANEL STOP\n");
 
     EXPECT_EQ(BufferSize, 800);
     const ui::Graph& g = graph();
@@ -115,7 +115,7 @@ TEST_F(AcquisitionTest, SamplesAtTheRangeLimitsAreHeldAtTheExtremeCounts) {
     startProgram("input ai0 constant value=7 sigma=0\ninput ai1 constant value=-7 sigma=0\n");
     SetCtrlVal(panelHandle, PANEL_CHECK_1, 1);
     GetNumChs();
-    acquireDuring("wait 0.15\npress PANEL STOP\n");
+    acquireDuring("wait 0.25\npress PANEL STOP\n");
     ASSERT_EQ(graph().plots.size(), 4u);
     EXPECT_EQ(HalfBuffer[0], 32767);
     EXPECT_EQ(HalfBuffer[400], -32768);
@@ -182,6 +182,37 @@ TEST_F(AcquisitionTest, ALongPopUpIsCaughtUpWithoutLosingAStretch) {
     }
 }
 
+// When the operator acted, and how many stretches were drawn by then; the first action holds
+// the loop for 1 s.
+std::vector<std::pair<double, int>> actions;
+int noteActionHoldingTheFirst(int, int, int event, void*, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    actions.emplace_back(Timer(), Count + 1);
+    if (actions.size() == 1) programClock().waitUntil(Timer() + 1.0);
+    return 0;
+}
+
+// A stretch is read once all its samples are in, and the operator is served while they come
+// in, not after the stretch. After falling behind, the loop reads one stretch per completed
+// half-stretch (two per stretch time) until it has caught up.
+TEST_F(AcquisitionTest, AStretchIsReadOnceItIsInAndTheOperatorIsServedMeanwhile) {
+    startProgram();
+    actions.clear();
+    onCommit(PANEL_REFRESH, noteActionHoldingTheFirst);
+    acquireDuring(
+        "wait 0.33\npress PANEL REFRESH\nwait 0.3\npress PANEL REFRESH\nwait 1.4\n"
+        "press PANEL REFRESH\npress PANEL STOP\n");
+    ASSERT_EQ(actions.size(), 3u);
+    EXPECT_DOUBLE_EQ(actions[0].first, 0.33) << "served at once, not when the stretch is in";
+    EXPECT_EQ(actions[0].second, 3) << "the stretches in by 0.3 s";
+    // Held until 1.33 s: the stretch to 0.4 s at once, then one per half-stretch from 1.35 s.
+    EXPECT_DOUBLE_EQ(actions[1].first, 1.63);
+    EXPECT_EQ(actions[1].second, 10);
+    // Caught up at 2.2 s (5 + 2 x 8.5 stretches = 22), then one per stretch.
+    EXPECT_DOUBLE_EQ(actions[2].first, 3.03);
+    EXPECT_EQ(actions[2].second, 30);
+}
+
 double popupSeconds = 5.0;
 int popupOfChosenLength(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
@@ -239,8 +270,9 @@ TEST_F(AcquisitionTest, ABacklogPastHalfTheBufferIsWarnedAndAnOverflowCountsTheL
     ::testing::internal::CaptureStderr();
     acquireDuring("wait 1\npress PANEL REFRESH\nwait 30\npress PANEL STOP\n");
     const std::string overflow = ::testing::internal::GetCapturedStderr();
-    // 25 s of samples are waiting, of which the buffer holds 20: 5 s are lost.
-    EXPECT_THAT(overflow, HasSubstr("The input buffer overflowed: 20000 samples per channel"));
+    // The pop-up opens at 1 s, as the stretch from 0.9 s is in but not yet read: 25.1 s of
+    // samples are waiting, of which the buffer holds 20: 5.1 s are lost.
+    EXPECT_THAT(overflow, HasSubstr("The input buffer overflowed: 20400 samples per channel"));
     EXPECT_THAT(overflow, HasSubstr("are lost")) << overflow;
 }
 
@@ -330,7 +362,7 @@ TEST_F(AcquisitionTest, TheDisplayFilterRunsAcrossStretches) {
     Filter_type[0] = 1;
     Window_size[0] = 5;
     Coef[0] = new double[5]{0.2, 0.2, 0.2, 0.2, 0.2};
-    acquireDuring("wait 0.25\npress PANEL STOP\n");
+    acquireDuring("wait 0.35\npress PANEL STOP\n");
 
     const double v = 6554 * kVoltsPerCount;
     ASSERT_EQ(graph().plots.size(), 3u);
@@ -416,7 +448,7 @@ TEST_F(AcquisitionTest, AChangeOfChannelsStopsTheRun) {
     EXPECT_TRUE(dimmed(PANEL_STOP));
 
     // The next run acquires both channels with a new task.
-    acquireDuring("wait 0.45\npress PANEL STOP\n");
+    acquireDuring("wait 0.55\npress PANEL STOP\n");
     ASSERT_EQ(graph().plots.size(), 10u);
     EXPECT_EQ(graph().plots[0].color, Colors[0]);
     EXPECT_EQ(graph().plots[1].color, Colors[2]);
