@@ -38,8 +38,12 @@ double BinFrequency(int k, int length, int samplesPerSecond) {
     return double(samplesPerSecond) * k / length;
 }
 
-void SpectrumProcessor::configure(int length, int samplesPerSecond,
+bool SpectrumProcessor::configure(int length, int samplesPerSecond,
                                   const SpectrumOptions& options) {
+    release();
+    if (length < 4) return false;
+    plan_ = analysis_detail::RealFftPlan::forCollection(length);
+    if (plan_ == nullptr) return false;
     length_ = length;
     samplesPerSecond_ = samplesPerSecond;
     frequencies_.assign(points(), 0.0);
@@ -49,6 +53,7 @@ void SpectrumProcessor::configure(int length, int samplesPerSecond,
     configured_ = false;
     setOptions(options);
     clearAverage();
+    return true;
 }
 
 void SpectrumProcessor::release() {
@@ -94,25 +99,36 @@ void SpectrumProcessor::clearAverage() {
     historyCount_ = 0;
 }
 
-int SpectrumProcessor::compute(const double* values) {
-    if (length_ < 4) return 0;
-    // ReFFT's transform, read straight from FFTW's bins: only the bins shown are needed, so
-    // the values are windowed into the plan's buffer and nothing is unpacked or mirrored.
-    analysis_detail::RealFftPlan* plan = analysis_detail::RealFftPlan::forLength(length_);
-    if (plan == nullptr) return 0;
-    double* samples = plan->samples();
-    if (window_.empty())
-        std::copy(values, values + length_, samples);
-    else
-        for (int i = 0; i < length_; ++i) samples[i] = values[i] * window_[i];
-    plan->forward();
-    const fftw_complex* bins = plan->spectrum();
+double* SpectrumProcessor::values() {
+    return plan_ ? plan_->samples() : nullptr;
+}
 
-    // Without averaging the power goes straight to what is shown.
+int SpectrumProcessor::compute(const double* values) {
+    if (plan_ == nullptr) return 0;
+    std::copy(values, values + length_, plan_->samples());
+    return compute();
+}
+
+int SpectrumProcessor::compute() {
+    if (plan_ == nullptr) return 0;
+    // The transform's bins are read as FFTW gives them: only the bins shown are needed, so
+    // nothing is unpacked or mirrored.
+    double* samples = plan_->samples();
+    if (!window_.empty())
+        for (int i = 0; i < length_; ++i) samples[i] *= window_[i];
+    plan_->forward();
+    const fftw_complex* bins = plan_->spectrum();
+
+    // Without averaging the power goes straight to what is shown, its highest value found on
+    // the way; averaging finds it in the mean.
     const bool averaging = options_.averaged > 1;
     std::vector<double>& newest = averaging ? history_[historyNext_] : shown_;
-    for (int k = 1; k <= points(); ++k)
-        newest[k - 1] = bins[k][0] * bins[k][0] + bins[k][1] * bins[k][1];
+    double highest = bins[1][0] * bins[1][0] + bins[1][1] * bins[1][1];
+    for (int k = 1; k <= points(); ++k) {
+        const double power = bins[k][0] * bins[k][0] + bins[k][1] * bins[k][1];
+        newest[k - 1] = power;
+        if (highest < power) highest = power;
+    }
     if (averaging) {
         historyNext_ = (historyNext_ + 1) % options_.averaged;
         historyCount_ = std::min(historyCount_ + 1, options_.averaged);
@@ -120,10 +136,13 @@ int SpectrumProcessor::compute(const double* values) {
         std::copy(history_[0].begin(), history_[0].end(), shown_.begin());
         for (int h = 1; h < historyCount_; ++h)
             for (int p = 0; p < points(); ++p) shown_[p] += history_[h][p];
-        for (double& p : shown_) p /= historyCount_;
+        highest = shown_[0] / historyCount_;
+        for (double& p : shown_) {
+            p /= historyCount_;
+            if (highest < p) highest = p;
+        }
     }
 
-    const double highest = *std::max_element(shown_.begin(), shown_.end());
     silent_ = !(highest > 0.0);
     if (options_.decibels) {
         const double floor =

@@ -5,6 +5,10 @@
 
 #include <vector>
 
+namespace trelvanix::analysis_detail {
+class RealFftPlan;
+}
+
 namespace trelvanix::spectrum {
 
 // Values per spectrum for a collection of `milliseconds` at `samplesPerSecond`: the largest
@@ -33,12 +37,13 @@ constexpr double kMostAverageBytes = 128.0 * (1 << 20);
 // Turns full collections of `length` values into power against frequency for bins 1 to
 // length/2 - 1: the constant term and the component at half the sampling rate are not shown.
 // Power is re^2 + im^2 of the unscaled transform. All working storage is sized by configure,
-// so compute allocates nothing.
+// so compute allocates nothing; the values are collected straight into the input of a
+// transform kept for collections, so nothing is copied either.
 class SpectrumProcessor {
   public:
     // Sizes the working arrays for `length` values (a power of two, at least 4) and forgets
-    // the spectra averaged so far.
-    void configure(int length, int samplesPerSecond, const SpectrumOptions& options);
+    // the spectra averaged so far. False, with nothing held, when they cannot be had.
+    bool configure(int length, int samplesPerSecond, const SpectrumOptions& options);
     // Frees the working arrays.
     void release();
     // New options take effect at once; the average starts over when the count of spectra or
@@ -47,8 +52,13 @@ class SpectrumProcessor {
     // A new sampling rate moves the frequency axis; the average starts over.
     void setSampleRate(int samplesPerSecond);
 
-    // The spectrum of `values` (length of them), averaged with the ones before it. Returns
-    // the number of points, length/2 - 1, or 0 when no transform of that length can be made.
+    // Where a full collection of length() values goes before compute() (null before
+    // configure); compute leaves them windowed.
+    double* values();
+    // The spectrum of the values(), averaged with the ones before it. Returns the number of
+    // points, length/2 - 1, or 0 when nothing is configured.
+    int compute();
+    // The same for `values` (length of them) held elsewhere, copied into values() first.
     int compute(const double* values);
 
     int length() const { return length_; }
@@ -64,6 +74,7 @@ class SpectrumProcessor {
 
     int length_ = 0;
     int samplesPerSecond_ = 0;
+    analysis_detail::RealFftPlan* plan_ = nullptr;  // for collections: values() are its input
     SpectrumOptions options_;
     std::vector<double> window_;                // Hann weights, empty without a window
     std::vector<double> frequencies_;           // by point

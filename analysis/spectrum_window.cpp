@@ -133,7 +133,6 @@ void convertPowerAxis(bool toDecibels) {
 }
 
 void releaseBuffer() {
-    delete[] FourierData;
     FourierData = nullptr;
     collection().processor.release();
     collection().channel = -1;
@@ -198,14 +197,20 @@ int trelvanix::callbacks::StartFourierTr(int panel, int control, int event, void
     const SpectrumOptions options = optionsShown();
     if (!averageFits(length, options)) return 0;
 
+    // The values are collected straight into the transform's input.
+    Collection& running = collection();
+    if (!running.processor.configure(length, NumScans, options)) {
+        releaseBuffer();
+        const std::string message = "A spectrum of " + std::to_string(length) +
+                                    " values cannot be held now: there is not enough memory.";
+        MessagePopup("Error!", message.c_str());
+        return 0;
+    }
     FourierChan = position;
     LengthForAnalysis = length;
-    delete[] FourierData;
-    FourierData = new double[length];
-    Collection& running = collection();
+    FourierData = running.processor.values();
     running.channel = ch;
     running.samplesPerSecond = NumScans;
-    running.processor.configure(length, NumScans, options);
     titlePowerAxis(ch, options.decibels);
     StartFourier = 1;
     showCollecting(true);
@@ -263,8 +268,9 @@ int trelvanix::callbacks::SpectrumOptionsChanged(int panel, int control, int eve
 void DoFourierTr() {
     Collection& running = collection();
     SpectrumProcessor& processor = running.processor;
-    if (FourierData != nullptr && processor.length() == LengthForAnalysis) {
-        const int points = processor.compute(FourierData);
+    if (FourierData != nullptr && FourierData == processor.values() &&
+        processor.length() == LengthForAnalysis) {
+        const int points = processor.compute();
         if (panelLoaded()) {
             titlePowerAxis(running.channel, processor.options().decibels);
             DeleteGraphPlot(FourierHandle, SPECTRUM_GRAPH, -1, VAL_IMMEDIATE_DRAW);
@@ -315,4 +321,5 @@ void PauseSpectrumCollection() {
 
 void ResetSpectrumWindow() {
     collection() = Collection{};
+    FourierData = nullptr;  // it pointed into the collection's arrays
 }

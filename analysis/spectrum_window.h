@@ -26,6 +26,6 @@ void ResumeSpectrumCollection(const short* channelList, int channels);
 // with its buffer kept; its lamp goes out.
 void PauseSpectrumCollection();
 
-// Forgets the collection under way (its working arrays and channel), as at program start;
-// FourierData and the counts are the shared state's to reset.
+// Forgets the collection under way (its working arrays, which FourierData points into, and
+// channel), as at program start; FourierData and the counts are the shared state's to reset.
 void ResetSpectrumWindow();

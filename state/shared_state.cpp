@@ -269,7 +269,7 @@ void ResetSharedState() {
 
     StartFourier = 0;
     FourierChan = 0;
-    release(FourierData);
+    FourierData = nullptr;  // the spectrum window's collection, which it frees
     DataCount = 0;
     LengthForAnalysis = 0;
 }

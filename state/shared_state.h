@@ -128,7 +128,7 @@ extern int CellPhase;
 // Spectrum accumulation.
 extern int StartFourier;
 extern int FourierChan;
-extern double* FourierData;
+extern double* FourierData;  // the spectrum window's collection, held by the window
 extern int DataCount;
 extern int LengthForAnalysis;
 

@@ -5,10 +5,30 @@
 
 namespace trelvanix::analysis_detail {
 
-RealFftPlan* RealFftPlan::forLength(int n) {
-    static std::map<int, std::unique_ptr<RealFftPlan>> cache;
-    if (auto found = cache.find(n); found != cache.end()) return found->second.get();
+namespace {
 
+using PlanCache = std::map<int, std::unique_ptr<RealFftPlan>>;
+
+RealFftPlan* cached(PlanCache& cache, int n, std::unique_ptr<RealFftPlan> (*make)(int)) {
+    if (auto found = cache.find(n); found != cache.end()) return found->second.get();
+    std::unique_ptr<RealFftPlan> plan = make(n);
+    if (plan == nullptr) return nullptr;
+    return cache.emplace(n, std::move(plan)).first->second.get();
+}
+
+}  // namespace
+
+RealFftPlan* RealFftPlan::forLength(int n) {
+    static PlanCache cache;
+    return cached(cache, n, make);
+}
+
+RealFftPlan* RealFftPlan::forCollection(int n) {
+    static PlanCache cache;
+    return cached(cache, n, make);
+}
+
+std::unique_ptr<RealFftPlan> RealFftPlan::make(int n) {
     std::unique_ptr<RealFftPlan> plan(new RealFftPlan(n));
     plan->samples_ = fftw_alloc_real(n);
     plan->spectrum_ = fftw_alloc_complex(n / 2 + 1);
@@ -18,10 +38,11 @@ RealFftPlan* RealFftPlan::forLength(int n) {
     }
     // FFTW_ESTIMATE plans at once, without timed trial runs (which took a quarter of a second
     // for some lengths): a new length, such as a filter resized during acquisition, must not
-    // stall the loop that runs on the user-interface thread.
+    // stall the loop that runs on the user-interface thread. Planned alike, plans of one length
+    // compute alike, to the bit.
     plan->forward_ = fftw_plan_dft_r2c_1d(n, plan->samples_, plan->spectrum_, FFTW_ESTIMATE);
     if (plan->forward_ == nullptr) return nullptr;
-    return cache.emplace(n, std::move(plan)).first->second.get();
+    return plan;
 }
 
 bool RealFftPlan::prepareInverse() {

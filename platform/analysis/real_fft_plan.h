@@ -5,12 +5,18 @@
 
 #include <fftw3.h>
 
+#include <memory>
+
 namespace trelvanix::analysis_detail {
 
 class RealFftPlan {
   public:
     // The plan for length n (n >= 1), made on first use; null when FFTW cannot allocate it.
     static RealFftPlan* forLength(int n);
+    // A second plan for length n, made on first use and kept too, whose samples no routine
+    // writes: a collection fills them over time (one collection per length at a time). Null
+    // when FFTW cannot allocate it.
+    static RealFftPlan* forCollection(int n);
 
     ~RealFftPlan();
     RealFftPlan(const RealFftPlan&) = delete;
@@ -34,6 +40,7 @@ class RealFftPlan {
 
   private:
     explicit RealFftPlan(int n) : n_(n) {}
+    static std::unique_ptr<RealFftPlan> make(int n);
 
     int n_;
     double* samples_ = nullptr;
