@@ -192,34 +192,34 @@ Value parseValue(const std::string& key, const std::string& text, int dataType) 
 
 Keys::Keys(const std::vector<std::string>& words, std::size_t first) {
     for (std::size_t i = first; i < words.size(); ++i) {
-        const auto eq = words[i].find('=');
-        if (eq == std::string::npos || eq == 0)
+        const std::string_view word = words[i];
+        const auto eq = word.find('=');
+        if (eq == std::string_view::npos || eq == 0)
             fail("expected key=value, found \"" + words[i] + "\"");
-        std::string key = words[i].substr(0, eq);
-        for (const auto& [k, v] : values_)
-            if (k == key) fail("key " + key + " given twice");
-        values_.emplace_back(std::move(key), words[i].substr(eq + 1));
+        const std::string_view key = word.substr(0, eq);
+        if (has(key)) fail("key " + std::string(key) + " given twice");
+        entries_.push_back({key, word.substr(eq + 1)});
     }
 }
 
-std::optional<std::string> Keys::take(const std::string& key) {
-    for (auto it = values_.begin(); it != values_.end(); ++it) {
-        if (it->first == key) {
-            std::string value = std::move(it->second);
-            values_.erase(it);
-            return value;
+std::optional<std::string> Keys::take(std::string_view key) {
+    for (Entry& entry : entries_) {
+        if (!entry.taken && entry.key == key) {
+            entry.taken = true;
+            return std::string(entry.value);
         }
     }
     return std::nullopt;
 }
 
 void Keys::rejectRest(const std::string& what) const {
-    if (!values_.empty()) fail("unknown key \"" + values_.front().first + "\" for " + what);
+    for (const Entry& entry : entries_)
+        if (!entry.taken) fail("unknown key \"" + std::string(entry.key) + "\" for " + what);
 }
 
-bool Keys::has(const std::string& key) const {
-    for (const auto& [k, v] : values_)
-        if (k == key) return true;
+bool Keys::has(std::string_view key) const {
+    for (const Entry& entry : entries_)
+        if (!entry.taken && entry.key == key) return true;
     return false;
 }
 

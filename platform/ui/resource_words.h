@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -42,17 +43,22 @@ bool isTextKind(ControlKind kind);
 bool isListKind(ControlKind kind);
 bool isOnOffKind(ControlKind kind);
 
-// Takes each key it knows out of a declaration's key=value words; what is left is unknown.
+// Takes each key it knows out of a declaration's key=value words (which must outlive it);
+// what is left is unknown.
 class Keys {
   public:
     Keys(const std::vector<std::string>& words, std::size_t first);
-    std::optional<std::string> take(const std::string& key);
+    std::optional<std::string> take(std::string_view key);
     // Called once every key the declaration may carry was taken.
     void rejectRest(const std::string& what) const;
-    bool has(const std::string& key) const;
+    bool has(std::string_view key) const;
 
   private:
-    std::vector<std::pair<std::string, std::string>> values_;
+    struct Entry {
+        std::string_view key, value;
+        bool taken = false;
+    };
+    std::vector<Entry> entries_;
 };
 
 }  // namespace trelvanix::ui::uir

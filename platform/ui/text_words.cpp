@@ -15,21 +15,28 @@ SplitLine splitWords(std::string_view line) {
     SplitLine result;
     std::string word;
     bool inWord = false;  // a word may be empty ("") yet present
-    bool inQuotes = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
+    const std::size_t n = line.size();
+    std::size_t i = 0;
+    // Runs of plain characters are appended whole; only quotes, escapes, blanks and `#`
+    // are looked at one by one.
+    while (i < n) {
         const char c = line[i];
-        if (inQuotes) {
-            if (c == '"') {
-                inQuotes = false;
-            } else if (c == '\\') {
-                if (i + 1 >= line.size()) break;
-                const char next = line[++i];
+        if (c == '"') {
+            inWord = true;
+            for (++i;;) {
+                const std::size_t stop = line.find_first_of("\"\\", i);
+                if (stop == std::string_view::npos || (line[stop] == '\\' && stop + 1 >= n)) {
+                    result.error = "unterminated quoted text";
+                    return result;
+                }
+                word.append(line.substr(i, stop - i));
+                i = stop + 1;
+                if (line[stop] == '"') break;
+                const char next = line[i++];
                 switch (next) {
                     case '"':
-                        word += '"';
-                        break;
                     case '\\':
-                        word += '\\';
+                        word += next;
                         break;
                     case 'n':
                         word += '\n';
@@ -41,26 +48,21 @@ SplitLine splitWords(std::string_view line) {
                         result.error = std::string("unknown escape \\") + next + " in quotes";
                         return result;
                 }
-            } else {
-                word += c;
             }
-        } else if (c == '"') {
-            inQuotes = true;
-            inWord = true;
         } else if (c == '#') {
             break;
         } else if (isBlank(c)) {
             if (inWord) result.words.push_back(std::move(word));
             word.clear();
             inWord = false;
+            ++i;
         } else {
-            word += c;
+            std::size_t end = i + 1;
+            while (end < n && !isBlank(line[end]) && line[end] != '"' && line[end] != '#') ++end;
+            word.append(line.substr(i, end - i));
             inWord = true;
+            i = end;
         }
-    }
-    if (inQuotes) {
-        result.error = "unterminated quoted text";
-        return result;
     }
     if (inWord) result.words.push_back(std::move(word));
     return result;
