@@ -67,11 +67,19 @@ class ListBoxView final : public ControlView {
         QSignalBlocker quiet(list());
         const QStringList labels = labelsOf(c);
         if (labels != shown_) {
-            list()->clear();
-            list()->addItems(labels);
+            // Items added at the end (a list being filled) are added alone.
+            if (labels.size() > shown_.size() && labels.mid(0, shown_.size()) == shown_) {
+                list()->addItems(labels.mid(shown_.size()));
+            } else {
+                list()->clear();
+                list()->addItems(labels);
+            }
             shown_ = labels;
         }
-        list()->setCurrentRow(c.index);
+        // Choosing the row lays the list out again: only when it is not the chosen one yet.
+        const QListWidgetItem* current = list()->currentItem();
+        if (list()->currentRow() != c.index || (current && !current->isSelected()))
+            list()->setCurrentRow(c.index);
         list()->setSelectionMode(c.indicator ? QAbstractItemView::NoSelection
                                              : QAbstractItemView::SingleSelection);
         QPalette palette = list()->palette();
