@@ -39,6 +39,16 @@ TRELVANIX_VECTOR_CLONES
 void ConvertStretch(const double* read, int samplesPerChannel, int channels,
                     const double* countsPerVoltByPosition, std::int16_t* interleaved,
                     std::int16_t* grouped) {
+    // One channel reads in order: a plain pass, in vector registers.
+    if (channels == 1) {
+        const double k = countsPerVoltByPosition[0];
+        for (int j = 0; j < samplesPerChannel; ++j) {
+            const std::int16_t count = countOf(read[j], k);
+            interleaved[j] = count;
+            grouped[j] = count;
+        }
+        return;
+    }
     // A few scans at a time, channel by channel: the scans' samples stay in the first-level
     // cache while each channel takes its every channels-th of them.
     constexpr int kScansTogether = 64;
@@ -55,6 +65,11 @@ void ConvertStretch(const double* read, int samplesPerChannel, int channels,
             }
         }
     }
+}
+
+TRELVANIX_VECTOR_CLONES
+void CountsToVolts(const std::int16_t* counts, int count, double voltsPerCount, double* volts) {
+    for (int j = 0; j < count; ++j) volts[j] = voltsPerCount * counts[j];
 }
 
 TRELVANIX_VECTOR_CLONES

@@ -28,6 +28,9 @@ void ConvertStretch(const double* read, int samplesPerChannel, int channels,
 // input voltage.
 double VoltsPerCount(float boardGain);
 
+// volts[j] = voltsPerCount x counts[j] for j < count.
+void CountsToVolts(const std::int16_t* counts, int count, double voltsPerCount, double* volts);
+
 // Where a displayed value lands on the graph: (volts + offset) / gain.
 inline double DisplayValue(double volts, double offset, double gainFactor) {
     return (volts + offset) / gainFactor;

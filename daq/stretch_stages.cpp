@@ -23,6 +23,7 @@ void ReadConvertStage::onRunStart(const RunLayout& layout) {
     bufferSize = kBufferSecondsPerChannel * static_cast<std::uint64_t>(NumScans) *
                  static_cast<std::uint64_t>(layout.channels);
     behind = false;
+    shownPercent = 0;
     SetCtrlVal(panelHandle, PANEL_BUFFER, 0);
     SetCtrlVal(panelHandle, PANEL_BUFFER_LAMP, 0);
 }
@@ -36,7 +37,8 @@ std::int32_t ReadConvertStage::showBacklog(const RunLayout& layout) {
     const int percent =
         bufferSize > 0 ? static_cast<int>(std::min<std::uint64_t>(100, backlog * 100 / bufferSize))
                        : 0;
-    SetCtrlVal(panelHandle, PANEL_BUFFER, percent);
+    if (percent != shownPercent) SetCtrlVal(panelHandle, PANEL_BUFFER, percent);
+    shownPercent = percent;
     // Behind: what waits beyond the stretch about to be read fills more than half the buffer.
     const std::uint64_t stretch = static_cast<std::uint64_t>(layout.n);
     const bool pastHalf = backlog > stretch && 2 * (backlog - stretch) > bufferSize;
@@ -86,8 +88,12 @@ void ReadConvertStage::onRunEnd() {
 }
 
 std::int32_t ElapsedTimeStage::onStretch(StretchContext& stretch) {
+    // Formatted and shown only when the second changes: nine stretches in ten at 0.1 s.
+    const int seconds = static_cast<int>(stretch.now - Timer_start);
+    if (seconds == shownSeconds) return 0;
+    shownSeconds = seconds;
     char text[32];
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(stretch.now - Timer_start));
+    std::snprintf(text, sizeof text, "%d", seconds);
     SetCtrlVal(panelHandle, PANEL_ELAPSED, text);
     return 0;
 }
@@ -122,7 +128,7 @@ void DisplayValuesStage::scalePosition(const StretchContext& stretch, int i) {
     double* work = FilterWork[i].data();
 
     const std::int16_t* counts = stretch.counts + i * n;
-    for (std::size_t j = 0; j < n; ++j) work[W + j] = voltsPerCount * counts[j];
+    CountsToVolts(counts, static_cast<int>(n), voltsPerCount, work + W);
     // Filtered, value j is the current sample and the W - 1 before it, weighted by the taps:
     // value W + j of the full convolution of the taps with the history and the stretch.
     const double* values = work + W;

@@ -34,15 +34,20 @@ class ReadConvertStage final : public Stage {
     std::vector<double> ReadBuffer;  // one stretch as read, interleaved by scan
     std::uint64_t samplesRead = 0;   // per channel since the run started
     std::uint64_t bufferSize = 0;    // the driver's buffer, samples per channel
+    int shownPercent = 0;            // what the buffer gauge shows
     bool behind = false;             // the backlog has passed half the buffer
 };
 
-// Shows the whole seconds since the run started.
+// Shows the whole seconds since the run started, each time they change.
 class ElapsedTimeStage final : public Stage {
   public:
     const char* name() const override { return "elapsed time"; }
     StageOrder order() const override { return StageOrder::ElapsedTime; }
+    void onRunStart(const RunLayout&) override { shownSeconds = -1; }
     std::int32_t onStretch(StretchContext& stretch) override;
+
+  private:
+    int shownSeconds = -1;  // what the display shows this run; -1 before the first stretch
 };
 
 // Regroups `counts` channel by channel, then per position: counts to volts after the board

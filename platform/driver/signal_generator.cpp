@@ -68,6 +68,18 @@ void SignalGenerator::resume(double start, double rate, const OutputHistory& out
     lastTime_ = start;
 }
 
+std::uint64_t SignalGenerator::firstAtOrAfter(double t, std::uint64_t from,
+                                              std::uint64_t last) const {
+    // Estimated from the rate, then stepped to where timeOf, which rises with the index, first
+    // reaches t: the very sample a comparison of each sample's time would stop at.
+    const double estimate = std::ceil((t - start_) * rate_);
+    std::uint64_t k = last;
+    if (estimate < double(last)) k = estimate > double(from) ? std::uint64_t(estimate) : from;
+    while (k > from && timeOf(k - 1) >= t) --k;
+    while (k < last && timeOf(k) < t) ++k;
+    return k;
+}
+
 double SignalGenerator::spikeAt(double t) {
     if (signal_.rate <= 0) return 0.0;
     if (t >= nextSpike_) {
@@ -92,21 +104,27 @@ void SignalGenerator::generate(std::size_t count, double* out, const OutputHisto
     double* sample = out;
     // One loop per source keeps the choice of source out of the per-sample work.
     switch (s.source) {
-        case SignalSource::Cell:
+        case SignalSource::Cell: {
+            // Held in locals, which the stores to the samples cannot overwrite.
+            const double restLevel = s.offset + s.rest, decay = cellDecay_;
+            double cell = cellLevel_;
             for (std::uint64_t i = first; i < first + count;) {
                 // While the output holds one level, the samples up to its next change take it
                 // without looking it up again.
                 double level = 0.0, until = 0.0;
                 const bool holds = outputs.holdsAt(s.output, timeOf(i), &level, &until);
                 const double target = s.gain * level;
-                do {
-                    *sample++ = s.offset + s.rest + cellLevel_;
+                const std::uint64_t end =
+                    holds ? firstAtOrAfter(until, i + 1, first + count) : i + 1;
+                for (; i < end; ++i) {
+                    *sample++ = restLevel + cell;
                     // Exact step of tau dV/dt = gain * u - V over one period with u held.
-                    cellLevel_ = target + (cellLevel_ - target) * cellDecay_;
-                    ++i;
-                } while (holds && i < first + count && timeOf(i) < until);
+                    cell = target + (cell - target) * decay;
+                }
             }
+            cellLevel_ = cell;
             break;
+        }
         case SignalSource::Readback:
             for (std::uint64_t i = first; i < first + count;) {
                 double level = 0.0, until = 0.0;

@@ -26,6 +26,8 @@ class SignalGenerator {
 
   private:
     double spikeAt(double t);
+    // The first index in [from, last] whose time is not before t, or last.
+    std::uint64_t firstAtOrAfter(double t, std::uint64_t from, std::uint64_t last) const;
     double timeOf(std::uint64_t index) const { return start_ + double(index) / rate_; }
 
     InputSignal signal_;

@@ -233,13 +233,16 @@ Outcome SimulatedBoard::read(TaskId id, const ReadRequest& request, std::int32_t
     const Outcome waited = waitForSamples(*task, task->readPosition + wanted, request.timeout);
     const std::uint64_t available = std::min(wanted, acquired(*task) - task->readPosition);
     const std::size_t count = static_cast<std::size_t>(available);
-    if (request.groupByScan && channelSamples_.size() < count) channelSamples_.resize(count);
+    // Scans of several channels interleave: each channel goes through a block of its own first.
+    // One channel's scans are its samples in order.
+    const bool interleave = request.groupByScan && channels > 1;
+    if (interleave && channelSamples_.size() < count) channelSamples_.resize(count);
     for (std::size_t c = 0; c < channels; ++c) {
         InputChannel& channel = task->inputs[c];
-        double* samples = request.groupByScan ? channelSamples_.data() : request.data + c * count;
+        double* samples = interleave ? channelSamples_.data() : request.data + c * count;
         generators_[channel.physical].generate(count, samples, outputs_);
         channel.quantiser.convert(samples, count);
-        if (request.groupByScan)
+        if (interleave)
             for (std::size_t k = 0; k < count; ++k) request.data[k * channels + c] = samples[k];
     }
     task->readPosition += available;

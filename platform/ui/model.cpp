@@ -12,6 +12,8 @@ namespace trelvanix::ui {
 
 namespace {
 constexpr double kNever = std::numeric_limits<double>::infinity();
+// Control ids below this have their place remembered (the resource file's are far fewer).
+constexpr int kMaxRememberedId = 4096;
 
 // Where the plot area sits inside a graph until a front end lays the graph out: room for
 // the y labels on the left and the x labels below.
@@ -20,16 +22,29 @@ Rect defaultPlotArea(const Rect& graph) {
 }
 }  // namespace
 
-Control* Panel::find(int id) {
-    for (Control& c : controls)
-        if (c.id == id) return &c;
+const Control* Panel::lookUp(int id) const {
+    if (id >= 0 && std::size_t(id) < slotById_.size()) {
+        const int slot = slotById_[std::size_t(id)];
+        if (slot >= 0 && std::size_t(slot) < controls.size() && controls[slot].id == id)
+            return &controls[slot];
+    }
+    for (std::size_t slot = 0; slot < controls.size(); ++slot) {
+        if (controls[slot].id != id) continue;
+        if (id >= 0 && id < kMaxRememberedId) {
+            if (slotById_.size() <= std::size_t(id)) slotById_.resize(std::size_t(id) + 1, -1);
+            slotById_[std::size_t(id)] = static_cast<int>(slot);
+        }
+        return &controls[slot];
+    }
     return nullptr;
 }
 
+Control* Panel::find(int id) {
+    return const_cast<Control*>(lookUp(id));
+}
+
 const Control* Panel::find(int id) const {
-    for (const Control& c : controls)
-        if (c.id == id) return &c;
-    return nullptr;
+    return lookUp(id);
 }
 
 Control* Panel::findByName(const std::string& name) {
@@ -89,12 +104,17 @@ int Model::addPanel(Panel panel, std::optional<MenuBar> bar) {
     panel.handle = handle;
     panel.visible = false;
     const double now = programClock().seconds();
-    for (Control& c : panel.controls) {
+    panel.timerSlots.clear();
+    for (std::size_t slot = 0; slot < panel.controls.size(); ++slot) {
+        Control& c = panel.controls[slot];
         if (c.kind == ControlKind::Graph) {
             if (!c.graph) c.graph.emplace();
             if (c.graph->plotArea.width == 0) c.graph->plotArea = defaultPlotArea(c.rect);
         }
-        if (c.kind == ControlKind::Timer) c.nextTick = now + c.interval;
+        if (c.kind == ControlKind::Timer) {
+            c.nextTick = now + c.interval;
+            panel.timerSlots.push_back(slot);
+        }
     }
     if (bar) {
         bar->handle = nextMenuBarHandle_++;
@@ -132,8 +152,9 @@ bool Model::isPending(int panelHandle, int controlId, int type) const {
 void Model::queueDueTimerTicks() {
     const double now = programClock().seconds();
     for (auto& [handle, p] : panels_) {
-        for (Control& c : p.controls) {
-            if (c.kind != ControlKind::Timer || !c.enabled || c.nextTick > now) continue;
+        for (const std::size_t slot : p.timerSlots) {
+            Control& c = p.controls[slot];
+            if (!c.enabled || c.nextTick > now) continue;
             post(Event{Event::Target::Control, handle, c.id, EVENT_TIMER_TICK, 0, 0});
             // A program that fell behind gets one tick, not a burst of stale ones.
             c.nextTick += c.interval;
@@ -145,8 +166,8 @@ void Model::queueDueTimerTicks() {
 double Model::nextTimerTick() const {
     double next = kNever;
     for (const auto& [handle, p] : panels_)
-        for (const Control& c : p.controls)
-            if (c.kind == ControlKind::Timer && c.enabled) next = std::min(next, c.nextTick);
+        for (const std::size_t slot : p.timerSlots)
+            if (const Control& c = p.controls[slot]; c.enabled) next = std::min(next, c.nextTick);
     return next;
 }
 

@@ -178,9 +178,18 @@ struct Panel {
     PanelCallbackPtr callback = nullptr;
     std::vector<Control> controls;  // in resource order, which is also tab and drawing order
     int menuBar = 0;                // 0 when the panel has none
+    // The places in `controls` of its timers, found when the panel is added to the model.
+    std::vector<std::size_t> timerSlots;
     Control* find(int id);
     const Control* find(int id) const;
     Control* findByName(const std::string& name);
+
+  private:
+    // The place in `controls` of each id looked up, checked at every use: a control is large,
+    // and a search through the controls before it reaches far into memory, a cost each stretch
+    // pays again once other programs have had the processor's caches.
+    mutable std::vector<int> slotById_;
+    const Control* lookUp(int id) const;
 };
 
 // What happened, queued until dispatched.
