@@ -218,7 +218,8 @@ void measureIdleShare(benchmark::State& state, ui::FrontEnd* frontEnd) {
     for (auto _ : state) {
         startProgram(frontEnd, false);
         // The window is drawn before the operator presses Acquire, as it is after start-up.
-        ProcessSystemEvents();
+        const double settled = Timer() + 0.2;
+        while (Timer() < settled) GetUserEventUntil(settled, nullptr, nullptr);
         const double cpu = processorSeconds();
         const auto start = std::chrono::steady_clock::now();
         acquireFor(kRealSeconds);

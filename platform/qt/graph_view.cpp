@@ -111,13 +111,15 @@ class GraphView final : public ControlView {
         if (!dirty_) return;
         dirty_ = false;
         if (!redrawAll_ && drawAddedPlots()) return;
-        // Plots that only grow get the axes a buffer of their own, so that the next ones can
-        // be drawn beneath them; otherwise one buffer is cheaper to clear and blend.
-        const bool growing = !redrawAll_ && plots_->onlyAdded();
+        // Plots that only grow keep the axes in a buffer of their own, so that the next ones
+        // can be drawn beneath them; plots replaced or changed are cheaper with one buffer.
+        const ModelPlots::Change change = plots_->change();
         redrawAll_ = false;
-        plot()
-            ->layer(QStringLiteral("axes"))
-            ->setMode(growing ? QCPLayer::lmBuffered : QCPLayer::lmLogical);
+        if (change != ModelPlots::Change::None)
+            plot()
+                ->layer(QStringLiteral("axes"))
+                ->setMode(change == ModelPlots::Change::Added ? QCPLayer::lmBuffered
+                                                              : QCPLayer::lmLogical);
         autoscale();
         fitAutoscaledTicks();
         plot()->replot(QCustomPlot::rpRefreshHint);
@@ -130,6 +132,9 @@ class GraphView final : public ControlView {
     void setUpLook() {
         QCustomPlot* p = plot();
         p->setBackground(p->palette().window());
+        // The plot fills all of itself with that background: what lies beneath it need not be
+        // painted first (a repainted strip of a sweep costs only its own pixels).
+        p->setAttribute(Qt::WA_OpaquePaintEvent);
         p->setNotAntialiasedElements(QCP::aeAll);
         // The overlay holds nothing: one paint buffer to clear and blend per repaint, not two.
         // The axes go above it (the legend and overlay draw nothing), so that they alone can
@@ -137,6 +142,8 @@ class GraphView final : public ControlView {
         p->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
         p->moveLayer(p->layer(QStringLiteral("axes")), p->layer(QStringLiteral("overlay")),
                      QCustomPlot::limAbove);
+        // A new graph is ready to grow: a sweep's first stretches are drawn alone too.
+        p->layer(QStringLiteral("axes"))->setMode(QCPLayer::lmBuffered);
         p->setAntialiasedElement(QCP::aeAxes, false);
         xTicker_.reset(new DivisionTicker);
         yTicker_.reset(new DivisionTicker);

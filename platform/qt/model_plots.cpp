@@ -97,13 +97,15 @@ void ModelPlots::draw(QCPPainter* painter) {
     drawnRevision_ = graph->revision;
 }
 
-bool ModelPlots::onlyAdded() const {
+ModelPlots::Change ModelPlots::change() const {
     const ui::Graph* graph = graph_();
-    if (!drawn_ || !graph) return false;
+    if (!drawn_ || !graph || graph->revision == drawnRevision_) return Change::None;
     // Every change of the plots moves the revision on by one: when it moved by as many as
     // plots were added, nothing else changed.
     const std::size_t count = graph->plots.size();
-    return count > drawnCount_ && graph->revision - drawnRevision_ == count - drawnCount_;
+    return count > drawnCount_ && graph->revision - drawnRevision_ == count - drawnCount_
+               ? Change::Added
+               : Change::Other;
 }
 
 bool ModelPlots::drawAdded(QCPPainter* painter, QRect* touched) {
@@ -116,18 +118,15 @@ bool ModelPlots::drawAdded(QCPPainter* painter, QRect* touched) {
     // As the layer draws its plottables: clipped to the axis rect, with the plots' hint.
     painter->setClipRect(clipRect().translated(0, -1));
     applyDefaultAntialiasingHint(painter);
-    QRectF columns;
-    for (std::size_t k = drawnCount_; k < count; ++k) drawPlot(painter, *graph, k, map, &columns);
+    QRectF drawn;
+    for (std::size_t k = drawnCount_; k < count; ++k) drawPlot(painter, *graph, k, map, &drawn);
     drawnCount_ = count;
     drawnRevision_ = graph->revision;
-    // Lines reach a pixel beyond their ends; discs of points reach a few.
+    // A line's pixels lie within a pixel of its ends; a point's disc reaches a few pixels.
     constexpr int kReach = 5;
-    *touched =
-        columns.isNull()
-            ? QRect()
-            : QRect(int(std::floor(columns.left())) - kReach, map.clip.top() - 1,
-                    int(std::ceil(columns.width())) + 2 * kReach + 1, map.clip.height() + 2) &
-                  map.clip.adjusted(0, -1, 0, 1);
+    *touched = drawn.isNull() ? QRect()
+                              : drawn.toAlignedRect().adjusted(-kReach, -kReach, kReach, kReach) &
+                                    map.clip.adjusted(0, -1, 0, 1);
     return true;
 }
 
@@ -137,20 +136,9 @@ void ModelPlots::drawPlot(QCPPainter* painter, const ui::Graph& graph, std::size
     if (plot.y.empty()) return;
     painter->setPen(QPen(toQColor(plot.color), 0));
     if (plot.isWaveform)
-        drawWaveform(painter, plot, caches_[k], map, joinValue(plot));
+        drawWaveform(painter, plot, caches_[k], map, joinValue(plot), touched);
     else
-        drawPairs(painter, plot, map);
-    if (!touched) return;
-    double from, to;
-    if (plot.isWaveform) {
-        // From the sample it may be joined to, to its last.
-        from = map.x(plot.initialX - plot.xIncrement);
-        to = map.x(plot.initialX + plot.xIncrement * double(plot.y.size() - 1));
-    } else {
-        from = to = map.x(plot.x.empty() ? 0.0 : plot.x[0]);
-        for (double x : plot.x) from = std::min(from, map.x(x)), to = std::max(to, map.x(x));
-    }
-    *touched |= QRectF(std::min(from, to), 0.0, std::abs(to - from) + 1.0, 1.0);
+        drawPairs(painter, plot, map, touched);
 }
 
 void ModelPlots::syncCaches(const ui::Graph& graph) const {
@@ -192,7 +180,7 @@ const double* ModelPlots::joinValue(const ui::Plot& plot) {
 }
 
 void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, PlotCache& cache,
-                              const Mapping& map, const double* join) {
+                              const Mapping& map, const double* join, QRectF* drawn) {
     const double firstPixel = map.keyPixel0 + (plot.initialX - map.keyLower) * map.keyScale;
     const double pixelsPerSample = plot.xIncrement * map.keyScale;
     const auto n = static_cast<std::ptrdiff_t>(plot.y.size());
@@ -205,6 +193,9 @@ void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, PlotCac
             cache.joinedTo = join ? *join : 0.0;
         }
         painter->drawLines(cache.envelope.data(), int(cache.envelope.size()));
+        if (drawn)
+            for (const QLineF& line : cache.envelope)
+                *drawn |= QRectF(line.p1(), line.p2()).normalized().adjusted(0, 0, 1, 1);
         return;
     }
     // Few samples per pixel: the samples themselves, only those in view (plus one each side
@@ -227,6 +218,7 @@ void ModelPlots::drawWaveform(QCPPainter* painter, const ui::Plot& plot, PlotCac
         polyline_[i - first + joinPoints] = QPointF(map.x(key), map.y(plot.y[i]));
     }
     painter->drawPolyline(polyline_.constData(), int(polyline_.size()));
+    if (drawn) *drawn |= polyline_.boundingRect().adjusted(0, 0, 1, 1);
     // Zoomed in far enough, each sample is marked, so the operator sees what was measured.
     if (pixelsPerSample >= kMarkerSpacing) {
         const QBrush fill(painter->pen().color());
@@ -273,10 +265,12 @@ void ModelPlots::envelopeOf(const ui::Plot& plot, PlotCache& cache, const Mappin
     }
 }
 
-void ModelPlots::drawPairs(QCPPainter* painter, const ui::Plot& plot, const Mapping& map) {
+void ModelPlots::drawPairs(QCPPainter* painter, const ui::Plot& plot, const Mapping& map,
+                           QRectF* drawn) {
     const std::size_t n = std::min(plot.x.size(), plot.y.size());
     polyline_.resize(qsizetype(n));
     for (std::size_t i = 0; i < n; ++i) polyline_[i] = QPointF(map.x(plot.x[i]), map.y(plot.y[i]));
+    if (drawn) *drawn |= polyline_.boundingRect().adjusted(0, 0, 1, 1);
     if (plot.style != VAL_SCATTER) painter->drawPolyline(polyline_.constData(), int(n));
     if (plot.style == VAL_THIN_LINE) return;
     // Points are discs a few pixels wide, drawn smooth whatever the graph's hint.

@@ -35,8 +35,10 @@ class ModelPlots final : public QCPAbstractPlottable {
     // same. Returns false, drawing nothing, when the graph must be drawn anew; `touched` gets
     // the pixels drawn over.
     bool drawAdded(QCPPainter* painter, QRect* touched);
-    // Whether plots were added since the last drawing, and nothing else changed in them.
-    bool onlyAdded() const;
+    // How the plots changed since the last drawing: not at all, only by plots added, or else.
+    enum class Change { None, Added, Other };
+    Change change() const;
+    bool onlyAdded() const { return change() == Change::Added; }
 
     // Samples per pixel above which a waveform is drawn as min/max lines.
     static constexpr double kEnvelopeThreshold = 2.0;
@@ -61,16 +63,17 @@ class ModelPlots final : public QCPAbstractPlottable {
     void syncCaches(const ui::Graph& graph) const;
     // The axes' mapping now; false when an axis is gone or spans nothing.
     bool currentMapping(Mapping* map) const;
-    // Draws plot k of the graph, continuing the waveforms drawn before it; widens `touched` by
-    // the columns it covers.
+    // Draws plot k of the graph, continuing the waveforms drawn before it; widens `touched`,
+    // when given, by the pixels it drew.
     void drawPlot(QCPPainter* painter, const ui::Graph& graph, std::size_t k, const Mapping& map,
                   QRectF* touched);
+    // Both widen `drawn`, when given, by the pixels they drew.
     void drawWaveform(QCPPainter* painter, const ui::Plot& plot, PlotCache& cache,
-                      const Mapping& map, const double* join);
+                      const Mapping& map, const double* join, QRectF* drawn);
     // The plot's min/max line per pixel column, into its cache.
     void envelopeOf(const ui::Plot& plot, PlotCache& cache, const Mapping& map, double firstPixel,
                     double pixelsPerSample, const double* join);
-    void drawPairs(QCPPainter* painter, const ui::Plot& plot, const Mapping& map);
+    void drawPairs(QCPPainter* painter, const ui::Plot& plot, const Mapping& map, QRectF* drawn);
 
     std::function<const ui::Graph*()> graph_;
     // Kept from one repaint to the next: a repaint with the same axes and size draws the

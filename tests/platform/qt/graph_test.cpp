@@ -101,7 +101,7 @@ TEST(QtGraph, SampleSummaryGivesTheExtremesOfAPlainPass) {
 // the picture of the same sweep drawn at once; and so after the axes change.
 // Repainted stretch by stretch, a sweep is drawn a stretch at a time beneath the axes; the
 // picture is the one drawn at once: channels crossing and sharing a colour, traces beyond the
-// axes over the frame and ticks, few samples per pixel, XY points.
+// axes over the frame and ticks, a flat trace, few samples per pixel, XY points.
 TEST(QtGraph, EnvelopesKeptBetweenRepaintsDrawTheSamePicture) {
     auto drawSweep = [](Session& s, bool repaintEachStretch) {
         std::vector<double> y(5000);
@@ -111,6 +111,7 @@ TEST(QtGraph, EnvelopesKeptBetweenRepaintsDrawTheSamePicture) {
                     y[i] = channel * 2 - 1 + std::sin(0.003 * double(stretch * 5000 + i)) +
                            (i % 7 == 0 ? 0.5 : 0.0) + (stretch == 3 && i == 0 ? 3.0 : 0.0) +
                            (stretch == 5 && i > 2500 ? 4.5 - channel * 6.0 : 0.0);
+                if (stretch == 7 && channel == 1) std::fill(y.begin(), y.end(), 0.3);  // flat
                 PlotWaveform(s.panel, kGraph, y.data(), int(y.size()), 1.0, 0.0, stretch * 1.0,
                              1.0 / 5000, channel == 1 ? VAL_GREEN : VAL_YELLOW);
             }
