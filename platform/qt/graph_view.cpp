@@ -142,8 +142,6 @@ class GraphView final : public ControlView {
         p->layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
         p->moveLayer(p->layer(QStringLiteral("axes")), p->layer(QStringLiteral("overlay")),
                      QCustomPlot::limAbove);
-        // A new graph is ready to grow: a sweep's first stretches are drawn alone too.
-        p->layer(QStringLiteral("axes"))->setMode(QCPLayer::lmBuffered);
         p->setAntialiasedElement(QCP::aeAxes, false);
         xTicker_.reset(new DivisionTicker);
         yTicker_.reset(new DivisionTicker);

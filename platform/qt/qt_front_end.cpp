@@ -47,8 +47,12 @@ QtFrontEnd::QtFrontEnd() : impl_(std::make_unique<Impl>()) {
 }
 
 QtFrontEnd::QtFrontEnd(int& argc, char** argv) : impl_(std::make_unique<Impl>()) {
-    if (!QCoreApplication::instance())
+    if (!QCoreApplication::instance()) {
+        // Qt's own event dispatcher wakes and waits for less than GLib's, and the program needs
+        // no GLib main loop (its file dialogs are Qt's own); an operator's setting is kept.
+        if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
         impl_->ownApplication = std::make_unique<QApplication>(argc, argv);
+    }
     start();
 }
 
