@@ -189,15 +189,21 @@ void BM_Pipeline8x50kSpectrum(benchmark::State& state) {
     const bool spectrum = state.range(0) != 0;
     constexpr double kSimulatedSeconds = 20.0;
     ui::HeadlessFrontEnd frontEnd;
-    double processor = 0.0;
-    int spectra = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
+    auto setUp = [&] {
         startProgram(&frontEnd, true);
         eightFilteredChannelsAt50k(false);
         ShowFourier(0, 0, nullptr, 0);
         SetCtrlVal(FourierHandle, SPECTRUM_CHANNEL, 3);
         SetCtrlVal(FourierHandle, SPECTRUM_LENGTH, 65536 * 1000.0 / NumScans);
+    };
+    // The transform of a length is planned once, at the first Start of a spectrum that long;
+    // a short run before the timed ones leaves only what every spectrum costs in the figure.
+    if (spectrum) setUp(), acquireFor(0.1, "press SPECTRUM START\n");
+    double processor = 0.0;
+    int spectra = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        setUp();
         state.ResumeTiming();
         const double cpu = processorSeconds();
         acquireFor(kSimulatedSeconds, spectrum ? "press SPECTRUM START\n" : "");
