@@ -1,6 +1,6 @@
 // Graphs: a QCustomPlot whose axes follow the model's axes and whose plots are drawn straight
 // from the model. Repaints are merged: any number of plot changes within one repaint period
-// cost one redraw. A graph whose plots only grow (a sweep being drawn) keeps its axes in a
+// cost one redraw, made as soon as the program is idle once a period has passed since the last. A graph whose plots only grow (a sweep being drawn) keeps its axes in a
 // paint buffer of their own and draws just the new plots over its last drawing, beneath them:
 // the picture is the one a full redraw makes. While the program lets the operator inspect the
 // graph, the wheel zooms (Ctrl: the vertical axis), a drag pans or moves a cursor, and a
@@ -9,6 +9,7 @@
 
 #include <qcustomplot.h>
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWheelEvent>
@@ -73,7 +74,6 @@ class GraphView final : public ControlView {
         });
         repaintTimer_ = new QTimer(plot());
         repaintTimer_->setSingleShot(true);
-        repaintTimer_->setInterval(kRepaintMilliseconds);
         QObject::connect(repaintTimer_, &QTimer::timeout, plot(), [this] { flush(); });
         for (int i = 0; i < 2; ++i) {
             cursors_[i] = new QCPItemStraightLine(plot());
@@ -110,6 +110,7 @@ class GraphView final : public ControlView {
         repaintTimer_->stop();
         if (!dirty_) return;
         dirty_ = false;
+        sinceFlush_.start();
         if (!redrawAll_ && drawAddedPlots()) return;
         // Plots that only grow keep the axes in a buffer of their own, so that the next ones
         // can be drawn beneath them; plots replaced or changed are cheaper with one buffer.
@@ -266,9 +267,13 @@ class GraphView final : public ControlView {
         c->graph->plotArea = ui::Rect{area.left(), area.top(), area.width(), area.height()};
     }
 
+    // The repaint comes when the program next waits, or a repaint period after the last one:
+    // a sweep drawn a stretch at a time is repainted in the wake-up that read the stretch.
     void scheduleRepaint() {
         dirty_ = true;
-        if (!repaintTimer_->isActive()) repaintTimer_->start();
+        if (repaintTimer_->isActive()) return;
+        const qint64 since = sinceFlush_.isValid() ? sinceFlush_.elapsed() : kRepaintMilliseconds;
+        repaintTimer_->start(int(std::max<qint64>(0, kRepaintMilliseconds - since)));
     }
 
     bool inspecting() const {
@@ -350,6 +355,7 @@ class GraphView final : public ControlView {
     QPointer<MouseHook> mouseHook_;
     QSharedPointer<DivisionTicker> xTicker_, yTicker_;
     QTimer* repaintTimer_;
+    QElapsedTimer sinceFlush_;  // since the last repaint; invalid before the first
     bool dirty_ = true;
     bool redrawAll_ = true;  // something besides new plots changed since the last replot
 };
