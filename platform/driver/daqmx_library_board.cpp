@@ -137,7 +137,7 @@ Outcome DaqmxLibraryBoard::createTask(TaskId task, std::string_view name) {
 
 Outcome DaqmxLibraryBoard::addInputChannel(TaskId task, std::string_view physicalChannels,
                                            TerminalConfig terminalConfig, double min, double max) {
-    VendorTask handle;
+    VendorTask handle = nullptr;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     const std::string channels(physicalChannels);
     return outcomeOf(call_.createAIVoltageChan(handle, channels.c_str(), "",
@@ -147,7 +147,7 @@ Outcome DaqmxLibraryBoard::addInputChannel(TaskId task, std::string_view physica
 
 Outcome DaqmxLibraryBoard::addOutputChannel(TaskId task, std::string_view physicalChannels,
                                             double min, double max) {
-    VendorTask handle;
+    VendorTask handle = nullptr;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     const std::string channels(physicalChannels);
     return outcomeOf(
@@ -157,7 +157,7 @@ Outcome DaqmxLibraryBoard::addOutputChannel(TaskId task, std::string_view physic
 Outcome DaqmxLibraryBoard::configureSampleClock(TaskId task, std::string_view source, double rate,
                                                 ClockEdge activeEdge,
                                                 std::uint64_t samplesPerChannel) {
-    VendorTask handle;
+    VendorTask handle = nullptr;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     const std::string clock(source);
     return outcomeOf(call_.cfgSampClkTiming(handle, clock.c_str(), rate,
@@ -166,13 +166,13 @@ Outcome DaqmxLibraryBoard::configureSampleClock(TaskId task, std::string_view so
 }
 
 Outcome DaqmxLibraryBoard::start(TaskId task) {
-    VendorTask handle;
+    VendorTask handle = nullptr;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(call_.startTask(handle));
 }
 
 Outcome DaqmxLibraryBoard::acquiredPerChannel(TaskId task, std::uint64_t* total) {
-    VendorTask handle;
+    VendorTask handle = nullptr;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(call_.getReadTotalSampPerChanAcquired(handle, total));
 }
@@ -180,7 +180,7 @@ Outcome DaqmxLibraryBoard::acquiredPerChannel(TaskId task, std::uint64_t* total)
 Outcome DaqmxLibraryBoard::read(TaskId task, const ReadRequest& request,
                                 std::int32_t* samplesRead) {
     *samplesRead = 0;
-    VendorTask handle;
+    VendorTask handle = nullptr;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(call_.readAnalogF64(handle, request.samplesPerChannel, request.timeout,
                                          request.groupByScan ? kGroupByScanNumber : kGroupByChannel,
@@ -190,7 +190,7 @@ Outcome DaqmxLibraryBoard::read(TaskId task, const ReadRequest& request,
 Outcome DaqmxLibraryBoard::write(TaskId task, const WriteRequest& request,
                                  std::int32_t* samplesWritten) {
     *samplesWritten = 0;
-    VendorTask handle;
+    VendorTask handle = nullptr;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(call_.writeAnalogF64(
         handle, request.samplesPerChannel, request.autoStart ? 1 : 0, request.timeout,
@@ -199,20 +199,20 @@ Outcome DaqmxLibraryBoard::write(TaskId task, const WriteRequest& request,
 }
 
 Outcome DaqmxLibraryBoard::writeScalar(TaskId task, bool autoStart, double timeout, double value) {
-    VendorTask handle;
+    VendorTask handle = nullptr;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(
         call_.writeAnalogScalarF64(handle, autoStart ? 1 : 0, timeout, value, nullptr));
 }
 
 Outcome DaqmxLibraryBoard::stop(TaskId task) {
-    VendorTask handle;
+    VendorTask handle = nullptr;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(call_.stopTask(handle));
 }
 
 Outcome DaqmxLibraryBoard::clear(TaskId task) {
-    VendorTask handle;
+    VendorTask handle = nullptr;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     // The handle is gone whatever the library answers.
     tasks_.erase(task);
