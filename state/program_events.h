@@ -21,7 +21,7 @@ enum class Kind {
     AcquisitionStopped,  // the run has ended (stopped, restarted for a recording, or failed)
     DriverError,         // number: the driver's status; text: its description
     PopupShown,          // name: message, confirm, file or dir (the answer it waits for);
-                         // title and text as shown (a file pop-up's text is its file spec)
+                         // title and text as shown (a file pop-up's text is its file pattern)
     Notice,              // text: what the operator is told, without an error (state/notices.h)
 };
 

@@ -10,7 +10,7 @@ namespace trelvanix::ui {
 struct PopupShown {
     std::string kind;  // "message", or the answer it waits for: "confirm", "file", "dir"
     std::string title;
-    std::string text;  // a file pop-up's default file spec ("*.prt"), a directory's folder
+    std::string text;  // a file pop-up's file pattern ("*.prt"), a directory's folder
 };
 
 using PopupListener = std::function<void(const PopupShown&)>;

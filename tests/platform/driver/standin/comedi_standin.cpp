@@ -162,8 +162,8 @@ void produceInput(Board& b) {
     const bool ending = inputFailure(&endAfter, &error);
     if (ending) target = std::min(target, endAfter);
     for (; in.scans < target; ++in.scans)
-        for (unsigned int spec : in.chanlist) {
-            const auto code = static_cast<sampl_t>(inputCode(spec, in.scans));
+        for (unsigned int chanspec : in.chanlist) {
+            const auto code = static_cast<sampl_t>(inputCode(chanspec, in.scans));
             const auto* raw = reinterpret_cast<const std::uint8_t*>(&code);
             in.bytes.insert(in.bytes.end(), raw, raw + 2);
         }
