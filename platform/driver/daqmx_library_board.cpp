@@ -104,8 +104,9 @@ Outcome DaqmxLibraryBoard::outcomeOf(std::int32_t status) const {
 
 Outcome DaqmxLibraryBoard::handleOf(TaskId task, VendorTask* handle) const {
     const auto found = tasks_.find(task);
+    // Set on failure too, so that no caller can use an unset handle.
+    *handle = found == tasks_.end() ? nullptr : found->second;
     if (found == tasks_.end()) return task_checks::unknownTask(task);
-    *handle = found->second;
     return Outcome::success();
 }
 
@@ -137,7 +138,7 @@ Outcome DaqmxLibraryBoard::createTask(TaskId task, std::string_view name) {
 
 Outcome DaqmxLibraryBoard::addInputChannel(TaskId task, std::string_view physicalChannels,
                                            TerminalConfig terminalConfig, double min, double max) {
-    VendorTask handle = nullptr;
+    VendorTask handle;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     const std::string channels(physicalChannels);
     return outcomeOf(call_.createAIVoltageChan(handle, channels.c_str(), "",
@@ -147,7 +148,7 @@ Outcome DaqmxLibraryBoard::addInputChannel(TaskId task, std::string_view physica
 
 Outcome DaqmxLibraryBoard::addOutputChannel(TaskId task, std::string_view physicalChannels,
                                             double min, double max) {
-    VendorTask handle = nullptr;
+    VendorTask handle;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     const std::string channels(physicalChannels);
     return outcomeOf(
@@ -157,7 +158,7 @@ Outcome DaqmxLibraryBoard::addOutputChannel(TaskId task, std::string_view physic
 Outcome DaqmxLibraryBoard::configureSampleClock(TaskId task, std::string_view source, double rate,
                                                 ClockEdge activeEdge,
                                                 std::uint64_t samplesPerChannel) {
-    VendorTask handle = nullptr;
+    VendorTask handle;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     const std::string clock(source);
     return outcomeOf(call_.cfgSampClkTiming(handle, clock.c_str(), rate,
@@ -166,13 +167,13 @@ Outcome DaqmxLibraryBoard::configureSampleClock(TaskId task, std::string_view so
 }
 
 Outcome DaqmxLibraryBoard::start(TaskId task) {
-    VendorTask handle = nullptr;
+    VendorTask handle;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(call_.startTask(handle));
 }
 
 Outcome DaqmxLibraryBoard::acquiredPerChannel(TaskId task, std::uint64_t* total) {
-    VendorTask handle = nullptr;
+    VendorTask handle;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(call_.getReadTotalSampPerChanAcquired(handle, total));
 }
@@ -180,7 +181,7 @@ Outcome DaqmxLibraryBoard::acquiredPerChannel(TaskId task, std::uint64_t* total)
 Outcome DaqmxLibraryBoard::read(TaskId task, const ReadRequest& request,
                                 std::int32_t* samplesRead) {
     *samplesRead = 0;
-    VendorTask handle = nullptr;
+    VendorTask handle;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(call_.readAnalogF64(handle, request.samplesPerChannel, request.timeout,
                                          request.groupByScan ? kGroupByScanNumber : kGroupByChannel,
@@ -190,7 +191,7 @@ Outcome DaqmxLibraryBoard::read(TaskId task, const ReadRequest& request,
 Outcome DaqmxLibraryBoard::write(TaskId task, const WriteRequest& request,
                                  std::int32_t* samplesWritten) {
     *samplesWritten = 0;
-    VendorTask handle = nullptr;
+    VendorTask handle;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(call_.writeAnalogF64(
         handle, request.samplesPerChannel, request.autoStart ? 1 : 0, request.timeout,
@@ -199,20 +200,20 @@ Outcome DaqmxLibraryBoard::write(TaskId task, const WriteRequest& request,
 }
 
 Outcome DaqmxLibraryBoard::writeScalar(TaskId task, bool autoStart, double timeout, double value) {
-    VendorTask handle = nullptr;
+    VendorTask handle;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(
         call_.writeAnalogScalarF64(handle, autoStart ? 1 : 0, timeout, value, nullptr));
 }
 
 Outcome DaqmxLibraryBoard::stop(TaskId task) {
-    VendorTask handle = nullptr;
+    VendorTask handle;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     return outcomeOf(call_.stopTask(handle));
 }
 
 Outcome DaqmxLibraryBoard::clear(TaskId task) {
-    VendorTask handle = nullptr;
+    VendorTask handle;
     if (Outcome bad = handleOf(task, &handle); bad.failed()) return bad;
     // The handle is gone whatever the library answers.
     tasks_.erase(task);
