@@ -5,14 +5,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
+#include "platform/driver/board_tasks.h"
 #include "platform/driver/driver_errors.h"
 
 namespace trelvanix::driver {
 
 using namespace comedi_library;
+using task_checks::number;
 
 namespace {
 
@@ -22,19 +23,6 @@ constexpr double kRateTolerance = 1e-3;
 constexpr int kComedisOwnErrors = 0x1000;      // COMEDI_NOERROR: Comedi's numbers start here
 constexpr int kComediBufferOverflow = 0x1005;  // EBUF_OVR
 constexpr int kCommandTestAttempts = 4;
-
-template <typename Function>
-void resolve(const SharedLibrary& library, const char* name, Function* function,
-             std::string* missing) {
-    *function = reinterpret_cast<Function>(library.function(name));
-    if (!*function && missing) *missing += (missing->empty() ? "" : ", ") + std::string(name);
-}
-
-std::string number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
 
 // What comedi_command_test's answer says is wrong with a command.
 const char* commandTestVerdict(int verdict) {

@@ -13,13 +13,6 @@ namespace {
 
 constexpr std::uint32_t kErrorTextSize = 2048;
 
-template <typename Function>
-void resolve(const SharedLibrary& library, const char* name, Function* function,
-             std::string* missing) {
-    *function = reinterpret_cast<Function>(library.function(name));
-    if (!*function) *missing += (missing->empty() ? "" : ", ") + std::string(name);
-}
-
 std::int32_t terminalConfigValue(TerminalConfig config) {
     switch (config) {
         case TerminalConfig::ReferencedSingleEnded:

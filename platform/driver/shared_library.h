@@ -23,4 +23,13 @@ class SharedLibrary {
     void* handle_;
 };
 
+// Sets *function to the library's exported function `name`. When it has none, *function is null
+// and the name is added to the comma-separated list *missing, when one is given.
+template <typename Function>
+void resolve(const SharedLibrary& library, const char* name, Function* function,
+             std::string* missing) {
+    *function = reinterpret_cast<Function>(library.function(name));
+    if (!*function && missing) *missing += (missing->empty() ? "" : ", ") + std::string(name);
+}
+
 }  // namespace trelvanix::driver
