@@ -23,7 +23,6 @@ struct TaskState {
     double rate = 0.0;
     std::uint64_t bufferSize = 0;  // samples per channel
     bool running = false;
-    std::uint64_t readPosition = 0;  // samples per channel read since the start
     std::uint64_t acquiredAtStop = 0;
     std::vector<double> pendingLevels;  // on-demand values waiting for the start
 };

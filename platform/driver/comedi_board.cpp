@@ -30,6 +30,14 @@ unsigned int analogReference(TerminalConfig config) {
     return kAnalogRefGround;
 }
 
+// The task's channels as the command scans them: channel, range and reference of each.
+std::vector<unsigned int> chanlistOf(const comedi_tasks::Task& task) {
+    std::vector<unsigned int> chanlist;
+    for (const comedi_tasks::Channel& channel : task.channels)
+        chanlist.push_back(packChannel(channel.physical, channel.range, channel.aref));
+    return chanlist;
+}
+
 // As the vendor's driver does: the narrowest range that holds both limits; an output with no
 // such range gets its widest, and values beyond it are refused when written.
 const ComediRange* chooseRange(const std::vector<ComediRange>& ranges, double min, double max,
@@ -202,12 +210,10 @@ Outcome ComediBoard::startTask(Task& task) {
 Outcome ComediBoard::startInput(Task& task) {
     if (!task.clocked) return noSampleClock(task);
     const unsigned int subdevice = device_->inputSubdevice();
-    task.chanlist.clear();
-    for (const Channel& channel : task.channels)
-        task.chanlist.push_back(packChannel(channel.physical, channel.range, channel.aref));
+    std::vector<unsigned int> chanlist = chanlistOf(task);
     const std::string what = "the input command of " + quotedTask(task.name);
     bool waitsForTrigger = false;
-    if (Outcome bad = device_->startCommand(subdevice, task.chanlist, task.rate, false, what,
+    if (Outcome bad = device_->startCommand(subdevice, chanlist, task.rate, false, what,
                                             &waitsForTrigger);
         bad.failed())
         return bad;
@@ -221,7 +227,6 @@ Outcome ComediBoard::startInput(Task& task) {
             return bad;
         }
     }
-    task.readPosition = 0;
     task.running = true;
     return Outcome::success();
 }
@@ -231,12 +236,10 @@ Outcome ComediBoard::startOutput(Task& task) {
         return Outcome::failure(kErrorGenerationBufferEmpty,
                                 quotedTask(task.name) + " has no waveform written");
     const auto subdevice = static_cast<unsigned int>(device_->outputSubdevice());
-    task.chanlist.clear();
-    for (const Channel& channel : task.channels)
-        task.chanlist.push_back(packChannel(channel.physical, channel.range, kAnalogRefGround));
+    std::vector<unsigned int> chanlist = chanlistOf(task);
     const std::string what = "the output command of " + quotedTask(task.name);
     bool waitsForTrigger = false;
-    if (Outcome bad = device_->startCommand(subdevice, task.chanlist, task.rate, true, what,
+    if (Outcome bad = device_->startCommand(subdevice, chanlist, task.rate, true, what,
                                             &waitsForTrigger);
         bad.failed())
         return bad;
@@ -380,7 +383,6 @@ Outcome ComediBoard::read(TaskId id, const ReadRequest& request, std::int32_t* s
     std::vector<std::uint8_t> bytes;
     task->input->take(wanted, &bytes);
     convertScans(*task, bytes, request);
-    task->readPosition += wanted;
     *samplesRead = static_cast<std::int32_t>(wanted);
     return Outcome::success();
 }

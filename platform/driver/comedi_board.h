@@ -33,8 +33,7 @@ struct Channel {
 };
 struct Task : TaskState {
     std::vector<Channel> channels;
-    std::vector<unsigned int> chanlist;
-    std::unique_ptr<InputStream> input;  // readPosition counts the scans taken from it
+    std::unique_ptr<InputStream> input;
     std::vector<std::uint8_t> waveform;  // raw samples of one period, by scan
     std::unique_ptr<OutputStream> output;
 };

@@ -33,7 +33,6 @@ class SampleConverter {
     }
     double toVolts(comedi_library::RawSample sample) const;
     comedi_library::RawSample fromVolts(double volts) const;
-    comedi_library::RawSample maxdata() const { return maxdata_; }
 
   private:
     const comedi_library::Functions* call_ = nullptr;

@@ -33,12 +33,9 @@ void OutputHistory::play(int output, double from,
 }
 
 double OutputHistory::levelAt(int output, double t) const {
-    const auto& timeline = segments_[output];
-    // The last segment that began at or before t.
-    auto after = std::upper_bound(timeline.begin(), timeline.end(), t,
-                                  [](double time, const Segment& s) { return time < s.from; });
-    if (after == timeline.begin()) return 0.0;
-    return std::prev(after)->valueAt(t);
+    double level = 0.0, until = 0.0;
+    holdsAt(output, t, &level, &until);
+    return level;
 }
 
 bool OutputHistory::holdsAt(int output, double t, double* level, double* until) const {

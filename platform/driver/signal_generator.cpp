@@ -129,10 +129,10 @@ void SignalGenerator::generate(std::size_t count, double* out, const OutputHisto
             for (std::uint64_t i = first; i < first + count;) {
                 double level = 0.0, until = 0.0;
                 const bool holds = outputs.holdsAt(s.output, timeOf(i), &level, &until);
-                do {
-                    *sample++ = s.offset + level;
-                    ++i;
-                } while (holds && i < first + count && timeOf(i) < until);
+                const std::uint64_t end =
+                    holds ? firstAtOrAfter(until, i + 1, first + count) : i + 1;
+                sample = std::fill_n(sample, end - i, s.offset + level);
+                i = end;
             }
             break;
         case SignalSource::Sine: {

@@ -42,6 +42,7 @@ struct Task : TaskState {
     std::vector<OutputChannel> outputs;
     bool started = false;  // has run since it was created
     double startTime = 0.0;
+    std::uint64_t readPosition = 0;  // samples per channel read since the start
     // Output: the waveform of each channel (the on-demand values wait in pendingLevels).
     std::vector<std::shared_ptr<const std::vector<double>>> waveforms;
 };
