@@ -280,17 +280,24 @@ bool parseBoardFile(std::string_view text, const std::string& sourceName, BoardF
     return true;
 }
 
+namespace {
+
+// False, saying why, when the file names a real board's library or device file.
+bool describesSimulatedBoard(const BoardFile& board, const std::string& sourceName,
+                             std::string* error) {
+    if (board.driverLibrary.empty() && board.deviceFile.empty()) return true;
+    if (error)
+        *error = sourceName + ": a simulated board loads no driver library and opens no device file";
+    return false;
+}
+
+}  // namespace
+
 bool parseBoardText(std::string_view text, const std::string& sourceName, BoardConfig* config,
                     std::string* error) {
     BoardFile board;
     if (!parseBoardFile(text, sourceName, &board, error)) return false;
-    if (!board.driverLibrary.empty() || !board.deviceFile.empty()) {
-        if (error)
-            *error = sourceName +
-                     ": a simulated board loads no driver library and opens no "
-                     "device file";
-        return false;
-    }
+    if (!describesSimulatedBoard(board, sourceName, error)) return false;
     *config = std::move(board.simulated);
     return true;
 }
@@ -312,12 +319,8 @@ bool readBoardFile(const std::string& path, BoardFile* board, std::string* error
 
 int32 loadBoardFile(const std::string& path, std::string* error) {
     BoardFile board;
-    if (!readBoardFile(path, &board, error)) return kErrorBoardFileInvalid;
-    if (!board.driverLibrary.empty() || !board.deviceFile.empty()) {
-        if (error)
-            *error = path + ": a simulated board loads no driver library and opens no device file";
+    if (!readBoardFile(path, &board, error) || !describesSimulatedBoard(board, path, error))
         return kErrorBoardFileInvalid;
-    }
     return installSimulatedBoard(board.simulated, error);
 }
 
