@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 #include "state/notices.h"
@@ -19,7 +20,7 @@ bool loadWindow() {
 
 // Each message starts with the time of day; its further lines are indented under the text.
 void append(const std::string& text) {
-    const std::string time = TimeOfDay() + "  ";
+    const std::string time = std::string(TimeStr()) + "  ";
     const std::string indent(time.size(), ' ');
     std::size_t start = 0;
     bool first = true;

@@ -1,6 +1,6 @@
 #include "state/notices.h"
 
-#include <cstdio>
+#include <string>
 
 #include "platform/clock/clock.h"
 #include "platform/ui/toolkit.h"
@@ -10,18 +10,10 @@
 
 namespace trelvanix {
 
-std::string TimeOfDay() {
-    int hours = 0, minutes = 0, seconds = 0;
-    GetSystemTime(&hours, &minutes, &seconds);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", hours, minutes, seconds);
-    return text;
-}
-
 namespace {
 
 void showOnStatusLine(const std::string& text) {
-    if (panelHandle > 0) SetCtrlVal(panelHandle, PANEL_STATUS, (TimeOfDay() + "  " + text).c_str());
+    if (panelHandle > 0) SetCtrlVal(panelHandle, PANEL_STATUS, (std::string(TimeStr()) + "  " + text).c_str());
 }
 
 }  // namespace

@@ -18,7 +18,4 @@ void Warn(const std::string& text);
 // stopped acquisition, and ended the recording when one ran.
 void NotifyAcquisitionStopped(const std::string& change, bool recordingEnded);
 
-// "HH:MM:SS" on the program's clock.
-std::string TimeOfDay();
-
 }  // namespace trelvanix
