@@ -1,6 +1,5 @@
 #include "app/remote_listening.h"
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 
@@ -32,12 +31,6 @@ std::string pathWords(const std::vector<std::string>& paths) {
     return words;
 }
 
-std::string numberText(double value) {
-    char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, end);
-}
-
 void showListening(bool on) {
     if (panelHandle > 0)
         SetMenuBarAttribute(GetPanelMenuBar(panelHandle), MENUBAR_OPTIONS_REMOTE, ATTR_CHECKED,
@@ -55,9 +48,7 @@ ui::RemoteControl& Remote() {
 void WireRemoteControl() {
     ui::Model::instance().setRemote(&Remote());
     Remote().setBeforeEnd(FinishBeforeLeaving);
-    static int subscription = 0;
-    events::Unsubscribe(subscription);
-    subscription = events::Subscribe([](const events::Event& e) {
+    events::Subscribe([](const events::Event& e) {
         if (!Remote().listening()) return;
         if (const std::string line = EventLine(e); !line.empty()) Remote().tell(line);
     });
@@ -90,7 +81,7 @@ std::string RemoteControlStatus() {
 
 std::string EventLine(const events::Event& e) {
     const std::string step = std::to_string(e.number) + " of " + std::to_string(e.count) + " " +
-                             word(e.name) + " " + numberText(e.value);
+                             word(e.name) + " " + ui::numberWord(e.value);
     switch (e.kind) {
         case events::Kind::RecordingStarted:
             return "recording started" + pathWords(e.paths);

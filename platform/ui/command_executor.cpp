@@ -34,14 +34,6 @@ CommandOutcome ignored(const ScriptCommand& c, const std::string& refusal, const
     return outcome(Result::Ignored, c.args[0] + " " + c.args[1] + " " + refusal + "; " + what);
 }
 
-// Shortest text that reads back as the same number.
-template <typename Number>
-std::string numberText(Number value) {
-    char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, end);
-}
-
 struct Target {
     Panel* panel = nullptr;
     Control* control = nullptr;
@@ -222,11 +214,11 @@ CommandOutcome get(const ScriptCommand& c) {
     } else if (t.control->dataType == VAL_FLOAT) {
         float value = 0;
         status = GetCtrlVal(panel, id, &value);
-        got.value = numberText(value);
+        got.value = numberWord(value);
     } else if (t.control->dataType == VAL_DOUBLE) {
         double value = 0;
         status = GetCtrlVal(panel, id, &value);
-        got.value = numberText(value);
+        got.value = numberWord(value);
     } else {
         status = GetCtrlVal(panel, id, &got.value);
         got.valueIsText = true;

@@ -104,4 +104,21 @@ bool parseIntWord(const std::string& text, int* value) {
     return !text.empty() && ec == std::errc() && end == text.data() + text.size();
 }
 
+namespace {
+template <typename Number>
+std::string shortestText(Number value) {
+    char buffer[64];
+    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, end);
+}
+}  // namespace
+
+std::string numberWord(double value) {
+    return shortestText(value);
+}
+
+std::string numberWord(float value) {
+    return shortestText(value);
+}
+
 }  // namespace trelvanix::ui

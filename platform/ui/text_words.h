@@ -23,4 +23,8 @@ std::string quoteWord(std::string_view text);
 bool parseNumberWord(const std::string& text, double* value);
 bool parseIntWord(const std::string& text, int* value);
 
+// The shortest text that parseNumberWord reads back as the same number.
+std::string numberWord(double value);
+std::string numberWord(float value);
+
 }  // namespace trelvanix::ui
