@@ -59,14 +59,8 @@ void startRecordedStimulusWithItsFiles() {
     if (!StartRecordedStimulus()) recording::DiscardPreparedFiles();
 }
 
-// Events that other subsystems turn into events of their own: a protocol step finishes when
-// its stimulus ends; the toolkit's pop-ups become program events.
+// The toolkit's pop-ups become program events.
 void wireProgramEvents() {
-    static int stimulusEnds = 0;
-    events::Unsubscribe(stimulusEnds);
-    stimulusEnds = events::Subscribe([](const events::Event& e) {
-        if (e.kind == events::Kind::StimulusEnded) NoteStimulusEnded(e.number >= 0);
-    });
     ui::setPopupListener([](const ui::PopupShown& popup) {
         events::Event shown{events::Kind::PopupShown};
         shown.name = popup.kind;

@@ -35,10 +35,6 @@ namespace trelvanix {
 // Starts the stimulus of a step that Run applied (Injection is already 1): Run_inject.
 void StartStepStimulus();
 
-// A stimulus has ended (`played`) or was refused: a step whose stimulus played has finished,
-// and listeners hear so.
-void NoteStimulusEnded(bool played);
-
 // Puts the protocol module back to its state at start: nothing loaded, editor not loaded.
 void ResetProtocolState();
 

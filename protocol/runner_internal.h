@@ -46,5 +46,8 @@ void ForgetSteppedValue();
 
 // Forgets the step whose stimulus plays (the protocol's state is being reset).
 void ForgetPlayingStep();
+// A stimulus has ended (`played`) or was refused: a step whose stimulus played has finished,
+// and listeners hear so.
+void NoteStimulusEnded(bool played);
 
 }  // namespace trelvanix

@@ -45,6 +45,8 @@ void WatchStimulusEnds() {
         if (event.kind != events::Kind::StimulusEnded) return;
         if (Protocol == 0) PutBackSteppedValue();
         ShowProtocolState();
+        // The protocol's step finishes with its stimulus.
+        NoteStimulusEnded(event.number >= 0);
     });
 }
 

@@ -92,7 +92,6 @@ class RemoteControl {
     void drop(std::uint64_t id);
     void runLine(const Line& line);
     std::string answerTo(const Line& line, Client* client);
-    std::string operatorAnswer(const ScriptCommand& command);
     void quit();
 
     std::unique_ptr<RemoteEndpoint> endpoint_;
