@@ -1,7 +1,6 @@
 #include "results/measured_recording.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 
 #include "recording/vnx_reader.h"
@@ -12,12 +11,6 @@ namespace {
 
 std::string fileName(const std::string& path) {
     return std::filesystem::path(path).filename().string();
-}
-
-std::string msText(double ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", ms);
-    return text;
 }
 
 struct OpenedFile {
@@ -53,10 +46,10 @@ std::string placeRegion(const Measurement& m, const char* what, const Region& r,
     scans->first = scanAt(r.start, rate);
     scans->end = scanAt(r.end, rate);
     const std::string region =
-        std::string(what) + " (" + msText(r.start) + " to " + msText(r.end) + " ms)";
+        std::string(what) + " (" + formatNumber(r.start) + " to " + formatNumber(r.end) + " ms)";
     if (scans->first < 0 || scans->end > info.scans())
         return m.name + ": the " + region + " reaches outside " + fileName(path) +
-               ", which holds " + msText(1000.0 * double(info.scans()) / rate) + " ms.";
+               ", which holds " + formatNumber(1000.0 * double(info.scans()) / rate) + " ms.";
     if (scans->end - scans->first < scansWanted)
         return m.name + ": the " + region + " holds " +
                std::to_string(std::max<std::int64_t>(scans->end - scans->first, 0)) +

@@ -26,21 +26,16 @@ constexpr KindNames kKinds[kMeasureKinds] = {
     {MeasureKind::SpikeCount, "spike-count", "Spike count"},
 };
 
-std::string numberText(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
 
 std::string regionProblem(const std::string& what, const Region& r) {
     if (!std::isfinite(r.start) || !std::isfinite(r.end))
         return "its " + what + " needs a start and an end in ms";
     if (r.start < 0.0)
-        return "its " + what + " starts at " + numberText(r.start) +
+        return "its " + what + " starts at " + formatNumber(r.start) +
                " ms, before the recorded file (regions count from the file's start, 0 ms)";
     if (r.end <= r.start)
-        return "its " + what + " is empty: the end (" + numberText(r.end) +
-               " ms) must come after the start (" + numberText(r.start) + " ms)";
+        return "its " + what + " is empty: the end (" + formatNumber(r.end) +
+               " ms) must come after the start (" + formatNumber(r.start) + " ms)";
     return "";
 }
 
@@ -111,10 +106,10 @@ std::string definitionProblem(const Measurement& m) {
         if (std::string problem = regionProblem("baseline region", *m.baseline); !problem.empty())
             return who + ": " + problem + ".";
         if (m.baseline->end > m.region.start)
-            return who + ": the baseline region (" + numberText(m.baseline->start) + " to " +
-                   numberText(m.baseline->end) +
+            return who + ": the baseline region (" + formatNumber(m.baseline->start) + " to " +
+                   formatNumber(m.baseline->end) +
                    " ms) must end before the measurement region starts (" +
-                   numberText(m.region.start) + " ms).";
+                   formatNumber(m.region.start) + " ms).";
     }
     if (m.kind == MeasureKind::SpikeCount && !std::isfinite(m.threshold))
         return who + ": the spike count needs a threshold.";
@@ -123,6 +118,12 @@ std::string definitionProblem(const Measurement& m) {
 
 int scansNeeded(MeasureKind kind) {
     return kind == MeasureKind::Slope || kind == MeasureKind::SpikeCount ? 2 : 1;
+}
+
+std::string formatNumber(double value, int significantDigits) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.*g", significantDigits, value);
+    return text;
 }
 
 std::string valueUnit(MeasureKind kind, const std::string& channelUnit) {

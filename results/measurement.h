@@ -92,6 +92,9 @@ struct UnitConversion {
     }
 };
 
+// A value with that many significant digits at most ("%g" has 6).
+std::string formatNumber(double value, int significantDigits = 6);
+
 // One measurement on the samples of its channel: `region` and `baseline` are the scans
 // [first, end) of those regions within `samples` (scan 0 of the span read is `firstScan` of
 // the file). The caller has checked that both lie within the samples and hold enough scans.

@@ -1,7 +1,6 @@
 #include "results/result_table.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace trelvanix::results {
 
@@ -85,16 +84,9 @@ std::string heading(const MeasuredColumn& column, const std::vector<ResultRow>& 
     return withUnit(column.measurement.name, columnUnit(column, rows));
 }
 
-std::string formatNumber(double value, int significantDigits) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.*g", significantDigits, value);
-    return text;
-}
-
-TableText tableText(const std::vector<ResultRow>& rows, const std::vector<MeasuredColumn>& columns,
-                    int digits) {
-    TableText table;
-    table.headings = {"Row", "File", "Step", "Parameter", "Value"};
+std::vector<std::string> tableHeadings(const std::vector<ResultRow>& rows,
+                                       const std::vector<MeasuredColumn>& columns) {
+    std::vector<std::string> headings = {"Row", "File", "Step", "Parameter", "Value"};
     // The stepped value's unit, when every stepped row steps the same parameter.
     std::string parameter;
     for (const ResultRow& row : rows)
@@ -102,21 +94,30 @@ TableText tableText(const std::vector<ResultRow>& rows, const std::vector<Measur
             parameter =
                 parameter.empty() || parameter == row.step->parameter ? row.step->parameter : "?";
     if (!parameter.empty() && parameter != "?")
-        table.headings[4] = withUnit("Value", parameterUnit(parameter));
-    for (const MeasuredColumn& column : columns) table.headings.push_back(heading(column, rows));
-    for (const ResultRow& row : rows) {
-        std::vector<std::string> cells = {std::to_string(row.number), row.files};
-        if (row.step) {
-            cells.push_back(std::to_string(row.step->number));
-            cells.push_back(row.step->parameter);
-            cells.push_back(formatNumber(row.step->value, digits));
-        } else {
-            cells.insert(cells.end(), {"", "", ""});
-        }
-        for (const MeasuredColumn& column : columns)
-            cells.push_back(cellOf(row, column.id, digits));
-        table.rows.push_back(std::move(cells));
+        headings[4] = withUnit("Value", parameterUnit(parameter));
+    for (const MeasuredColumn& column : columns) headings.push_back(heading(column, rows));
+    return headings;
+}
+
+std::vector<std::string> rowCells(const ResultRow& row, const std::vector<MeasuredColumn>& columns,
+                                  int digits) {
+    std::vector<std::string> cells = {std::to_string(row.number), row.files};
+    if (row.step) {
+        cells.push_back(std::to_string(row.step->number));
+        cells.push_back(row.step->parameter);
+        cells.push_back(formatNumber(row.step->value, digits));
+    } else {
+        cells.insert(cells.end(), {"", "", ""});
     }
+    for (const MeasuredColumn& column : columns) cells.push_back(cellOf(row, column.id, digits));
+    return cells;
+}
+
+TableText tableText(const std::vector<ResultRow>& rows, const std::vector<MeasuredColumn>& columns,
+                    int digits) {
+    TableText table;
+    table.headings = tableHeadings(rows, columns);
+    for (const ResultRow& row : rows) table.rows.push_back(rowCells(row, columns, digits));
     return table;
 }
 

@@ -51,8 +51,12 @@ std::string parameterUnit(const std::string& parameter);
 std::string columnUnit(const MeasuredColumn& column, const std::vector<ResultRow>& rows);
 // "Vss (mV)"; the unit the latest row measured it in, else the channel's unit now.
 std::string heading(const MeasuredColumn& column, const std::vector<ResultRow>& rows);
-std::string formatNumber(double value, int significantDigits);
 
+// The table's headings, and one row's cells; tableText is both for every row.
+std::vector<std::string> tableHeadings(const std::vector<ResultRow>& rows,
+                                       const std::vector<MeasuredColumn>& columns);
+std::vector<std::string> rowCells(const ResultRow& row, const std::vector<MeasuredColumn>& columns,
+                                  int significantDigits);
 TableText tableText(const std::vector<ResultRow>& rows, const std::vector<MeasuredColumn>& columns,
                     int significantDigits);
 // RFC 4180: fields with a comma, a double quote or a line break are quoted (quotes doubled),

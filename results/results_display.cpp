@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
@@ -21,9 +20,7 @@ bool shown() {
 }
 
 std::string regionText(const Region& r) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g-%g", r.start, r.end);
-    return text;
+    return formatNumber(r.start) + "-" + formatNumber(r.end);
 }
 
 // "Vss: mean ai0, 450-500 ms, base 0-90".
@@ -31,7 +28,7 @@ std::string description(const Measurement& m) {
     std::string kind = kindName(m.kind);
     kind[0] = char(std::tolower(static_cast<unsigned char>(kind[0])));
     std::string text = m.name + ": " + kind + " ai" + std::to_string(m.channel);
-    if (m.kind == MeasureKind::SpikeCount) text += " > " + formatNumber(m.threshold, 6);
+    if (m.kind == MeasureKind::SpikeCount) text += " > " + formatNumber(m.threshold);
     text += ", " + regionText(m.region) + " ms";
     if (m.baseline) text += ", base " + regionText(*m.baseline);
     return text;
@@ -100,9 +97,8 @@ void ShowNewRow() {
     const ResultsState& s = state();
     if (s.rows.empty()) return;
     // The headings follow the units of the newest row.
-    const TableText table = tableText(s.rows, s.columns, kTableDigits);
-    SetTableColumns(s.panel, RESULTS_ROWS, table.headings);
-    InsertTableRow(s.panel, RESULTS_ROWS, -1, table.rows.back());
+    SetTableColumns(s.panel, RESULTS_ROWS, tableHeadings(s.rows, s.columns));
+    InsertTableRow(s.panel, RESULTS_ROWS, -1, rowCells(s.rows.back(), s.columns, kTableDigits));
 }
 
 void ShowPlot() {
