@@ -194,8 +194,8 @@ double boardGain(const ChannelInfo& channel) {
     return channel.gainWord > 0 ? channel.gainWord : 0.5;
 }
 
-double userValue(const ChannelInfo& channel, std::int16_t count) {
-    const double volts = count / (kCountsPerVolt * boardGain(channel));
+double userValue(const ChannelInfo& channel, double counts) {
+    const double volts = counts / (kCountsPerVolt * boardGain(channel));
     return channel.scaleFactor != 0.0 ? volts / channel.scaleFactor : volts;
 }
 

@@ -63,7 +63,8 @@ bool readScans(const std::string& path, const FileInfo& info, std::int64_t first
 // The board gain a channel was recorded with: the stored integer, or 0.5 when it is 0 (the
 // +-10 V range, the only one whose gain is below 1).
 double boardGain(const ChannelInfo& channel);
-// A sample in the channel's user unit: volts = count / (6553.6 x gain), then / scale factor.
-double userValue(const ChannelInfo& channel, std::int16_t count);
+// Counts in the channel's user unit: volts = counts / (6553.6 x gain), then / scale factor
+// (not when it is 0). Counts may be a sample or a difference, mean or slope of samples.
+double userValue(const ChannelInfo& channel, double counts);
 
 }  // namespace trelvanix::vnx

@@ -153,14 +153,12 @@ MeasuredRecording measureRecording(const std::vector<RecordedFile>& files,
         }
         const vnx::FileInfo& info = *p.file->info;
         const vnx::ChannelInfo& channel = info.channel[p.channel];
-        const UnitConversion unit{vnx::kCountsPerVolt * vnx::boardGain(channel),
-                                  channel.scaleFactor};
         const std::int64_t shift = p.file->first;
         const ScanRange region{p.region.first - shift, p.region.end - shift};
         std::optional<ScanRange> baseline;
         if (p.baseline) baseline = ScanRange{p.baseline->first - shift, p.baseline->end - shift};
         v.value = measureCounts(m, p.file->values.data() + p.channel, std::size_t(info.channels),
-                                region, baseline, unit, info.scanRate, shift);
+                                region, baseline, channel, info.scanRate, shift);
     }
     return result;
 }

@@ -53,6 +53,17 @@ std::int64_t peakScan(const std::int16_t* x, std::size_t stride, ScanRange r, do
     return best;
 }
 
+// The lowest and highest sample of the region.
+std::pair<std::int16_t, std::int16_t> extremeCounts(const std::int16_t* x, std::size_t stride,
+                                                    ScanRange r) {
+    std::int16_t lowest = x[r.first * stride], highest = lowest;
+    for (std::int64_t i = r.first; i < r.end; ++i) {
+        lowest = std::min(lowest, x[i * stride]);
+        highest = std::max(highest, x[i * stride]);
+    }
+    return {lowest, highest};
+}
+
 double meanCounts(const std::int16_t* x, std::size_t stride, ScanRange r) {
     std::int64_t sum = 0;
     for (std::int64_t i = r.first; i < r.end; ++i) sum += x[i * stride];
@@ -148,19 +159,16 @@ std::int64_t scanAt(double ms, double scansPerSecond) {
 }
 
 double measureCounts(const Measurement& m, const std::int16_t* x, std::size_t stride, ScanRange r,
-                     std::optional<ScanRange> baseline, const UnitConversion& unit,
+                     std::optional<ScanRange> baseline, const vnx::ChannelInfo& channel,
                      double scansPerSecond, std::int64_t firstScan) {
+    auto unit = [&channel](double counts) { return vnx::userValue(channel, counts); };
     const double b = baseline ? meanCounts(x, stride, *baseline) : 0.0;
     switch (m.kind) {
         case MeasureKind::Mean:
             return unit(meanCounts(x, stride, r) - b);
         case MeasureKind::Minimum:
         case MeasureKind::Maximum: {
-            std::int16_t lowest = x[r.first * stride], highest = lowest;
-            for (std::int64_t i = r.first; i < r.end; ++i) {
-                lowest = std::min(lowest, x[i * stride]);
-                highest = std::max(highest, x[i * stride]);
-            }
+            const auto [lowest, highest] = extremeCounts(x, stride, r);
             // A negative scale factor turns the unit the other way round.
             const double low = unit(double(lowest) - b), high = unit(double(highest) - b);
             return m.kind == MeasureKind::Minimum ? std::min(low, high) : std::max(low, high);
@@ -168,11 +176,7 @@ double measureCounts(const Measurement& m, const std::int16_t* x, std::size_t st
         case MeasureKind::Peak:
             return unit(double(x[peakScan(x, stride, r, b) * stride]) - b);
         case MeasureKind::PeakToPeak: {
-            std::int16_t lowest = x[r.first * stride], highest = lowest;
-            for (std::int64_t i = r.first; i < r.end; ++i) {
-                lowest = std::min(lowest, x[i * stride]);
-                highest = std::max(highest, x[i * stride]);
-            }
+            const auto [lowest, highest] = extremeCounts(x, stride, r);
             return std::fabs(unit(double(int(highest) - int(lowest))));
         }
         case MeasureKind::TimeOfPeak:

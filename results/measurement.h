@@ -32,6 +32,8 @@
 #include <string>
 #include <vector>
 
+#include "recording/vnx_reader.h"
+
 namespace trelvanix::results {
 
 enum class MeasureKind {
@@ -82,16 +84,6 @@ std::string valueUnit(MeasureKind kind, const std::string& channelUnit);
 // The first scan of a time in ms (index(t) above); saturates far outside the file.
 std::int64_t scanAt(double ms, double scansPerSecond);
 
-// How a channel's counts become its unit.
-struct UnitConversion {
-    double countsPerVolt = 6553.6;  // 6553.6 x the board gain
-    double scaleFactor = 1.0;       // volts per unit; 0 leaves volts
-    double operator()(double counts) const {
-        const double volts = counts / countsPerVolt;
-        return scaleFactor != 0.0 ? volts / scaleFactor : volts;
-    }
-};
-
 // A value with that many significant digits at most ("%g" has 6).
 std::string formatNumber(double value, int significantDigits = 6);
 
@@ -103,6 +95,7 @@ struct ScanRange {
 };
 double measureCounts(const Measurement& m, const std::int16_t* samples, std::size_t stride,
                      ScanRange region, std::optional<ScanRange> baseline,
-                     const UnitConversion& unit, double scansPerSecond, std::int64_t firstScan);
+                     const vnx::ChannelInfo& channel, double scansPerSecond,
+                     std::int64_t firstScan);
 
 }  // namespace trelvanix::results
