@@ -40,8 +40,6 @@ import math
 
 import numpy as np
 
-from .header import COUNTS_PER_VOLT
-
 KINDS = ("mean", "minimum", "maximum", "peak", "peak-to-peak", "time-of-peak", "slope",
          "spike-count")
 
@@ -71,17 +69,6 @@ def _region_scans(f, what, region, needed):
         raise MeasurementError(f"the {what} ({start:g} to {end:g} ms) holds {max(stop - first, 0)}"
                                f" scan(s); it needs {needed}")
     return first, stop
-
-
-def _unit(channel):
-    """u(c) for floats or arrays, the same operations as VnxFile.channel()."""
-    counts_per_volt = COUNTS_PER_VOLT * channel.board_gain
-    scale = channel.scale_factor
-
-    def convert(counts):
-        volts = np.divide(counts, counts_per_volt)
-        return volts / scale if scale != 0.0 else volts
-    return convert
 
 
 def _slope_counts(x):
@@ -116,7 +103,7 @@ def measure(f, channel, kind, region, baseline=None, threshold=0.0):
         b_first, b_stop = _region_scans(f, "baseline region", baseline, 1)
         counts = np.asarray(f.samples[b_first:b_stop, channel], dtype=np.int64)
         b = float(int(counts.sum())) / float(b_stop - b_first)
-    u = _unit(f.channels[channel])
+    u = f.channels[channel].to_unit
     x = np.asarray(f.samples[first:stop, channel])
     if kind == "mean":
         return float(u(float(int(x.sum(dtype=np.int64))) / float(stop - first) - b))
