@@ -82,7 +82,7 @@ def quote(text):
 
 def _value(text):
     if text.startswith('"'):
-        return split_words(text)[0] if text != '""' else ""
+        return split_words(text)[0]
     try:
         return int(text)
     except ValueError:
@@ -138,9 +138,9 @@ class Connection:
         deadline = self._deadline(timeout)
         while True:
             answer = self._read_line(deadline)
-            if answer.startswith("event "):
-                self._events.append(self._event(answer))
-            elif answer.startswith("error: "):
+            if self._keep_if_event(answer):
+                continue
+            if answer.startswith("error: "):
                 raise RemoteError(answer[len("error: "):])
             elif answer == "ok" or answer.startswith("ok "):
                 return answer[3:]
@@ -157,10 +157,20 @@ class Connection:
             self.command("watch")
             self._watching = True
 
-    @staticmethod
-    def _event(line):
+    def _keep_if_event(self, line):
+        """Keeps an event line for events() and says whether the line was one."""
+        if not line.startswith("event "):
+            return False
         words = split_words(line[len("event "):])
-        return Event(" ".join(words[:2]), words[2:])
+        self._events.append(Event(" ".join(words[:2]), words[2:]))
+        return True
+
+    @staticmethod
+    def _refusal(event):
+        """The RemoteError of an error pop-up (the program refused what was asked), or None."""
+        if event.kind == "popup message" and event.args[0].startswith("Error"):
+            return RemoteError(f"{event.args[0]}: {event.args[1]}")
+        return None
 
     def events(self, timeout=None):
         """Yields events as they come (watching first); stops after `timeout` seconds without
@@ -173,17 +183,14 @@ class Connection:
                 line = self._read_line(None if timeout is None else time.monotonic() + timeout)
             except TimeoutError:
                 return
-            if line.startswith("event "):
-                self._events.append(self._event(line))
+            self._keep_if_event(line)
 
     def _next(self, deadline, refuse_popups):
         while not self._events:
-            line = self._read_line(deadline)
-            if line.startswith("event "):
-                self._events.append(self._event(line))
+            self._keep_if_event(self._read_line(deadline))
         event = self._events.popleft()
-        if refuse_popups and event.kind == "popup message" and event.args[0].startswith("Error"):
-            raise RemoteError(f"{event.args[0]}: {event.args[1]}")
+        if refuse_popups and (refusal := self._refusal(event)):
+            raise refusal
         return event
 
     def wait_for(self, kinds, timeout=None, refuse_popups=True):
@@ -200,8 +207,8 @@ class Connection:
 
     def _raise_refusal(self):
         for event in self._events:
-            if event.kind == "popup message" and event.args[0].startswith("Error"):
-                raise RemoteError(f"{event.args[0]}: {event.args[1]}")
+            if refusal := self._refusal(event):
+                raise refusal
 
     def _acquire(self):
         try:
