@@ -97,11 +97,10 @@ TEST(QtGraph, SampleSummaryGivesTheExtremesOfAPlainPass) {
     EXPECT_EQ(summary.highest(), hi);
 }
 
-// A sweep drawn stretch by stretch, each repaint reusing the envelopes drawn before, gives
-// the picture of the same sweep drawn at once; and so after the axes change.
-// Repainted stretch by stretch, a sweep is drawn a stretch at a time beneath the axes; the
-// picture is the one drawn at once: channels crossing and sharing a colour, traces beyond the
-// axes over the frame and ticks, a flat trace, few samples per pixel, XY points.
+// A sweep repainted stretch by stretch, each stretch drawn beneath the axes with the envelopes
+// kept from before, gives the picture of the same sweep drawn at once, and so after the axes
+// change: channels crossing and sharing a colour, traces beyond the axes over the frame and
+// ticks, a flat trace, few samples per pixel, XY points.
 TEST(QtGraph, EnvelopesKeptBetweenRepaintsDrawTheSamePicture) {
     auto drawSweep = [](Session& s, bool repaintEachStretch) {
         std::vector<double> y(5000);
