@@ -222,6 +222,23 @@ int writeStretch(Slot slot) {
     return status;
 }
 
+events::Event finaliseFiles(std::initializer_list<Slot> slots,
+                            void (*failed)(const std::string& path)) {
+    events::Event finished{events::Kind::RecordingFinished};
+    for (Slot slot : slots) {
+        if (handleOf(slot) <= 0) continue;
+        const std::string path = dataFile(slot).path;
+        const std::vector<int> inputs = dataFile(slot).physical;
+        if (finaliseAndClose(slot) < 0) {
+            failed(path);
+        } else {
+            finished.paths.push_back(path);
+            finished.inputs.push_back(inputs);
+        }
+    }
+    return finished;
+}
+
 int finaliseAndClose(Slot slot) {
     const int handle = ownedHandle(slot).get();
     if (handle <= 0) return 0;
@@ -273,18 +290,9 @@ namespace {
 // Finalises the open files of `slots` and tells listeners of those finalised; a file that
 // cannot be finalised is reported instead.
 void finaliseAndPublish(std::initializer_list<Slot> slots) {
-    trelvanix::events::Event finished{trelvanix::events::Kind::RecordingFinished};
-    for (Slot slot : slots) {
-        const std::string path = dataFile(slot).path;
-        const std::vector<int> inputs = dataFile(slot).physical;
-        if (handleOf(slot) <= 0) continue;
-        if (finaliseAndClose(slot) < 0) {
-            ErrorPrintf("Closing %s failed: %s", path.c_str(), lastFileError().c_str());
-        } else {
-            finished.paths.push_back(path);
-            finished.inputs.push_back(inputs);
-        }
-    }
+    const trelvanix::events::Event finished = finaliseFiles(slots, [](const std::string& path) {
+        ErrorPrintf("Closing %s failed: %s", path.c_str(), lastFileError().c_str());
+    });
     if (!finished.paths.empty()) trelvanix::events::Publish(finished);
 }
 

@@ -4,11 +4,13 @@
 // so that the finalisation rewrites the file's own table. The slot owns its handle; the
 // globals Fd and Ft show it, and a handle put into them from outside is taken over.
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "recording/file_handle.h"
 #include "recording/vnx_format.h"
+#include "state/program_events.h"
 
 namespace trelvanix::recording {
 
@@ -37,6 +39,10 @@ int writeStretch(Slot slot);
 // Rewrites the slot's fixed table with the channel count and the samples the file really
 // holds, then closes it. Returns 0 or the first negative status.
 int finaliseAndClose(Slot slot);
+// Finalises the open files of `slots`; a file that cannot be finalised is passed to `failed`.
+// Returns the RecordingFinished event naming those finalised, for the caller to publish.
+events::Event finaliseFiles(std::initializer_list<Slot> slots,
+                            void (*failed)(const std::string& path));
 // Closes the slot's file as it is. Returns 0 or a negative status.
 int closeDataFile(Slot slot);
 // Closes the slot's file and deletes it (a file set that could not be completed).

@@ -200,20 +200,12 @@ void record_stop() {
     trelvanix::recording::DiscardPreparedFiles();
     // The files a timed recording or an interval-saving period leaves are told of, as those
     // closed at the end of a period or of a recorded stimulus are.
-    trelvanix::events::Event finished{trelvanix::events::Kind::RecordingFinished};
-    for (Slot slot : {kFirstFile, kSecondFile}) {
-        const std::string path = dataFile(slot).path;
-        const std::vector<int> inputs = dataFile(slot).physical;
-        const bool open = handleOf(slot) > 0;
-        if (finaliseAndClose(slot) < 0) {
+    const trelvanix::events::Event finished =
+        finaliseFiles({kFirstFile, kSecondFile}, [](const std::string& path) {
             const std::string message = "The header of the data file " + path +
                                         " could not be completed (" + lastFileError() + ").";
             MessagePopup("Error!", message.c_str());
-        } else if (open) {
-            finished.paths.push_back(path);
-            finished.inputs.push_back(inputs);
-        }
-    }
+        });
     Real_time = 0.0;
     trelvanix::ShowTimeLeft();
     if (!finished.paths.empty()) trelvanix::events::Publish(finished);
