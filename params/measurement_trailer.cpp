@@ -15,22 +15,6 @@ namespace {
 
 using results::Measurement;
 
-std::vector<std::string> wordsOf(const std::string& text) {
-    std::vector<std::string> words;
-    std::size_t start = 0;
-    while ((start = text.find_first_not_of(" \t", start)) != std::string::npos) {
-        const std::size_t end = std::min(text.find_first_of(" \t", start), text.size());
-        words.push_back(text.substr(start, end - start));
-        start = end;
-    }
-    return words;
-}
-
-LineRead refuse(const TrailerLine& line, std::string what, ReadFailure* failure) {
-    *failure = {line.line, line.key, std::move(what)};
-    return LineRead::Refused;
-}
-
 std::string kindWords() {
     std::string words;
     for (int k = 0; k < results::kMeasureKinds; ++k)
@@ -38,7 +22,7 @@ std::string kindWords() {
     return words;
 }
 
-bool readRegion(const std::string& start, const std::string& end, results::Region* region) {
+bool readRegion(std::string_view start, std::string_view end, results::Region* region) {
     return ParseReal(start, &region->start) && ParseReal(end, &region->end);
 }
 
@@ -65,36 +49,40 @@ LineRead ReadMeasurementLine(const TrailerLine& line, const ParameterLimits&, Pa
     int number = 0;
     if (!ParseWhole(line.key.substr(sizeof kMeasurementKey - 1), &number) || number < 1 ||
         number > results::kMaxMeasurements)
-        return refuse(line,
-                      "measurements are numbered 1 to " + std::to_string(results::kMaxMeasurements),
-                      failure);
-    const std::vector<std::string> w = wordsOf(line.value);
+        return RefuseLine(
+            line, "measurements are numbered 1 to " + std::to_string(results::kMaxMeasurements),
+            failure);
+    const std::vector<std::string_view> w = WordsOf(line.value);
     if (w.size() != 8)
-        return refuse(line,
-                      "expected NAME CHANNEL KIND START END BASE_START BASE_END THRESHOLD, not " +
-                          std::to_string(w.size()) + " words",
-                      failure);
+        return RefuseLine(
+            line,
+            "expected NAME CHANNEL KIND START END BASE_START BASE_END THRESHOLD, not " +
+                std::to_string(w.size()) + " words",
+            failure);
     Measurement m;
-    m.name = w[0];
-    const auto kind = results::kindFromWord(w[2]);
-    if (!ParseWhole(w[1], &m.channel)) return refuse(line, "the channel is not 0 to 7", failure);
-    if (!kind) return refuse(line, "\"" + w[2] + "\" is not a kind: " + kindWords(), failure);
+    m.name = std::string(w[0]);
+    const auto kind = results::kindFromWord(std::string(w[2]));
+    if (!ParseWhole(w[1], &m.channel))
+        return RefuseLine(line, "the channel is not 0 to 7", failure);
+    if (!kind)
+        return RefuseLine(line, "\"" + std::string(w[2]) + "\" is not a kind: " + kindWords(),
+                          failure);
     m.kind = *kind;
     if (!readRegion(w[3], w[4], &m.region))
-        return refuse(line, "the region's start and end are not numbers", failure);
+        return RefuseLine(line, "the region's start and end are not numbers", failure);
     if (w[5] != "-" || w[6] != "-") {
         m.baseline.emplace();
         if (!readRegion(w[5], w[6], &*m.baseline))
-            return refuse(line, "the baseline's start and end are not numbers (- - for none)",
-                          failure);
+            return RefuseLine(line, "the baseline's start and end are not numbers (- - for none)",
+                              failure);
     }
     if (!ParseReal(w[7], &m.threshold))
-        return refuse(line, "the threshold is not a number", failure);
+        return RefuseLine(line, "the threshold is not a number", failure);
     if (std::string problem = results::definitionProblem(m); !problem.empty())
-        return refuse(line, problem, failure);
+        return RefuseLine(line, problem, failure);
     for (const auto& [other, defined] : set->measurements)
         if (defined.name == m.name)
-            return refuse(
+            return RefuseLine(
                 line,
                 "the name " + m.name + " is given to measurement " + std::to_string(other) + " too",
                 failure);

@@ -83,4 +83,20 @@ bool ReadTrailer(const std::vector<TrailerLine>& lines, const ParameterLimits& l
     return true;
 }
 
+LineRead RefuseLine(const TrailerLine& line, std::string what, ReadFailure* failure) {
+    *failure = {line.line, line.key, std::move(what)};
+    return LineRead::Refused;
+}
+
+std::vector<std::string_view> WordsOf(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t start = 0;
+    while ((start = text.find_first_not_of(" \t", start)) != std::string_view::npos) {
+        const std::size_t end = std::min(text.find_first_of(" \t", start), text.size());
+        words.push_back(text.substr(start, end - start));
+        start = end;
+    }
+    return words;
+}
+
 }  // namespace trelvanix::params

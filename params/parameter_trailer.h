@@ -40,6 +40,12 @@ bool SplitTrailer(std::string_view text, int firstLine, std::vector<TrailerLine>
 bool ReadTrailer(const std::vector<TrailerLine>& lines, const ParameterLimits& limits,
                  ParameterSet* set, ReadFailure* failure);
 
+// What a line reader made of a line; a refusal fills *failure with its line, key and `what`.
+enum class LineRead { Taken, NotMine, Refused };
+LineRead RefuseLine(const TrailerLine& line, std::string what, ReadFailure* failure);
+// The words of a value, separated by blanks or tabs.
+std::vector<std::string_view> WordsOf(std::string_view text);
+
 // --- The stimulus lines (stimulus_trailer.cpp) ---
 
 // A sub-panel control the trailer carries, with the stimulus kind whose sub-panel holds it.
@@ -52,7 +58,6 @@ const std::vector<TrailerControl>& TrailerControls();
 // The key of the stimulus the cell waveform follows: its count of values, then the values.
 extern const char kCellFollowsKey[];
 
-enum class LineRead { Taken, NotMine, Refused };
 void WriteStimulusLines(const ParameterSet& set, std::string& out);
 LineRead ReadStimulusLine(const TrailerLine& line, const ParameterLimits& limits, ParameterSet* set,
                           ReadFailure* failure);

@@ -21,41 +21,25 @@ const TrailerControl* trailerControl(const std::string& name) {
     return nullptr;
 }
 
-LineRead refuse(const TrailerLine& line, std::string what, ReadFailure* failure) {
-    *failure = {line.line, line.key, std::move(what)};
-    return LineRead::Refused;
-}
-
-std::vector<std::string_view> wordsOf(std::string_view text) {
-    std::vector<std::string_view> words;
-    std::size_t start = 0;
-    while ((start = text.find_first_not_of(" \t", start)) != std::string_view::npos) {
-        const std::size_t end = std::min(text.find_first_of(" \t", start), text.size());
-        words.push_back(text.substr(start, end - start));
-        start = end;
-    }
-    return words;
-}
-
 LineRead readCellFollows(const TrailerLine& line, ParameterSet* set, ReadFailure* failure) {
-    const std::vector<std::string_view> words = wordsOf(line.value);
+    const std::vector<std::string_view> words = WordsOf(line.value);
     int count = -1;
     if (!ParseWhole(words[0], &count))
-        return refuse(line, "the count of values is not a whole number", failure);
+        return RefuseLine(line, "the count of values is not a whole number", failure);
     if (count < 0 || count > kMostFollowedValues)
-        return refuse(line, OutsideRange(words[0], 0, kMostFollowedValues), failure);
+        return RefuseLine(line, OutsideRange(words[0], 0, kMostFollowedValues), failure);
     if (static_cast<int>(words.size()) - 1 != count)
-        return refuse(line,
-                      "the line holds " + std::to_string(words.size() - 1) + " of its " +
-                          std::to_string(count) + " values",
-                      failure);
+        return RefuseLine(line,
+                          "the line holds " + std::to_string(words.size() - 1) + " of its " +
+                              std::to_string(count) + " values",
+                          failure);
     std::vector<double> values(count);
     for (int i = 0; i < count; ++i)
         if (!ParseReal(words[i + 1], &values[i]))
-            return refuse(line,
-                          "value " + std::to_string(i + 1) + ", \"" + std::string(words[i + 1]) +
-                              "\", is not a number",
-                          failure);
+            return RefuseLine(line,
+                              "value " + std::to_string(i + 1) + ", \"" +
+                                  std::string(words[i + 1]) + "\", is not a number",
+                              failure);
     set->stimulusExtras.cellFollows = std::move(values);
     return LineRead::Taken;
 }
@@ -106,13 +90,13 @@ LineRead ReadStimulusLine(const TrailerLine& line, const ParameterLimits& limits
     double value = 0.0;
     int whole = 0;
     if (control->whole ? !ParseWhole(line.value, &whole) : !ParseReal(line.value, &value))
-        return refuse(
+        return RefuseLine(
             line,
             "\"" + line.value + "\" is not " + (control->whole ? "a whole number" : "a number"),
             failure);
     if (control->whole) value = whole;
     if (std::string misfit = Misfit(value, line.value, control->name, limits); !misfit.empty())
-        return refuse(line, std::move(misfit), failure);
+        return RefuseLine(line, std::move(misfit), failure);
     set->stimulusExtras.panelControls[control->name] = value;
     return LineRead::Taken;
 }
