@@ -26,7 +26,6 @@ constexpr KindNames kKinds[kMeasureKinds] = {
     {MeasureKind::SpikeCount, "spike-count", "Spike count"},
 };
 
-
 std::string regionProblem(const std::string& what, const Region& r) {
     if (!std::isfinite(r.start) || !std::isfinite(r.end))
         return "its " + what + " needs a start and an end in ms";

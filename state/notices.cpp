@@ -13,7 +13,8 @@ namespace trelvanix {
 namespace {
 
 void showOnStatusLine(const std::string& text) {
-    if (panelHandle > 0) SetCtrlVal(panelHandle, PANEL_STATUS, (std::string(TimeStr()) + "  " + text).c_str());
+    if (panelHandle > 0)
+        SetCtrlVal(panelHandle, PANEL_STATUS, (std::string(TimeStr()) + "  " + text).c_str());
 }
 
 }  // namespace

@@ -287,7 +287,8 @@ bool describesSimulatedBoard(const BoardFile& board, const std::string& sourceNa
                              std::string* error) {
     if (board.driverLibrary.empty() && board.deviceFile.empty()) return true;
     if (error)
-        *error = sourceName + ": a simulated board loads no driver library and opens no device file";
+        *error =
+            sourceName + ": a simulated board loads no driver library and opens no device file";
     return false;
 }
 

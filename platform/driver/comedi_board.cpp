@@ -213,8 +213,8 @@ Outcome ComediBoard::startInput(Task& task) {
     std::vector<unsigned int> chanlist = chanlistOf(task);
     const std::string what = "the input command of " + quotedTask(task.name);
     bool waitsForTrigger = false;
-    if (Outcome bad = device_->startCommand(subdevice, chanlist, task.rate, false, what,
-                                            &waitsForTrigger);
+    if (Outcome bad =
+            device_->startCommand(subdevice, chanlist, task.rate, false, what, &waitsForTrigger);
         bad.failed())
         return bad;
     task.input = std::make_unique<InputStream>(
@@ -239,8 +239,8 @@ Outcome ComediBoard::startOutput(Task& task) {
     std::vector<unsigned int> chanlist = chanlistOf(task);
     const std::string what = "the output command of " + quotedTask(task.name);
     bool waitsForTrigger = false;
-    if (Outcome bad = device_->startCommand(subdevice, chanlist, task.rate, true, what,
-                                            &waitsForTrigger);
+    if (Outcome bad =
+            device_->startCommand(subdevice, chanlist, task.rate, true, what, &waitsForTrigger);
         bad.failed())
         return bad;
     auto stream = std::make_unique<OutputStream>(device_->fileDescriptor(), task.waveform);
