@@ -42,8 +42,8 @@ std::string stepLabel(int panel, int control, const std::string& panelName) {
 }
 
 std::string valuesText() {
-    const bool isInteger = std::strcmp(Load_data_type, "INTEGER") == 0;
-    const int listed = static_cast<int>(isInteger ? Int_values.size() : Double_values.size());
+    const bool isInteger = IntegerProtocol();
+    const int listed = static_cast<int>(StepsListed());
     std::string text;
     for (int i = 0; i < listed && i < kValuesShown; ++i) {
         char value[32];

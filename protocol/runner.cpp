@@ -69,8 +69,7 @@ void publishStepStarted(int index) {
     trelvanix::events::Event step{trelvanix::events::Kind::StepStarted};
     step.number = index + 1;
     step.count = Num_lines;
-    step.value = std::strcmp(Load_data_type, "INTEGER") == 0 ? double(Int_values[index])
-                                                             : Double_values[index];
+    step.value = StepValue(std::size_t(index));
     GetCtrlAttribute(Handle[Waveform], Control_id, ATTR_CONSTANT_NAME, &step.name);
     playingStep = step;
     trelvanix::events::Publish(step);
@@ -214,7 +213,7 @@ void load_file() {
 
 int Run(int i) {
     if (i < 0 || i >= Num_lines) return 1;
-    const bool isInteger = std::strcmp(Load_data_type, "INTEGER") == 0;
+    const bool isInteger = IntegerProtocol();
     if (!isInteger && std::strcmp(Load_data_type, "DOUBLE") != 0) {
         MessagePopup("Error!!!", "Data type of parameter not supported. Contact Programmer");
         return 1;
@@ -223,8 +222,7 @@ int Run(int i) {
         stopForKindChange();
         return 1;
     }
-    const std::size_t listed = isInteger ? Int_values.size() : Double_values.size();
-    if (static_cast<std::size_t>(i) >= listed) return 1;
+    if (static_cast<std::size_t>(i) >= StepsListed()) return 1;
     if (isInteger)
         SetCtrlVal(Handle[Waveform], Control_id, Int_values[i]);
     else
@@ -238,6 +236,18 @@ int Run(int i) {
 }
 
 namespace trelvanix {
+
+bool IntegerProtocol() {
+    return std::strcmp(Load_data_type, "INTEGER") == 0;
+}
+
+std::size_t StepsListed() {
+    return IntegerProtocol() ? Int_values.size() : Double_values.size();
+}
+
+double StepValue(std::size_t i) {
+    return IntegerProtocol() ? double(Int_values[i]) : Double_values[i];
+}
 
 bool StopIfKindChanged() {
     if (Protocol != 1 || ProtocolKind == Waveform) return false;
@@ -282,10 +292,8 @@ namespace trelvanix::protocol {
 std::optional<PlayedStep> StepOfLastStimulus() {
     const int i = LastStartedStep.index;
     if (i < 0 || LastStartedStep.stimulus != StimuliStarted()) return std::nullopt;
-    const bool isInteger = std::strcmp(Load_data_type, "INTEGER") == 0;
-    const std::size_t listed = isInteger ? Int_values.size() : Double_values.size();
-    if (std::size_t(i) >= listed) return std::nullopt;
-    return PlayedStep{i + 1, LoadedParameter, isInteger ? double(Int_values[i]) : Double_values[i]};
+    if (std::size_t(i) >= StepsListed()) return std::nullopt;
+    return PlayedStep{i + 1, LoadedParameter, StepValue(std::size_t(i))};
 }
 
 }  // namespace trelvanix::protocol

@@ -1,6 +1,7 @@
 #pragma once
 // What the runner's callbacks share with its loop stage.
 
+#include <cstddef>
 #include <string>
 
 #include "stimulus/assembly.h"
@@ -19,6 +20,12 @@ struct StartedStep {
     int stimulus = -1;
 };
 extern StartedStep LastStartedStep;
+
+// Whether the loaded protocol steps a whole-number parameter ("INTEGER").
+bool IntegerProtocol();
+// How many values the loaded protocol lists, and the value of step i (i below that count).
+std::size_t StepsListed();
+double StepValue(std::size_t i);
 
 // A running protocol whose kind is no longer the selected one stops, and the operator is
 // told, rather than writing its values into another kind's controls. True when it stopped.
