@@ -11,7 +11,6 @@ namespace {
 
 using trelvanix::daq::NoteDriverCall;
 
-constexpr double kOutputLimit = 10.0;  // every output spans -10 V to +10 V
 constexpr double kWriteTimeout = 10.0;
 
 std::string& lastError() {

@@ -8,6 +8,9 @@
 
 #include "platform/driver/daqmx.h"
 
+// Every output spans -kOutputLimit to +kOutputLimit volts.
+constexpr double kOutputLimit = 10.0;
+
 // The driver task of the waveform output: set by AOGenerateWaveforms, 0 once cleared; kept
 // when the driver would not clear it, so the next start or stop clears it again.
 extern TaskHandle Wfm_id_mx;

@@ -28,7 +28,6 @@ int stimulusWaits = 0;  // Post_WF calls on the stack
 int stimuliStarted = 0;
 int playingOutput = -1;  // the output a started stimulus plays on, -1 when none plays
 
-constexpr double kOutputLimit = 10.0;  // volts either side of 0 that the outputs can give
 constexpr int kOutputs = 2;
 
 // The stimulus as it plays, in volts, prepared at its start. A rebuild of WF_buffer while it

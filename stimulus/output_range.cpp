@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "daq/analog_output.h"
 #include "platform/ui/toolkit.h"
 #include "resources/trelvanix_uir.h"
 #include "state/shared_state.h"
@@ -13,7 +14,6 @@ namespace trelvanix {
 
 namespace {
 
-constexpr double kOutputLimit = 10.0;  // volts either side of 0
 constexpr int kBeyondColour = 0xC00000;
 
 // The range's limits drawn on the preview for the stimulus now shown; 0 when none.
