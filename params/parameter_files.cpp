@@ -85,27 +85,19 @@ StimulusExtras currentExtras() {
 }
 
 bool readWholeFile(const std::string& path, std::string* text, std::string* why) {
-    const int file = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
-    if (file < 0) {
-        *why = lastFileError();
-        return false;
-    }
-    char block[65536];
-    int got = 0;
-    while ((got = ReadFile(file, block, sizeof block)) > 0) {
-        text->append(block, got);
-        // The file grew past the check made before it was opened.
-        if (text->size() > files::largestFile(files::OperatorFile::Parameters)) {
-            CloseFile(file);
-            *why = "it grew past " +
-                   std::to_string(files::largestFile(files::OperatorFile::Parameters) >> 20) +
+    const std::uintmax_t largest = files::largestFile(files::OperatorFile::Parameters);
+    switch (ReadWholeFile(path, largest, text)) {
+        case WholeFile::Read:
+            return true;
+        case WholeFile::TooLarge:
+            *why = "it grew past " + std::to_string(largest >> 20) +
                    " MB, the most a parameter file can be, while it was read";
             return false;
-        }
+        case WholeFile::Failed:
+            break;
     }
-    CloseFile(file);
-    if (got < 0) *why = lastFileError();
-    return got == 0;
+    *why = lastFileError();
+    return false;
 }
 
 // The trailer lines a newer program wrote, left out: the operator hears which.

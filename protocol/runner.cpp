@@ -29,16 +29,10 @@ constexpr int kMaxProtocolPath = 499;
 // The whole text of a file; none when it cannot be opened or read, or grows past the largest
 // protocol file while it is read.
 std::optional<std::string> readWholeFile(const std::string& path) {
-    const int handle = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
-    if (handle < 0) return std::nullopt;
-    const std::uintmax_t largest = files::largestFile(files::OperatorFile::Protocol);
     std::string text;
-    char chunk[65536];
-    int n = 0;
-    while (text.size() <= largest && (n = ReadFile(handle, chunk, sizeof chunk)) > 0)
-        text.append(chunk, n);
-    CloseFile(handle);
-    if (n < 0 || text.size() > largest) return std::nullopt;
+    if (ReadWholeFile(path, files::largestFile(files::OperatorFile::Protocol), &text) !=
+        WholeFile::Read)
+        return std::nullopt;
     return text;
 }
 

@@ -215,3 +215,19 @@ int CloseFile(int handle) {
     if (!stream->close(&error)) return failure(FILE_CloseFailed, error);
     return 0;
 }
+
+WholeFile ReadWholeFile(const std::string& path, std::size_t limit, std::string* text) {
+    const int file = OpenFile(path.c_str(), VAL_READ_ONLY, VAL_OPEN_AS_IS, VAL_ASCII);
+    if (file < 0) return WholeFile::Failed;
+    char block[65536];
+    int got = 0;
+    while ((got = ReadFile(file, block, sizeof block)) > 0) {
+        text->append(block, got);
+        if (text->size() > limit) {
+            CloseFile(file);
+            return WholeFile::TooLarge;
+        }
+    }
+    CloseFile(file);
+    return got == 0 ? WholeFile::Read : WholeFile::Failed;
+}

@@ -66,6 +66,10 @@ long SetFilePtr(int handle, long offset, int origin);
 // Returns 0, or a negative status when the data could not be committed; the handle is
 // released either way.
 int CloseFile(int handle);
+// Reads the whole file at `path` (as text) into *text, giving up once it holds more than
+// `limit` bytes: a file that grew after it was checked. Failed leaves lastFileError() saying why.
+enum class WholeFile { Read, Failed, TooLarge };
+WholeFile ReadWholeFile(const std::string& path, std::size_t limit, std::string* text);
 // Releases every open handle without committing it and forgets the last error: the runtime
 // files as the program starts.
 void ForgetOpenFiles();
