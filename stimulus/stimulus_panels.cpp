@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "platform/ui/round_steps.h"
 #include "platform/ui/toolkit.h"
@@ -87,12 +88,14 @@ constexpr int kPreviewDivisions = 10;
 // hundred pixels wide and keeps a long stimulus from being held twice in memory.
 constexpr int kPreviewPoints = 1 << 16;
 
-void plotPreview(const AssembledStimulus& built) {
+// Plots the preview and returns its lowest and highest value.
+std::pair<double, double> plotPreview(const AssembledStimulus& built) {
     const int count = built.previewCount;
     if (count <= kPreviewPoints) {
         PlotWaveform(InjectHandle, INJECT_GRAPH, WF_buffer, count, 1.0, 0.0, 0.0, built.msPerValue,
                      VAL_BLUE);
-        return;
+        const auto [low, high] = std::minmax_element(WF_buffer, WF_buffer + count);
+        return {*low, *high};
     }
     constexpr int kStretches = kPreviewPoints / 2;
     static double envelope[kPreviewPoints];
@@ -106,12 +109,16 @@ void plotPreview(const AssembledStimulus& built) {
     const double step = built.msPerValue * count / kPreviewPoints;
     PlotWaveform(InjectHandle, INJECT_GRAPH, envelope, kPreviewPoints, 1.0, 0.0, 0.0, step,
                  VAL_BLUE);
+    // The stretches' extremes are the stimulus's own.
+    const auto [low, high] = std::minmax_element(envelope, envelope + kPreviewPoints);
+    return {*low, *high};
 }
 
 void drawPreview(const AssembledStimulus& built) {
     SetCtrlVal(InjectHandle, INJECT_LENGTH, static_cast<int>(TotalTime));
     DeleteGraphPlot(InjectHandle, INJECT_GRAPH, -1, VAL_IMMEDIATE_DRAW);
-    if (WF_buffer && built.previewCount > 0) plotPreview(built);
+    const bool plotted = WF_buffer && built.previewCount > 0;
+    const auto [low, high] = plotted ? plotPreview(built) : std::pair<double, double>{};
     // Both axes run between round numbers in round divisions, so every label reads at a
     // glance. The time axis holds the whole stimulus; the value axis leaves a margin, so a
     // pulse's top and its zero baseline do not vanish into the graph's frame.
@@ -119,10 +126,9 @@ void drawPreview(const AssembledStimulus& built) {
         ui::roundSpan(0.0, TotalTime > 0.0 ? TotalTime : 1.0, kPreviewDivisions);
     SetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_XAXIS, VAL_MANUAL, time.min, time.max);
     SetCtrlAttribute(InjectHandle, INJECT_GRAPH, ATTR_XDIVISIONS, time.divisions);
-    if (!WF_buffer || built.previewCount < 1) return;
-    const auto [low, high] = std::minmax_element(WF_buffer, WF_buffer + built.previewCount);
-    const double margin = *high > *low ? 0.05 * (*high - *low) : 1.0;
-    const ui::RoundSpan values = ui::roundSpan(*low - margin, *high + margin, kPreviewDivisions);
+    if (!plotted) return;
+    const double margin = high > low ? 0.05 * (high - low) : 1.0;
+    const ui::RoundSpan values = ui::roundSpan(low - margin, high + margin, kPreviewDivisions);
     SetAxisScalingMode(InjectHandle, INJECT_GRAPH, VAL_LEFT_YAXIS, VAL_MANUAL, values.min,
                        values.max);
     SetCtrlAttribute(InjectHandle, INJECT_GRAPH, ATTR_YDIVISIONS, values.divisions);
