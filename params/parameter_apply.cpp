@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <iterator>
+#include <memory>
 
 #include "analysis/display_filters.h"
 #include "analysis/units.h"
@@ -28,15 +29,10 @@ namespace {
 
 // The stimulus a cell waveform plays after: an empty list unchains it.
 void applyCellFollows(const std::vector<double>& values) {
-    delete[] WF_buffer_2;
-    WF_buffer_2 = nullptr;
-    NumPts = 0;
-    LoadFile = 0;
-    if (values.empty()) return;
-    WF_buffer_2 = new double[values.size()];
-    std::copy(values.begin(), values.end(), WF_buffer_2);
-    NumPts = static_cast<int>(values.size());
-    LoadFile = 1;
+    if (values.empty()) return UnchainStimulus();
+    std::unique_ptr<double[]> chained(new double[values.size()]);
+    std::copy(values.begin(), values.end(), chained.get());
+    ChainStimulus(std::move(chained), static_cast<int>(values.size()), SavedValuesPerMs);
 }
 
 void applyCellSamples(const std::vector<double>& samples) {

@@ -5,6 +5,8 @@
 // "stimulus/generators.h"; the callbacks (inject, Set_waveform, ClosePulse, ...) are declared
 // with the panel constants in "resources/trelvanix_uir.h".
 
+#include <memory>
+
 #include "stimulus/assembly.h"
 
 // Parameters that only the stimulus uses (the shared ones are in state/shared_state.h).
@@ -30,6 +32,10 @@ struct StimulusPanelOptions {
     int noiseKind = 0, noiseRectify = 0;
 };
 extern StimulusPanelOptions PanelOptions;
+
+// The cell waveform follows `count` values, `valuesPerMs` of them a ms; or follows nothing.
+void ChainStimulus(std::unique_ptr<double[]> values, int count, int valuesPerMs);
+void UnchainStimulus();
 
 // Puts the stimulus's own state back to its initial values and frees WF_buffer_2. The
 // shared stimulus parameters are reset with the shared state.

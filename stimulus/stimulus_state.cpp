@@ -18,14 +18,26 @@ namespace trelvanix {
 
 StimulusPanelOptions PanelOptions;
 
+void ChainStimulus(std::unique_ptr<double[]> values, int count, int valuesPerMs) {
+    delete[] WF_buffer_2;
+    WF_buffer_2 = values.release();
+    NumPts = count;
+    SavedValuesPerMs = valuesPerMs;
+    LoadFile = 1;
+}
+
+void UnchainStimulus() {
+    delete[] WF_buffer_2;
+    WF_buffer_2 = nullptr;
+    NumPts = 0;
+    LoadFile = 0;
+}
+
 void ResetStimulusState() {
     Noise_stdev = 1000.0;
     Noise_frozen = 0.0;
     TotalTime = 0.0;
-    LoadFile = 0;
-    delete[] WF_buffer_2;
-    WF_buffer_2 = nullptr;
-    NumPts = 0;
+    UnchainStimulus();
     SavedValuesPerMs = 1;
     std::fill(std::begin(PoisTimes), std::end(PoisTimes), 0);
     PanelOptions = StimulusPanelOptions{};

@@ -170,11 +170,7 @@ int trelvanix::callbacks::Load_2ndfile(int panel, int control, int event, void* 
     // Only a waveform really loaded follows the saved stimulus; otherwise nothing changes.
     if (loadWaveformFile() != LoadResult::Loaded) return 0;
 
-    delete[] WF_buffer_2;
-    WF_buffer_2 = saved.release();
-    NumPts = static_cast<int>(kept);
-    SavedValuesPerMs = perMs;
-    LoadFile = 1;
+    ChainStimulus(std::move(saved), static_cast<int>(kept), perMs);
     SetCtrlVal(Handle[kCell], CELL_TEXTMSG,
                ("File: " + fileNameOf(WF_filename) + ", after the previous stimulus").c_str());
     InitializeGlobals();
