@@ -28,11 +28,11 @@ namespace trelvanix::params {
 namespace {
 
 // The stimulus a cell waveform plays after: an empty list unchains it.
-void applyCellFollows(const std::vector<double>& values) {
+void applyCellFollows(const std::vector<double>& values, int valuesPerMs) {
     if (values.empty()) return UnchainStimulus();
     std::unique_ptr<double[]> chained(new double[values.size()]);
     std::copy(values.begin(), values.end(), chained.get());
-    ChainStimulus(std::move(chained), static_cast<int>(values.size()), SavedValuesPerMs);
+    ChainStimulus(std::move(chained), static_cast<int>(values.size()), valuesPerMs);
 }
 
 void applyCellSamples(const std::vector<double>& samples) {
@@ -88,7 +88,8 @@ void applyStimulus(const ParameterSet& set) {
     Num_burst = s.numBurst;
     Baseline = s.baseline;
     Interbaseline = s.interbaseline;
-    if (set.stimulusExtras.cellFollows) applyCellFollows(*set.stimulusExtras.cellFollows);
+    if (set.stimulusExtras.cellFollows)
+        applyCellFollows(*set.stimulusExtras.cellFollows, set.stimulusExtras.cellFollowsPerMs);
     // A cell file without samples keeps the cell waveform loaded now.
     if (set.waveform == kCell && s.cellSamples.size() == kCellSamples)
         applyCellSamples(s.cellSamples);

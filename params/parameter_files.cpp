@@ -80,7 +80,10 @@ StimulusExtras currentExtras() {
     // A chained stimulus too long for the file is left out (saving says so), not denied.
     if (chained && NumPts > kMostFollowedValues) return extras;
     extras.cellFollows.emplace();
-    if (chained) extras.cellFollows->assign(WF_buffer_2, WF_buffer_2 + NumPts);
+    if (chained) {
+        extras.cellFollows->assign(WF_buffer_2, WF_buffer_2 + NumPts);
+        extras.cellFollowsPerMs = SavedValuesPerMs;
+    }
     return extras;
 }
 

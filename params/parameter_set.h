@@ -50,6 +50,7 @@ struct StimulusExtras {
     // The stimulus the cell waveform plays after ("Add file after..."): absent when the file
     // does not say, empty when it says that none is chained.
     std::optional<std::vector<double>> cellFollows;
+    int cellFollowsPerMs = 1;  // values a ms of cellFollows: 10 after Ornstein-Uhlenbeck noise
     bool operator==(const StimulusExtras&) const = default;
 };
 

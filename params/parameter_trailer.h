@@ -57,6 +57,8 @@ struct TrailerControl {
 const std::vector<TrailerControl>& TrailerControls();
 // The key of the stimulus the cell waveform follows: its count of values, then the values.
 extern const char kCellFollowsKey[];
+// Its values per ms, written when not 1 (Ornstein-Uhlenbeck noise has 10).
+extern const char kCellFollowsPerMsKey[];
 
 void WriteStimulusLines(const ParameterSet& set, std::string& out);
 LineRead ReadStimulusLine(const TrailerLine& line, const ParameterLimits& limits, ParameterSet* set,

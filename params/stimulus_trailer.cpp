@@ -9,8 +9,11 @@
 namespace trelvanix::params {
 
 const char kCellFollowsKey[] = "CELL_FOLLOWS";
+const char kCellFollowsPerMsKey[] = "CELL_FOLLOWS_PER_MS";
 
 namespace {
+
+constexpr int kMostValuesPerMs = 10;  // Ornstein-Uhlenbeck noise; every other kind has 1
 
 // Stimulus kinds, as the file's Waveform value numbers them.
 constexpr int kZapKind = 3, kPoissonKind = 4, kSineKind = 5, kNoiseKind = 6;
@@ -80,11 +83,23 @@ void WriteStimulusLines(const ParameterSet& set, std::string& out) {
         for (double value : *follows) out += " " + ShortestText(value);
         out += "\n";
     }
+    if (set.stimulusExtras.cellFollowsPerMs != 1)
+        out += std::string(kCellFollowsPerMsKey) + " " +
+               std::to_string(set.stimulusExtras.cellFollowsPerMs) + "\n";
 }
 
 LineRead ReadStimulusLine(const TrailerLine& line, const ParameterLimits& limits, ParameterSet* set,
                           ReadFailure* failure) {
     if (line.key == kCellFollowsKey) return readCellFollows(line, set, failure);
+    if (line.key == kCellFollowsPerMsKey) {
+        int perMs = 0;
+        if (!ParseWhole(line.value, &perMs))
+            return RefuseLine(line, "\"" + line.value + "\" is not a whole number", failure);
+        if (perMs < 1 || perMs > kMostValuesPerMs)
+            return RefuseLine(line, OutsideRange(line.value, 1, kMostValuesPerMs), failure);
+        set->stimulusExtras.cellFollowsPerMs = perMs;
+        return LineRead::Taken;
+    }
     const TrailerControl* control = trailerControl(line.key);
     if (!control) return LineRead::NotMine;
     double value = 0.0;

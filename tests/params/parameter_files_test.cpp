@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -251,6 +252,24 @@ TEST_F(ParameterFiles, ACellFileWithoutSamplesKeepsTheLoadedWaveform) {
     load(path);
     ASSERT_NE(Cell_array, nullptr);
     EXPECT_EQ(Cell_array[10], 2.5);
+}
+
+// A cell waveform chained after Ornstein-Uhlenbeck noise (10 values a ms) plays the noise at
+// its own speed after a save and a load in a program whose last chain was 1 value a ms.
+TEST_F(ParameterFiles, AChainedStimulusComesBackAtItsOwnValuesPerMs) {
+    callbacks::inject(0, 0, nullptr, 0);
+    Waveform = kCell;
+    std::unique_ptr<double[]> noise(new double[3000]);
+    for (int i = 0; i < 3000; ++i) noise[i] = (i % 7) * 10.0;
+    ChainStimulus(std::move(noise), 3000, 10);
+    const std::string path = save("chained.par");
+
+    ChainStimulus(std::unique_ptr<double[]>(new double[5]()), 5, 1);
+    load(path);
+    EXPECT_EQ(NumPts, 3000);
+    EXPECT_EQ(SavedValuesPerMs, 10);
+    ASSERT_NE(WF_buffer_2, nullptr);
+    EXPECT_EQ(WF_buffer_2[2999], (2999 % 7) * 10.0);
 }
 
 // The saving dialog, already loaded, offers the loaded saving and pause intervals, so its OK

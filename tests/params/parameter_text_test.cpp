@@ -248,6 +248,14 @@ TEST(ParameterText, SettingsBeyondTheFixedLayoutTravelInTheTrailer) {
     set.stimulusExtras.cellFollows = std::vector<double>{100.0, -2.5, 1e-9};
     EXPECT_THAT(FormatParameters(set), HasSubstr("\nCELL_FOLLOWS 3 100 -2.5 1e-09\n"));
     EXPECT_EQ(parsed(FormatParameters(set)), set);
+    // After Ornstein-Uhlenbeck noise the chained values come 10 a ms, and the file says so.
+    set.stimulusExtras.cellFollowsPerMs = 10;
+    EXPECT_THAT(FormatParameters(set), HasSubstr("\nCELL_FOLLOWS_PER_MS 10\n"));
+    EXPECT_EQ(parsed(FormatParameters(set)), set);
+    EXPECT_EQ(
+        refused(withLine(FormatParameters(set), "CELL_FOLLOWS_PER_MS 10", "CELL_FOLLOWS_PER_MS 11"))
+            .key,
+        "CELL_FOLLOWS_PER_MS");
 }
 
 TEST(ParameterText, TheResultsMeasurementsTravelInTheTrailer) {
