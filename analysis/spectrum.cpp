@@ -18,6 +18,17 @@ namespace {
 // that an automatic axis still shows the rest.
 constexpr double kDecibelFloorBelowPeak = 1e-30;
 
+// The highest of the powers (none is NaN): four running maxima side by side, so that the
+// loop does not wait on one comparison after another.
+double highestOf(const std::vector<double>& powers) {
+    double lanes[4] = {powers[0], powers[0], powers[0], powers[0]};
+    std::size_t i = 0;
+    for (; i + 4 <= powers.size(); i += 4)
+        for (int lane = 0; lane < 4; ++lane) lanes[lane] = std::max(lanes[lane], powers[i + lane]);
+    for (; i < powers.size(); ++i) lanes[0] = std::max(lanes[0], powers[i]);
+    return std::max(std::max(lanes[0], lanes[1]), std::max(lanes[2], lanes[3]));
+}
+
 }  // namespace
 
 int LengthForMilliseconds(double milliseconds, int samplesPerSecond) {
@@ -119,16 +130,11 @@ int SpectrumProcessor::compute() {
     plan_->forward();
     const fftw_complex* bins = plan_->spectrum();
 
-    // Without averaging the power goes straight to what is shown, its highest value found on
-    // the way; averaging finds it in the mean.
+    // Without averaging the power goes straight to what is shown.
     const bool averaging = options_.averaged > 1;
     std::vector<double>& newest = averaging ? history_[historyNext_] : shown_;
-    double highest = bins[1][0] * bins[1][0] + bins[1][1] * bins[1][1];
-    for (int k = 1; k <= points(); ++k) {
-        const double power = bins[k][0] * bins[k][0] + bins[k][1] * bins[k][1];
-        newest[k - 1] = power;
-        if (highest < power) highest = power;
-    }
+    for (int k = 1; k <= points(); ++k)
+        newest[k - 1] = bins[k][0] * bins[k][0] + bins[k][1] * bins[k][1];
     if (averaging) {
         historyNext_ = (historyNext_ + 1) % options_.averaged;
         historyCount_ = std::min(historyCount_ + 1, options_.averaged);
@@ -136,13 +142,10 @@ int SpectrumProcessor::compute() {
         std::copy(history_[0].begin(), history_[0].end(), shown_.begin());
         for (int h = 1; h < historyCount_; ++h)
             for (int p = 0; p < points(); ++p) shown_[p] += history_[h][p];
-        highest = shown_[0] / historyCount_;
-        for (double& p : shown_) {
-            p /= historyCount_;
-            if (highest < p) highest = p;
-        }
+        for (double& p : shown_) p /= historyCount_;
     }
 
+    const double highest = highestOf(shown_);
     silent_ = !(highest > 0.0);
     if (options_.decibels) {
         const double floor =

@@ -53,7 +53,7 @@ class SpectrumProcessor {
     void setSampleRate(int samplesPerSecond);
 
     // Where a full collection of length() values goes before compute() (null before
-    // configure); compute leaves them windowed.
+    // configure); compute overwrites them.
     double* values();
     // The spectrum of the values(), averaged with the ones before it. Returns the number of
     // points, length/2 - 1, or 0 when nothing is configured.

@@ -25,7 +25,7 @@ RealFftPlan* RealFftPlan::forLength(int n) {
 
 RealFftPlan* RealFftPlan::forCollection(int n) {
     static PlanCache cache;
-    return cached(cache, n, make);
+    return cached(cache, n, makeInPlace);
 }
 
 std::unique_ptr<RealFftPlan> RealFftPlan::make(int n) {
@@ -45,7 +45,20 @@ std::unique_ptr<RealFftPlan> RealFftPlan::make(int n) {
     return plan;
 }
 
+std::unique_ptr<RealFftPlan> RealFftPlan::makeInPlace(int n) {
+    std::unique_ptr<RealFftPlan> plan(new RealFftPlan(n));
+    // n/2 + 1 bins take the room of n + 2 values (the last two unused by the samples).
+    plan->samples_ = fftw_alloc_real(2 * (n / 2 + 1));
+    if (plan->samples_ == nullptr) return nullptr;
+    plan->spectrum_ = reinterpret_cast<fftw_complex*>(plan->samples_);
+    plan->forward_ = fftw_plan_dft_r2c_1d(n, plan->samples_, plan->spectrum_, FFTW_ESTIMATE);
+    if (plan->forward_ == nullptr) return nullptr;
+    return plan;
+}
+
 bool RealFftPlan::prepareInverse() {
+    // An in-place plan's bins share the samples' room; none of its users transforms back.
+    if (static_cast<void*>(spectrum_) == static_cast<void*>(samples_)) return false;
     if (inverse_ == nullptr)
         inverse_ = fftw_plan_dft_c2r_1d(n_, spectrum_, samples_, FFTW_ESTIMATE);
     return inverse_ != nullptr;
@@ -54,8 +67,8 @@ bool RealFftPlan::prepareInverse() {
 RealFftPlan::~RealFftPlan() {
     if (forward_ != nullptr) fftw_destroy_plan(forward_);
     if (inverse_ != nullptr) fftw_destroy_plan(inverse_);
+    if (static_cast<void*>(spectrum_) != static_cast<void*>(samples_)) fftw_free(spectrum_);
     fftw_free(samples_);
-    fftw_free(spectrum_);
     fftw_free(spare_);
 }
 
