@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIconEngine>
 #include <QPalette>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QStyleFactory>
 
 namespace trelvanix::qt {
@@ -35,10 +38,68 @@ QDoubleSpinBox, QLineEdit, QPlainTextEdit, QListWidget, QComboBox { selection-ba
 QDoubleSpinBox[readOnly="true"] { background: #eef0f2; }
 )";
 
+// A style's standard icon, asked of the style only when it is first drawn or measured. A
+// menu bar makes its extension button's icon at once, and loading it starts Qt's image-format
+// plugins: a millisecond and a half of start-up for a button shown only when the menus do not fit.
+class DeferredStandardIcon final : public QIconEngine {
+  public:
+    DeferredStandardIcon(QStyle* style, QStyle::StandardPixmap which)
+        : style_(style), which_(which) {}
+
+    QIconEngine* clone() const override { return new DeferredStandardIcon(style_, which_); }
+    QString key() const override { return QStringLiteral("DeferredStandardIcon"); }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        return icon().pixmap(size, scale, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        return icon().availableSizes(mode, state);
+    }
+    bool isNull() override { return icon().isNull(); }
+
+  private:
+    const QIcon& icon() {
+        if (!loaded_) {
+            if (style_) icon_ = style_->standardIcon(which_);
+            loaded_ = true;
+        }
+        return icon_;
+    }
+
+    QPointer<QStyle> style_;
+    QStyle::StandardPixmap which_;
+    QIcon icon_;
+    bool loaded_ = false;
+};
+
+// Fusion, with the menu bar's extension icons deferred.
+class LabStyle final : public QProxyStyle {
+  public:
+    explicit LabStyle(QStyle* fusion) : QProxyStyle(fusion) {}
+
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        if (which == SP_ToolBarHorizontalExtensionButton ||
+            which == SP_ToolBarVerticalExtensionButton)
+            return QIcon(new DeferredStandardIcon(baseStyle(), which));
+        return QProxyStyle::standardIcon(which, option, widget);
+    }
+};
+
 }  // namespace
 
 void applyLabLook(QApplication& app) {
-    app.setStyle(QStyleFactory::create("Fusion"));
+    app.setStyle(new LabStyle(QStyleFactory::create("Fusion")));
     QFont font("DejaVu Sans", 9);
     font.setStyleHint(QFont::SansSerif);
     app.setFont(font);
