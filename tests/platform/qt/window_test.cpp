@@ -9,11 +9,14 @@
 #include <QFile>
 #include <QImage>
 #include <QPrinterInfo>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest/QTest>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "platform/clock/clock.h"
 #include "platform/qt/anchoring.h"
@@ -125,6 +128,20 @@ TEST(QtWindow, HiddenPanelsCanBePhotographedToo) {
     const QString path = dir.filePath("hidden.png");
     ASSERT_EQ(s.frontEnd->screenshot(s.panel, path.toStdString(), &error), 0) << error;
     EXPECT_FALSE(isBlank(QImage(path)));
+}
+
+// The extension icons a menu bar makes at once are loaded only when drawn, and then draw as
+// Fusion's own.
+TEST(QtWindow, DeferredExtensionIconsDrawAsFusionsOwn) {
+    Session s;
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create("Fusion"));
+    for (auto which : {QStyle::SP_ToolBarHorizontalExtensionButton,
+                       QStyle::SP_ToolBarVerticalExtensionButton}) {
+        const QIcon deferred = QApplication::style()->standardIcon(which);
+        EXPECT_FALSE(deferred.isNull());
+        EXPECT_EQ(deferred.pixmap(QSize(16, 16)).toImage(),
+                  fusion->standardIcon(which).pixmap(QSize(16, 16)).toImage());
+    }
 }
 
 // A panel loaded hidden gets its widgets only when shown or needed; asked for a graph's plot
