@@ -41,8 +41,8 @@ class RealFftPlan {
 
   private:
     explicit RealFftPlan(int n) : n_(n) {}
-    static std::unique_ptr<RealFftPlan> make(int n);
-    static std::unique_ptr<RealFftPlan> makeInPlace(int n);
+    static std::unique_ptr<RealFftPlan> make(int n, bool inPlace);
+    bool inPlace() const { return static_cast<void*>(spectrum_) == static_cast<void*>(samples_); }
 
     int n_;
     double* samples_ = nullptr;

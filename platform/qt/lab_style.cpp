@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <optional>
 
 namespace trelvanix::qt {
 
@@ -69,17 +70,13 @@ class DeferredStandardIcon final : public QIconEngine {
 
   private:
     const QIcon& icon() {
-        if (!loaded_) {
-            if (style_) icon_ = style_->standardIcon(which_);
-            loaded_ = true;
-        }
-        return icon_;
+        if (!icon_) icon_ = style_ ? style_->standardIcon(which_) : QIcon();
+        return *icon_;
     }
 
     QPointer<QStyle> style_;
     QStyle::StandardPixmap which_;
-    QIcon icon_;
-    bool loaded_ = false;
+    std::optional<QIcon> icon_;
 };
 
 // Fusion, with the menu bar's extension icons deferred.
