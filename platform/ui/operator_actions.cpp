@@ -45,7 +45,6 @@ void postChange(int panel, int control) {
 
 // An inspected graph, or null with the reason; laid out, as its pixels are read.
 Graph* inspected(int panel, int control, ActionResult* result) {
-    Model::instance().layOutPanel(panel);
     Control* c = reachable(panel, control, result, false);
     if (!c) return nullptr;
     if (!c->graph) {
@@ -56,6 +55,7 @@ Graph* inspected(int panel, int control, ActionResult* result) {
         *result = refused("cannot be looked at closely now");
         return nullptr;
     }
+    Model::instance().layOutPanel(panel);
     return &*c->graph;
 }
 
@@ -141,13 +141,13 @@ ActionResult pressControl(int panel, int control) {
 
 ActionResult clickControl(int panel, int control, int x, int y) {
     ActionResult result;
-    Model::instance().layOutPanel(panel);  // a click on a graph commits inside its plot area
     Control* c = reachable(panel, control, &result, false);
     if (!c) return result;
     c->mouseX = x;
     c->mouseY = y;
     post(panel, control, EVENT_LEFT_CLICK, y, x);
-    if (c->graph) {
+    if (c->graph) {  // a click on a graph commits inside its plot area, read once laid out
+        Model::instance().layOutPanel(panel);
         const Rect& a = c->graph->plotArea;
         const bool inPlotArea =
             x >= a.left && x < a.left + a.width && y >= a.top && y < a.top + a.height;

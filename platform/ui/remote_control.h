@@ -46,8 +46,7 @@ class RemoteControl {
     // What the event loop's waits watch: the endpoint's wake handle, -1 while not listening.
     std::intptr_t wakeHandle() const;
 
-    // How `quit` ends the program (default: flush and end the process), and what runs first.
-    void setEnding(RunEnding ending) { ending_ = std::move(ending); }
+    // What runs before `quit` ends the program (flushing and ending the process).
     void setBeforeEnd(std::function<void()> hook) { beforeEnd_ = std::move(hook); }
 
     // Accepts clients, reads their lines and sends what they can take; never waits.

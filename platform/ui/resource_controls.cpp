@@ -63,9 +63,7 @@ void applyDefault(Control& control, const std::string& text) {
     }
     control.value = parseValue("default", text, control.dataType);
     if (control.kind == ControlKind::Numeric) {
-        const double number = std::holds_alternative<int>(control.value)
-                                  ? std::get<int>(control.value)
-                                  : std::get<double>(control.value);
+        const double number = numberOf(control.value);
         if (number < control.minValue || number > control.maxValue)
             fail("default " + text + " is outside min..max");
     }

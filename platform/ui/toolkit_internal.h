@@ -21,6 +21,17 @@ inline Control* findControl(int panel, int control, int* status) {
     return c;
 }
 
+// The menu item, or null when the menu bar or item does not exist (status set accordingly).
+inline MenuItem* findMenuItem(int menuBar, int item, int* status) {
+    if (!model().menuBar(menuBar)) {
+        *status = UIE_BadMenuBar;
+        return nullptr;
+    }
+    MenuItem* found = model().menuItem(menuBar, item);
+    *status = found ? UIE_NoError : UIE_BadMenuItem;
+    return found;
+}
+
 inline bool hasItems(const Control& c) {
     return c.kind == ControlKind::Ring || c.kind == ControlKind::ListBox;
 }

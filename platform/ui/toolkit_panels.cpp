@@ -121,9 +121,9 @@ int GetPanelMenuBar(int panel) {
 }
 
 int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value) {
-    if (!model().menuBar(menuBar)) return UIE_BadMenuBar;
-    MenuItem* item = model().menuItem(menuBar, menuItem);
-    if (!item) return UIE_BadMenuItem;
+    int status = 0;
+    MenuItem* item = findMenuItem(menuBar, menuItem, &status);
+    if (!item) return status;
     switch (attribute) {
         case ATTR_CHECKED:
             item->checked = value != 0;
@@ -142,9 +142,9 @@ int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, int value) {
 }
 
 int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, const char* value) {
-    if (!model().menuBar(menuBar)) return UIE_BadMenuBar;
-    MenuItem* item = model().menuItem(menuBar, menuItem);
-    if (!item) return UIE_BadMenuItem;
+    int status = 0;
+    MenuItem* item = findMenuItem(menuBar, menuItem, &status);
+    if (!item) return status;
     if (attribute != ATTR_ITEM_NAME) return UIE_BadAttribute;
     if (!value) return UIE_BadAttributeValue;
     item->label = value;
@@ -153,9 +153,9 @@ int SetMenuBarAttribute(int menuBar, int menuItem, int attribute, const char* va
 }
 
 int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int* value) {
-    if (!model().menuBar(menuBar)) return UIE_BadMenuBar;
-    MenuItem* item = model().menuItem(menuBar, menuItem);
-    if (!item) return UIE_BadMenuItem;
+    int status = 0;
+    MenuItem* item = findMenuItem(menuBar, menuItem, &status);
+    if (!item) return status;
     switch (attribute) {
         case ATTR_CHECKED:
             *value = item->checked;
@@ -173,9 +173,9 @@ int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, int* value) {
 }
 
 int GetMenuBarAttribute(int menuBar, int menuItem, int attribute, std::string* value) {
-    if (!model().menuBar(menuBar)) return UIE_BadMenuBar;
-    MenuItem* item = model().menuItem(menuBar, menuItem);
-    if (!item) return UIE_BadMenuItem;
+    int status = 0;
+    MenuItem* item = findMenuItem(menuBar, menuItem, &status);
+    if (!item) return status;
     if (attribute != ATTR_ITEM_NAME) return UIE_BadAttribute;
     *value = item->label;
     return UIE_NoError;
