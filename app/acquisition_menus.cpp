@@ -27,7 +27,7 @@ int indexOf(const Ids& ids, int item) {
 // Stops acquisition for a new stretch shape, and tells the operator when it was running.
 void stopForNewSettings(const std::string& change) {
     const bool acquiring = Acquiring == 1;
-    const bool recording = Record == 1 || Save_status == 1;
+    const bool recording = trelvanix::RecordingRuns();
     trelvanix::ShowSettingsChangedState(false);
     if (acquiring) trelvanix::NotifyAcquisitionStopped(change, recording);
 }

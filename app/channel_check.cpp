@@ -9,6 +9,7 @@
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
 #include "state/notices.h"
+#include "state/panel_states.h"
 #include "state/shared_state.h"
 
 void channelChecked(int control) {
@@ -31,7 +32,7 @@ int trelvanix::callbacks::CheckChs(int panel, int control, int event, void* call
                                    int eventData1, int eventData2) {
     if (event != EVENT_COMMIT) return 0;
     const bool acquiring = Acquiring == 1;
-    const bool recording = Record == 1 || Save_status == 1;
+    const bool recording = trelvanix::RecordingRuns();
     if (Acquiring == 1) {
         Acquiring = 0;
         SetCtrlVal(panelHandle, PANEL_ACQ_LAMP, 0);

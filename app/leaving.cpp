@@ -13,6 +13,7 @@
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/panel_states.h"
 #include "state/shared_state.h"
 #include "stimulus/injection.h"
 
@@ -27,7 +28,7 @@ namespace {
 // What leaving now would stop, as the operator is asked about it; empty when nothing runs.
 // A timed recording, interval saving and a recorded stimulus all write data.
 std::string whatRuns() {
-    if (Record || Save_status) return "A recording is in progress.";
+    if (trelvanix::RecordingRuns()) return "A recording is in progress.";
     if (Protocol) return "A protocol is running.";
     if (Injection) return "A stimulus is playing.";
     return {};
@@ -43,7 +44,7 @@ bool leavingConfirmed() {
 }  // namespace
 
 void trelvanix::FinishBeforeLeaving() {
-    if (Record || Save_status) record_stop();
+    if (trelvanix::RecordingRuns()) record_stop();
     StopStimulusOnExit();
     ReleaseDriverTasksLeftBehind();
 }
@@ -64,7 +65,7 @@ void trelvanix::callbacks::Quit_(int menuBar, int menuItem, void* callbackData, 
 
 int trelvanix::callbacks::close(int panel, int event, void* callbackData, int eventData1,
                                 int eventData2) {
-    if (event == EVENT_CLOSE && (Record || Save_status) &&
+    if (event == EVENT_CLOSE && trelvanix::RecordingRuns() &&
         ConfirmPopup("Warning!", "A recording is in progress. Stop it?") == 1)
         record_stop();
     if (event == EVENT_PANEL_SIZE)

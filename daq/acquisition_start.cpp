@@ -182,7 +182,7 @@ void Acquire_With_no_trigger() {
     // recorded stimulus (armed or playing) ends with the run.
     if (status < 0) {
         AutoSave = 0;
-        const bool recording = Record == 1 || Save_status == 1;
+        const bool recording = trelvanix::RecordingRuns();
         trelvanix::ShowRunFailedState();
         if (runFailed) runFailed(failure);
         if (started)

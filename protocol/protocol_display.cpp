@@ -94,10 +94,7 @@ void ShowLoadedProtocol(const std::string& path, const std::string& name) {
 
 void ShowProtocolState() {
     if (ProtocolHandle <= 0) return;
-    std::string shown;
-    GetCtrlVal(ProtocolHandle, PROTOCOL_STATE, &shown);
-    if (const std::string state = stateText(); state != shown)
-        SetCtrlVal(ProtocolHandle, PROTOCOL_STATE, state.c_str());
+    SetCtrlVal(ProtocolHandle, PROTOCOL_STATE, stateText().c_str());
 }
 
 }  // namespace trelvanix

@@ -64,7 +64,7 @@ void publishStepStarted(int index) {
     step.number = index + 1;
     step.count = Num_lines;
     step.value = StepValue(std::size_t(index));
-    GetCtrlAttribute(Handle[Waveform], Control_id, ATTR_CONSTANT_NAME, &step.name);
+    step.name = LoadedParameter;
     playingStep = step;
     trelvanix::events::Publish(step);
 }

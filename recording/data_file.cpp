@@ -18,6 +18,7 @@
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
 #include "state/program_events.h"
+#include "state/panel_states.h"
 #include "state/shared_state.h"
 
 namespace trelvanix::recording {
@@ -64,11 +65,10 @@ std::vector<std::string> commentLines() {
 
 // The first line of the channel's label box, when the channel is ticked.
 std::string labelOf(int physical) {
-    int ticked = 0, lines = 0;
-    GetCtrlVal(panelHandle, CheckID[physical], &ticked);
+    int lines = 0;
     GetNumTextBoxLines(panelHandle, ChanID[physical], &lines);
     std::string label;
-    if (ticked && lines > 0) GetTextBoxLine(panelHandle, ChanID[physical], 0, &label);
+    if (trelvanix::ChannelTicked(physical) && lines > 0) GetTextBoxLine(panelHandle, ChanID[physical], 0, &label);
     return label;
 }
 

@@ -67,19 +67,13 @@ int failToCreate(const std::string& path, std::string* failure) {
     return 1;
 }
 
-bool ticked(int channel) {
-    int value = 0;
-    GetCtrlVal(panelHandle, CheckID[channel], &value);
-    return value != 0;
-}
-
 // The first channel of the save-option ranges in use that is not acquired, or -1.
 int firstChannelNotAcquired() {
     const short ranges[2][2] = {{FromFile1, ToFile1}, {FromFile2, ToFile2}};
     for (int f = 0; f < 2; ++f) {
         if (FileFlag[f] != 1) continue;
         for (int c = std::max<int>(ranges[f][0], 0); c <= std::min<int>(ranges[f][1], 7); ++c)
-            if (!ticked(c)) return c;
+            if (!trelvanix::ChannelTicked(c)) return c;
     }
     return -1;
 }
@@ -212,14 +206,12 @@ void record_stop() {
 }
 
 void trelvanix::ShowTimeLeft() {
-    // Whole seconds, rounded up; the display changes only when they do.
+    // Whole seconds, rounded up; the indicator is redrawn only when they change.
     const std::string left =
         Record == 1
             ? std::to_string(static_cast<long>(std::ceil(std::max(0.0, SaveTime - Real_time))))
             : "-";
-    std::string shown;
-    GetCtrlVal(panelHandle, PANEL_TIME_LEFT, &shown);
-    if (shown != left) SetCtrlVal(panelHandle, PANEL_TIME_LEFT, left.c_str());
+    SetCtrlVal(panelHandle, PANEL_TIME_LEFT, left.c_str());
 }
 
 void SaveStop() {
@@ -231,7 +223,7 @@ void SaveStop() {
 }
 
 void endOperation() {
-    if (Record == 1 || Save_status == 1) {
+    if (trelvanix::RecordingRuns()) {
         SaveStop();
         return;
     }

@@ -10,15 +10,10 @@
 #include "platform/ui/toolkit.h"
 #include "recording/recording.h"
 #include "resources/trelvanix_uir.h"
+#include "state/panel_states.h"
 #include "state/shared_state.h"
 
 namespace {
-
-bool ticked(int channel) {
-    int value = 0;
-    GetCtrlVal(panelHandle, CheckID[channel], &value);
-    return value != 0;
-}
 
 bool refused(const std::string& message) {
     MessagePopup("Error!", message.c_str());
@@ -30,7 +25,7 @@ bool rangeRefused(short from, short to) {
     if (to > 7) return refused("To channels cannot be greater than seven. Try again.");
     if (to < from) return refused("From channels cannot be greater than to channels. Try again.");
     for (int c = from; c <= to; ++c) {
-        if (!ticked(c))
+        if (!trelvanix::ChannelTicked(c))
             return refused("Channel " + std::to_string(c) +
                            " is not acquired. Start acquiring the channel.");
     }
@@ -60,7 +55,7 @@ std::vector<int> trelvanix::ChannelsNoFileHolds() {
     for (int c = 0; c < 8; ++c) {
         const bool inFile1 = FileFlag[0] == 1 && c >= FromFile1 && c <= ToFile1;
         const bool inFile2 = FileFlag[1] == 1 && c >= FromFile2 && c <= ToFile2;
-        if (ticked(c) && !inFile1 && !inFile2) left.push_back(c);
+        if (trelvanix::ChannelTicked(c) && !inFile1 && !inFile2) left.push_back(c);
     }
     return left;
 }

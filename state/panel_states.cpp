@@ -58,13 +58,23 @@ void ShowSettingsChangedState(bool afterChannelScan) {
     dim(PANEL_STOP, true);
     dim(PANEL_HOLD, true);
     if (afterChannelScan) dim(PANEL_BOARD_GAIN_DISPLAY, false);
-    if ((Record || Save_status) && recordingEnd != nullptr) recordingEnd();
+    if (RecordingRuns() && recordingEnd != nullptr) recordingEnd();
     dim(PANEL_RECORD, true);
     SetGraphInspection(panelHandle, PANEL_GRAPH, 1);
 }
 
+bool RecordingRuns() {
+    return Record || Save_status;
+}
+
+bool ChannelTicked(int ch) {
+    int ticked = 0;
+    GetCtrlVal(panelHandle, CheckID[ch], &ticked);
+    return ticked != 0;
+}
+
 void ShowRunFailedState() {
-    if ((Record || Save_status) && recordingEnd != nullptr) recordingEnd();
+    if (RecordingRuns() && recordingEnd != nullptr) recordingEnd();
     ShowStoppedState();
 }
 

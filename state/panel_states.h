@@ -27,6 +27,11 @@ void ShowRecordedStimulusState(bool recording);
 // colour), resume the live sweep.
 void ShowHoldButton();
 
+// A recording runs: a timed recording (Record) or interval saving (Save_status).
+bool RecordingRuns();
+// Whether physical channel ch's check box on the main panel is ticked.
+bool ChannelTicked(int ch);
+
 // What ends a recording in progress when the settings change (recording's record_stop). The
 // program's wiring sets it; recording sits above this layer, so the state cannot call it.
 void SetRecordingEnd(void (*endRecording)());
